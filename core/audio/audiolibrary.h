@@ -1,0 +1,125 @@
+#pragma once
+
+// The audio library as the rest of the program sees it: one call per operation the player
+// needs, with the classic results and failure values (handles are 32-bit, 0 means failure;
+// positions are 64-bit byte counts; seconds are doubles; volumes 0..100).
+//
+// Threads: every call comes from the user-interface thread. The library mixes on a thread of
+// its own; DSP callbacks attached with ChannelSetDSP run there, once per output block.
+//
+// Everything above core/audio talks to this interface only, so the player logic is tested
+// with a recording fake and the real Engine is tested on its own.
+
+#include <cstdint>
+#include <filesystem>
+
+#include "effectparams.h"
+
+namespace tv::audio {
+
+using Handle = uint32_t;
+
+// The stream openers in the order the player tries them. Each accepts only files whose
+// content is of its own format; the extension is never consulted.
+enum class StreamFormat : int {
+    Core = 0,  // MPEG audio layers 1-3, WAV, AIFF, Ogg Vorbis
+    WMA,
+    FLAC,
+    WV,
+    AAC,
+    MP4,
+    AC3,
+    ALAC,
+    APE,
+    MPC,
+    SPX,
+    TTA,
+};
+inline constexpr int kStreamFormatCount = 12;
+
+// Version the program was written against: major 2 in the high word, minor 2 in the low.
+inline constexpr uint32_t kExpectedVersion = 0x00020002;
+
+inline constexpr uint32_t kInitFlag3D = 4;
+inline constexpr uint32_t kMusicPrescan = 0x20000;
+inline constexpr uint32_t kDataFft1024 = 0x80000001;  // ChannelGetData: 512 FFT magnitudes
+inline constexpr uint32_t kSampleFlag8Bits = 1;       // ChannelInfo::flags bit 0
+
+struct ChannelInfo {
+    uint32_t freq = 0;   // source sample rate
+    uint32_t chans = 0;  // source channel count
+    uint32_t flags = 0;  // bit 0: the source holds 8-bit samples
+};
+
+struct DeviceInfo {
+    uint32_t dsver = 0;  // effect-interface version; below 8 means no effects
+    bool eax = false;
+};
+
+// A sample processor: called on the mixing thread for every block of the channel's output,
+// before the effects. `frames` holds `frameCount` interleaved stereo float frames, processed
+// in place. It must not allocate, lock or block.
+using DspProc = void (*)(Handle dsp, Handle channel, float* frames, uint32_t frameCount,
+                         void* user);
+
+class AudioLibrary {
+public:
+    virtual ~AudioLibrary() = default;
+
+    virtual uint32_t GetVersion() = 0;
+    // Opens the output device. false: no device could be opened.
+    virtual bool Init(int device, uint32_t freq, uint32_t flags) = 0;
+    virtual bool Start() = 0;
+    virtual bool GetInfo(DeviceInfo& info) = 0;
+    virtual bool SetEAXParameters(int env, float vol, float decay, float damp) = 0;
+
+    // Output (master) volume 0..100; -1 from GetVolume on failure.
+    virtual int GetVolume() = 0;
+    virtual bool SetVolume(int volume) = 0;
+
+    // Opens `path` as a stream when its content is of `format`; 0 otherwise. Never throws.
+    virtual Handle StreamCreateFile(StreamFormat format, const std::filesystem::path& path,
+                                    uint32_t flags) = 0;
+    // Opens a tracker module; 0 when the file is not one.
+    virtual Handle MusicLoad(const std::filesystem::path& path, uint32_t flags) = 0;
+
+    virtual bool ChannelGetInfo(Handle channel, ChannelInfo& info) = 0;
+    // Free a stream or a module. Freeing a handle of the other kind, or one already freed,
+    // fails harmlessly.
+    virtual bool StreamFree(Handle channel) = 0;
+    virtual bool MusicFree(Handle channel) = 0;
+
+    virtual bool ChannelPlay(Handle channel, bool restart) = 0;
+    virtual bool ChannelPause(Handle channel) = 0;
+    virtual bool ChannelStop(Handle channel) = 0;
+    // Glides the channel volume (0..100) to `volume` over `ms` on the mixing thread and
+    // returns at once; a new slide replaces a running one from its current value. `freq` -1
+    // and `pan` -101 leave rate and pan unchanged.
+    virtual bool ChannelSlideAttributes(Handle channel, int freq, int volume, int pan,
+                                        uint32_t ms) = 0;
+
+    // Length and position in bytes of 16-bit PCM at the channel's own rate and channel
+    // count; -1 on failure. The position counts what is being heard, not what was decoded.
+    virtual int64_t ChannelGetLength(Handle channel) = 0;
+    virtual int64_t ChannelGetPosition(Handle channel) = 0;
+    virtual double ChannelBytes2Seconds(Handle channel, int64_t bytes) = 0;
+    virtual int64_t ChannelSeconds2Bytes(Handle channel, double seconds) = 0;
+    virtual bool ChannelSetPosition(Handle channel, int64_t bytes) = 0;
+
+    // With kDataFft1024: writes 512 magnitudes into `buffer` and returns the bytes read of
+    // the channel's output (4096); -1 on failure (the buffer is then untouched).
+    virtual int32_t ChannelGetData(Handle channel, float* buffer, uint32_t flags) = 0;
+
+    virtual Handle ChannelSetDSP(Handle channel, DspProc proc, void* user, int priority) = 0;
+    virtual bool ChannelRemoveDSP(Handle channel, Handle dsp) = 0;
+    // Attaches an effect of `type` (kFxChorus...) with `priority`: higher priority runs
+    // first, equal priorities in the order attached. 0 when the type is unknown or the
+    // channel is not live.
+    virtual Handle ChannelSetFX(Handle channel, uint32_t type, int priority) = 0;
+    virtual bool ChannelRemoveFX(Handle channel, Handle fx) = 0;
+    // The record's alternative must match the effect's type; false otherwise.
+    virtual bool FXGetParameters(Handle fx, FxParams& params) = 0;
+    virtual bool FXSetParameters(Handle fx, const FxParams& params) = 0;
+};
+
+}  // namespace tv::audio
