@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "audiolibrary.h"
+#include "core/audio/audiolibrary.h"
 
 namespace tv::testing {
 
