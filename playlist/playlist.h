@@ -1,0 +1,103 @@
+#pragma once
+
+// The playlist model: one row per entry, each with its display text ("12. Artist - Title"),
+// its duration text ("03:25", empty until the entry is completed) and its full path, plus the
+// current entry (the one playing or last started), the focused entry (the caret), the selected
+// rows, the shuffled order and the entry counter.
+//
+// Threads: user-interface thread only. The model knows nothing about windows; a view listens
+// through PlaylistListener and draws from the model.
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tv::playlist {
+
+inline constexpr int kRowHeight = 14;  // ROW_HEIGHT: pixels per row in both lists
+
+struct Entry {
+    std::string display;   // PlayList row: number, ". ", title
+    std::string duration;  // TrackTime row
+    std::string path;      // FileList row, exactly as added or read
+};
+
+// Duration text of a number of seconds: "mm:ss"; below an hour the minutes of the hour, from
+// an hour on the total minutes (3725 s gives "62:05") so that the M3U writer keeps the true
+// seconds.
+std::string DurationText(uint32_t seconds);
+// Seconds of a duration text ("03:25" gives 205, "62:05" gives 3725); 0 for an empty or
+// malformed text.
+uint32_t DurationSeconds(const std::string& text);
+// The title part of a display text: everything after the first "." and the one character
+// after it ("12. Artist - Title" gives "Artist - Title").
+std::string TitleOfDisplay(const std::string& display);
+
+class PlaylistListener {
+public:
+    virtual ~PlaylistListener() = default;
+    // Rows were appended, removed or cleared, or their texts changed.
+    virtual void PlaylistChanged() = 0;
+};
+
+class PlaylistModel {
+public:
+    int Count() const { return static_cast<int>(m_entries.size()); }
+    const Entry& At(int i) const { return m_entries.at(static_cast<size_t>(i)); }
+    const std::vector<Entry>& Entries() const { return m_entries; }
+
+    // Appends a row for `path`: display "n. <file name>", empty duration.
+    void AppendPath(const std::string& path);
+    // Appends a row with the given title and duration text (the M3U reader's rows).
+    void AppendEntry(const std::string& title, const std::string& duration,
+                     const std::string& path);
+    // Rewrites row i: display "i+1. title", duration text. Out-of-range rows are ignored.
+    void SetRow(int i, const std::string& title, const std::string& duration);
+
+    void RemoveEntry(int i);
+    void ClearPlaylist();
+
+    int Current() const { return m_current; }  // -1: none
+    void SetCurrent(int i) { m_current = i; }
+    int Focused() const { return m_focused; }  // -1: none
+    void SetFocused(int i) { m_focused = i; }
+
+    bool IsSelected(int i) const;
+    // Selecting a row makes it the focused entry; deselecting does not move the focus.
+    void Select(int i, bool selected = true);
+    void ClearSelection();
+    std::vector<int> SelectedRows() const;
+
+    int EntryCounter() const { return m_entryCounter; }
+    void SetEntryCounter(int c) { m_entryCounter = c; }
+
+    // The shuffled order: a permutation of 0..n-1 made by 3n + 1 random moves; the random
+    // position is -1 after a rebuild. Removing entries leaves it as it is, so readers must
+    // skip values at or beyond Count().
+    void RebuildRandomOrder();
+    const std::vector<int>& RandomList() const { return m_randomList; }
+    int RandomPosition() const { return m_randomPosition; }
+    void SetRandomPosition(int p) { m_randomPosition = p; }
+    // Seeds the shuffle (tests use a fixed seed; the program seeds from a clock once).
+    void SeedRandom(uint32_t seed) { m_rng.seed(seed); }
+
+    // The current entry's display text without its number; empty when there is none.
+    std::string CurrentTitle() const;
+
+    void SetListener(PlaylistListener* listener) { m_listener = listener; }
+    void NotifyChanged();
+
+private:
+    std::vector<Entry> m_entries;
+    std::vector<bool> m_selected;
+    std::vector<int> m_randomList;
+    int m_current = -1;
+    int m_focused = -1;
+    int m_entryCounter = 0;
+    int m_randomPosition = -1;
+    std::mt19937 m_rng{std::random_device{}()};
+    PlaylistListener* m_listener = nullptr;
+};
+
+}  // namespace tv::playlist
