@@ -47,15 +47,23 @@ public:
     const Entry& At(int i) const { return m_entries.at(static_cast<size_t>(i)); }
     const std::vector<Entry>& Entries() const { return m_entries; }
 
+    // Makes room for `count` rows in all; bulk appenders call it first.
+    void Reserve(int count);
     // Appends a row for `path`: display "n. <file name>", empty duration.
     void AppendPath(const std::string& path);
     // Appends a row with the given title and duration text (the M3U reader's rows).
+    // Appending does not notify the listener: bulk appenders call NotifyChanged once at the end.
     void AppendEntry(const std::string& title, const std::string& duration,
                      const std::string& path);
     // Rewrites row i: display "i+1. title", duration text. Out-of-range rows are ignored.
     void SetRow(int i, const std::string& title, const std::string& duration);
 
+    // Removes row i (out of range: ignored), renumbers the rows after it, selects the row that
+    // moved into place i (the new last row when i was the last) and keeps the current entry on
+    // the same file (-1 when it was row i). Notifies the listener.
     void RemoveEntry(int i);
+    // Empties the playlist: no current, focused or selected entry; the shuffled order stays.
+    // Notifies the listener.
     void ClearPlaylist();
 
     int Current() const { return m_current; }  // -1: none
