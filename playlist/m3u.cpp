@@ -1,0 +1,279 @@
+#include "playlist/m3u.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace tv::playlist {
+
+namespace {
+
+constexpr std::string_view kHeader = "#EXTM3U";
+constexpr std::string_view kInfoTag = "#EXTINF:";
+// Lengths beyond this are taken for garbage and shown as unknown.
+constexpr double kMaxSeconds = 100.0 * 365 * 24 * 3600;
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsBlankLine(std::string_view line) {
+    for (char c : line) {
+        if (!IsBlank(c)) return false;
+    }
+    return true;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string_view FileNameOf(std::string_view path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+struct Info {
+    std::string duration;  // duration text, empty when unknown
+    std::string_view title;
+    bool hasTitle = false;
+};
+
+// Reads "#EXTINF:<seconds>[ attributes],<title>". Seconds may be negative (unknown) or carry
+// a fraction. Nothing when the seconds are not a number.
+std::optional<Info> ParseInfo(std::string_view line) {
+    std::string_view rest = line.substr(kInfoTag.size());
+    Info info;
+    const auto comma = rest.find(',');
+    std::string_view number = rest;
+    if (comma != std::string_view::npos) {
+        number = rest.substr(0, comma);
+        info.title = rest.substr(comma + 1);
+        info.hasTitle = true;
+    }
+    number = TrimBlanks(number);
+    // Extended players put attributes after the length ("-1 tvg-id=..."); only the number counts.
+    const auto blank = number.find_first_of(" \t");
+    if (blank != std::string_view::npos) number = number.substr(0, blank);
+    if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+    double seconds = 0;
+    const char* end = number.data() + number.size();
+    const auto parsed = std::from_chars(number.data(), end, seconds);
+    if (number.empty() || parsed.ec != std::errc() || parsed.ptr != end) return std::nullopt;
+    if (std::isfinite(seconds) && seconds >= 0 && seconds <= kMaxSeconds) {
+        info.duration = DurationText(static_cast<uint32_t>(std::lround(seconds)));
+    }
+    return info;
+}
+
+std::string ResolvePath(std::string_view line, const std::string& baseFolder) {
+    // Absolute paths and URLs stay as they are.
+    if (baseFolder.empty() || line.front() == '/' || line.find("://") != std::string_view::npos) {
+        return std::string(line);
+    }
+    std::string path;
+    path.reserve(baseFolder.size() + 1 + line.size());
+    path += baseFolder;
+    if (path.back() != '/') path += '/';
+    if (line.size() > 2 && line[0] == '.' && line[1] == '/') line.remove_prefix(2);
+    path += line;
+    return path;
+}
+
+// Seconds to write for a duration text: -1 when it is empty or not in minutes:seconds form.
+long long SecondsToWrite(const std::string& duration) {
+    const uint32_t seconds = DurationSeconds(duration);
+    if (seconds == 0 && duration != DurationText(0)) return -1;
+    return seconds;
+}
+
+void AppendWithoutLineBreaks(std::string& out, std::string_view text) {
+    for (char c : text) out += (c == '\r' || c == '\n') ? ' ' : c;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    const char* data = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Opens the temporary file exclusively, never through a symbolic link. A name left behind by
+// an earlier failed save (or planted there) is removed - the link itself, not what it points
+// at - and the open is tried once more.
+int OpenExclusive(const std::string& tmp, mode_t mode) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+        struct stat st {};
+        if (::lstat(tmp.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+        if (::unlink(tmp.c_str()) != 0) return -1;
+    }
+    return -1;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        out.resize(static_cast<size_t>(st.st_size));
+        size_t done = 0;
+        // The file may change size while it is read; read until the end whatever fstat said.
+        for (;;) {
+            if (done == out.size()) out.resize(out.size() + 4096);
+            const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ok = false;
+                break;
+            }
+            if (n == 0) break;
+            done += static_cast<size_t>(n);
+        }
+        out.resize(done);
+    }
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+int LoadPlaylistText(PlaylistModel& model, std::string_view text, const std::string& baseFolder) {
+    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    // Every entry takes at least two bytes (a path and a line break); a cheap guess of the
+    // entry count saves most reallocations without scanning the text twice.
+    model.Reserve(model.Count() + static_cast<int>(std::min<size_t>(text.size() / 64, 1 << 24)));
+
+    const int before = model.Count();
+    std::optional<Info> pending;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const char* lineEnd = p;
+        while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+        const std::string_view line(p, static_cast<size_t>(lineEnd - p));
+        // Lines end at CR, LF or CR LF.
+        p = lineEnd;
+        if (p < end && *p++ == '\r' && p < end && *p == '\n') ++p;
+
+        if (IsBlankLine(line)) continue;
+        if (line.find('\0') != std::string_view::npos) continue;  // no path holds a NUL
+        if (line.front() == '#') {
+            if (StartsWithNoCase(line, kInfoTag)) pending = ParseInfo(line);
+            // The header, other directives and comments carry nothing for the playlist.
+            continue;
+        }
+        std::string path = ResolvePath(line, baseFolder);
+        if (pending && pending->hasTitle) {
+            model.AppendEntry(std::string(pending->title), pending->duration, path);
+        } else {
+            const std::string duration = pending ? pending->duration : std::string();
+            model.AppendEntry(std::string(FileNameOf(line)), duration, path);
+        }
+        pending.reset();
+    }
+    model.SetEntryCounter(model.Count());
+    return model.Count() - before;
+}
+
+int LoadPlaylistFile(PlaylistModel& model, const std::string& path) {
+    std::string text;
+    int added = 0;
+    if (ReadWholeFile(path, text)) {
+        const auto slash = path.find_last_of('/');
+        std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+        if (slash == 0) folder = "/";
+        added = LoadPlaylistText(model, text, folder);
+    }
+    model.SetEntryCounter(model.Count());
+    model.RebuildRandomOrder();
+    model.NotifyChanged();
+    return added;
+}
+
+std::string PlaylistFileText(const PlaylistModel& model) {
+    std::string out;
+    size_t size = kHeader.size() + 2;
+    for (const Entry& entry : model.Entries()) {
+        size += kInfoTag.size() + 16 + entry.display.size() + entry.path.size() + 4;
+    }
+    out.reserve(size);
+    out += kHeader;
+    out += "\r\n";
+    char number[24];
+    for (const Entry& entry : model.Entries()) {
+        // A path that holds a line break, or none at all, cannot be written as one line; such
+        // an entry would shift every entry after it, so it is left out.
+        if (IsBlankLine(entry.path) || entry.path.find_first_of("\r\n") != std::string::npos) {
+            continue;
+        }
+        out += kInfoTag;
+        const auto converted = std::to_chars(number, number + sizeof number, SecondsToWrite(entry.duration));
+        out.append(number, converted.ptr);
+        out += ',';
+        AppendWithoutLineBreaks(out, TitleOfDisplay(entry.display));
+        out += "\r\n";
+        // A relative path starting with "#" would read back as a comment.
+        if (entry.path.front() == '#') out += "./";
+        out += entry.path;
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string TemporaryPlaylistPath(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + name + ".saving";
+}
+
+bool SavePlaylistFile(const PlaylistModel& model, const std::string& path) {
+    if (path.empty()) return false;
+    const std::string text = PlaylistFileText(model);
+    const std::string tmp = TemporaryPlaylistPath(path);
+
+    // Keep the permissions of the file being replaced.
+    mode_t mode = 0666;
+    struct stat original {};
+    const bool hadOriginal = ::stat(path.c_str(), &original) == 0;
+    if (hadOriginal) mode = original.st_mode & 07777;
+
+    const int fd = OpenExclusive(tmp, mode);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, text);
+    if (ok && hadOriginal) ok = ::fchmod(fd, mode) == 0;
+    if (ok) ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+}  // namespace tv::playlist
