@@ -1,6 +1,21 @@
 #include "playlist/stagedfiles.h"
 
+#include <algorithm>
+
 namespace tv::playlist {
+
+namespace {
+
+// The row holding `path` at `expected` or, when rows before it were removed, the nearest one
+// above; -1 when it is gone.
+int FindRow(const PlaylistModel& model, const std::string& path, int expected) {
+    for (int row = std::min(expected, model.Count() - 1); row >= 0; --row) {
+        if (model.At(row).path == path) return row;
+    }
+    return -1;
+}
+
+}  // namespace
 
 int AppendStagedFiles(PlaylistModel& model, const std::vector<std::string>& staged,
                       const AppendCallbacks& callbacks) {
@@ -12,14 +27,18 @@ int AppendStagedFiles(PlaylistModel& model, const std::vector<std::string>& stag
     model.RebuildRandomOrder();
     model.NotifyChanged();
 
+    // Rows removed while events run move the new rows up; `shift` is how far they have moved.
+    int shift = 0;
     for (size_t i = 0; i < staged.size(); ++i) {
         if (callbacks.terminating && callbacks.terminating()) break;
-        const int row = first + static_cast<int>(i);
-        model.SetEntryCounter(row);
-        // The rows may have moved while events ran: complete only a row still holding its file.
-        const bool inPlace = row < model.Count() && model.At(row).path == staged[i];
-        if (inPlace && model.At(row).duration.empty() && callbacks.buildTrackEntry) {
-            callbacks.buildTrackEntry(staged[i], row);
+        const int expected = first + static_cast<int>(i) - shift;
+        const int row = FindRow(model, staged[i], expected);
+        if (row >= 0) {
+            shift = first + static_cast<int>(i) - row;
+            model.SetEntryCounter(row);
+            if (model.At(row).duration.empty() && callbacks.buildTrackEntry) {
+                callbacks.buildTrackEntry(staged[i], row);
+            }
         }
         if (callbacks.processEvents) callbacks.processEvents();
     }

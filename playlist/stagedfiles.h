@@ -25,8 +25,8 @@ struct AppendCallbacks {
 // `callbacks.buildTrackEntry`, calling `processEvents` after each. Rows that already carry a
 // duration are not completed again.
 //
-// Events run inside the loop may remove or clear rows; a new row is only completed while it
-// still sits at its place with its path, so a completion never lands on another file's row.
+// Events run inside the loop may remove or clear rows: each new row is looked up where it has
+// moved to, a removed one is passed over, so a completion never lands on another file's row.
 // Any callback may be empty. Returns the number of rows appended. The entry counter equals
 // the row count when it returns.
 int AppendStagedFiles(PlaylistModel& model, const std::vector<std::string>& staged,

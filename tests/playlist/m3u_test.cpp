@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "playlist/m3u.h"
+#include "tempdir.h"
+
+namespace tv::playlist {
+namespace {
+
+using test::TempDir;
+
+PlaylistModel Load(const std::string& text, const std::string& base = "/lists") {
+    PlaylistModel model;
+    LoadPlaylistText(model, text, base);
+    return model;
+}
+
+TEST(M3uWriter, WritesTheExactBytesWithCrLf) {
+    PlaylistModel model;
+    model.AppendEntry("Artist - Title", "03:25", "/music/a.mp3");
+    model.AppendEntry("Other", "01:01", "/music/b.ogg");
+    model.AppendEntry("Long", "62:05", "/music/long.flac");
+    model.AppendPath("/music/new.wav");  // never completed: length unknown
+    EXPECT_EQ(PlaylistFileText(model),
+              "#EXTM3U\r\n"
+              "#EXTINF:205,Artist - Title\r\n/music/a.mp3\r\n"
+              "#EXTINF:61,Other\r\n/music/b.ogg\r\n"
+              "#EXTINF:3725,Long\r\n/music/long.flac\r\n"
+              "#EXTINF:-1,new.wav\r\n/music/new.wav\r\n");
+}
+
+TEST(M3uWriter, EmptyPlaylistIsOneHeaderLine) {
+    TempDir dir;
+    PlaylistModel model;
+    ASSERT_TRUE(SavePlaylistFile(model, dir / "default.m3u"));
+    EXPECT_EQ(TempDir::Read(dir / "default.m3u"), "#EXTM3U\r\n");
+}
+
+TEST(M3uWriter, LineBreaksInTitlesOrPathsCannotShiftTheEntries) {
+    PlaylistModel model;
+    model.AppendEntry("Two\r\nLines", "00:10", "/m/a.mp3");
+    model.AppendEntry("Broken", "00:10", "/m/evil\n#EXTINF:1,x\n/etc/passwd");
+    model.AppendEntry("Hash", "00:10", "#relative.mp3");
+    model.AppendEntry("Last", "00:10", "/m/z.mp3");
+    PlaylistModel back = Load(PlaylistFileText(model), "/lists");
+    ASSERT_EQ(back.Count(), 3);
+    EXPECT_EQ(back.At(0).display, "1. Two  Lines");
+    EXPECT_EQ(back.At(1).path, "/lists/#relative.mp3");
+    EXPECT_EQ(back.At(2).display, "3. Last");
+    EXPECT_EQ(back.At(2).path, "/m/z.mp3");
+}
+
+TEST(M3uReader, InfoLineTitleKeepsItsCommasAndDuration) {
+    PlaylistModel model = Load("#EXTM3U\r\n#EXTINF:61,The Title, Part 2\r\n/m/a.mp3\r\n");
+    ASSERT_EQ(model.Count(), 1);
+    EXPECT_EQ(model.At(0).display, "1. The Title, Part 2");
+    EXPECT_EQ(model.At(0).duration, "01:01");
+    EXPECT_EQ(model.At(0).path, "/m/a.mp3");
+}
+
+TEST(M3uRoundTrip, WhatTheWriterWritesLoadsBackExactly) {
+    PlaylistModel model;
+    model.AppendEntry("Long", "62:05", "/m/long.mp3");
+    model.AppendEntry("Ünïcødé – 日本語", "00:00", "/müsik/歌.mp3");
+    model.AppendEntry("", "00:07", "/m/untitled.mp3");
+    model.AppendEntry("  spaced , comma ", "10:00", "/m/trailing space .mp3 ");
+    model.AppendPath("/m/fresh.ogg");
+    const std::string text = PlaylistFileText(model);
+    EXPECT_NE(text.find("#EXTINF:3725,Long\r\n"), std::string::npos);
+    PlaylistModel back = Load(text);
+    ASSERT_EQ(back.Count(), model.Count());
+    for (int i = 0; i < model.Count(); ++i) {
+        EXPECT_EQ(back.At(i).display, model.At(i).display) << i;
+        EXPECT_EQ(back.At(i).duration, model.At(i).duration) << i;
+        EXPECT_EQ(back.At(i).path, model.At(i).path) << i;
+    }
+    EXPECT_EQ(back.At(0).duration, "62:05");
+    EXPECT_EQ(PlaylistFileText(back), text);
+}
+
+struct ReaderCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> paths;
+};
+
+class M3uReaderTolerance : public ::testing::TestWithParam<ReaderCase> {};
+
+TEST_P(M3uReaderTolerance, LoadsEveryEntryWithoutShifting) {
+    PlaylistModel model = Load(GetParam().text);
+    std::vector<std::string> paths;
+    for (const Entry& e : model.Entries()) paths.push_back(e.path);
+    EXPECT_EQ(paths, GetParam().paths);
+    EXPECT_EQ(model.EntryCounter(), model.Count());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Foreign, M3uReaderTolerance,
+    ::testing::Values(
+        ReaderCase{"HeaderWithTrailingBlank", "#EXTM3U \n#EXTINF:1,A\n/a\n", {"/a"}},
+        ReaderCase{"LowerCaseHeader", "#extm3u\n#extinf:1,A\n/a\n", {"/a"}},
+        ReaderCase{"NoHeader", "#EXTINF:1,A\n/a\n#EXTINF:2,B\n/b\n", {"/a", "/b"}},
+        ReaderCase{"BarePaths", "/a\n/b\r\n/c", {"/a", "/b", "/c"}},
+        ReaderCase{"BlankAndCommentLines",
+                   "#EXTM3U\n\n#EXTINF:1,A\n# a remark\n/a\n  \n#EXTINF:2,B\n\t\n/b\n", {"/a", "/b"}},
+        ReaderCase{"MixedLineEnds", "#EXTM3U\r#EXTINF:1,A\r/a\n#EXTINF:2,B\r\n/b", {"/a", "/b"}},
+        ReaderCase{"ByteOrderMark", "\xEF\xBB\xBF#EXTM3U\n#EXTINF:1,A\n/a\n", {"/a"}},
+        ReaderCase{"UnpairedLastInfoLine", "#EXTM3U\n#EXTINF:1,A\n/a\n#EXTINF:2,B\n", {"/a"}},
+        ReaderCase{"BadDurationKeepsThePath", "#EXTM3U\n#EXTINF:abc,A\n/a\n#EXTINF:2,B\n/b\n",
+                   {"/a", "/b"}},
+        ReaderCase{"InfoWithoutPathIsReplaced", "#EXTINF:1,A\n#EXTINF:2,B\n/b\n", {"/b"}},
+        ReaderCase{"RelativeAndUrl", "#EXTM3U\nsub/a.mp3\n./b.mp3\nhttp://host/s.mp3\n",
+                   {"/lists/sub/a.mp3", "/lists/b.mp3", "http://host/s.mp3"}},
+        ReaderCase{"NulLineSkipped", std::string("/a\n/b\0c\n/d\n", 10), {"/a", "/d"}},
+        ReaderCase{"Empty", "", {}},
+        ReaderCase{"HeaderOnly", "#EXTM3U\r\n", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DurationCase {
+    const char* info;
+    const char* duration;
+    const char* display;
+};
+
+class M3uReaderDurations : public ::testing::TestWithParam<DurationCase> {};
+
+TEST_P(M3uReaderDurations, ReadsTheLengthAndTitle) {
+    PlaylistModel model = Load(std::string("#EXTM3U\n") + GetParam().info + "\n/m/song.mp3\n");
+    ASSERT_EQ(model.Count(), 1);
+    EXPECT_EQ(model.At(0).duration, GetParam().duration);
+    EXPECT_EQ(model.At(0).display, GetParam().display);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, M3uReaderDurations,
+    ::testing::Values(DurationCase{"#EXTINF:3725,Long", "62:05", "1. Long"},
+                      DurationCase{"#EXTINF:-1,Stream", "", "1. Stream"},
+                      DurationCase{"#EXTINF:61.6,Frac", "01:02", "1. Frac"},
+                      DurationCase{"#EXTINF: +42 ,Blanks", "00:42", "1. Blanks"},
+                      DurationCase{"#EXTINF:-1 tvg-id=\"x\",Attr", "", "1. Attr"},
+                      DurationCase{"#EXTINF:99999999999999999999,Huge", "", "1. Huge"},
+                      DurationCase{"#EXTINF:nan,NotANumber", "", "1. NotANumber"},
+                      DurationCase{"#EXTINF:205", "03:25", "1. song.mp3"},
+                      DurationCase{"#EXTINF:7,", "00:07", "1. "}));
+
+TEST(M3uFile, LoadingTwiceAppendsTwiceNumberedOn) {
+    TempDir dir;
+    const std::string list = dir.Write("list.m3u",
+                                       "#EXTM3U\r\n#EXTINF:1,A\r\n/a\r\n#EXTINF:2,B\r\n/b\r\n");
+    PlaylistModel model;
+    model.AppendPath("/first.mp3");
+    EXPECT_EQ(LoadPlaylistFile(model, list), 2);
+    EXPECT_EQ(LoadPlaylistFile(model, list), 2);
+    ASSERT_EQ(model.Count(), 5);
+    EXPECT_EQ(model.At(3).display, "4. A");
+    EXPECT_EQ(model.At(4).display, "5. B");
+    EXPECT_EQ(model.At(4).path, "/b");
+    EXPECT_EQ(model.EntryCounter(), 5);
+    EXPECT_EQ(model.RandomList().size(), 5u);
+}
+
+TEST(M3uFile, RelativePathsResolveAgainstThePlaylistFolderAndMissingFilesLoadNothing) {
+    TempDir dir;
+    const std::string list = dir.Write("sub/list.m3u8", "#EXTM3U\nsongs/é.mp3\n");
+    PlaylistModel model;
+    EXPECT_EQ(LoadPlaylistFile(model, list), 1);
+    EXPECT_EQ(model.At(0).path, dir.Path() + "/sub/songs/é.mp3");
+    EXPECT_EQ(model.At(0).display, "1. é.mp3");
+    EXPECT_EQ(LoadPlaylistFile(model, dir / "missing.m3u"), 0);
+    EXPECT_EQ(LoadPlaylistFile(model, dir.Path()), 0);  // a folder is no playlist
+    EXPECT_EQ(model.Count(), 1);
+}
+
+TEST(M3uFile, SaveReplacesAndKeepsPermissionsAndNonAsciiNames) {
+    TempDir dir;
+    const std::string target = dir.Write("plé.m3u", "old content");
+    ::chmod(target.c_str(), 0640);
+    PlaylistModel model;
+    model.AppendEntry("Ä", "00:05", "/ü/ß.mp3");
+    ASSERT_TRUE(SavePlaylistFile(model, target));
+    EXPECT_EQ(TempDir::Read(target), "#EXTM3U\r\n#EXTINF:5,Ä\r\n/ü/ß.mp3\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_FALSE(std::filesystem::exists(TemporaryPlaylistPath(target)));
+}
+
+TEST(M3uFile, FailedSaveLeavesTheOriginalWhole) {
+    TempDir dir;
+    const std::string target = dir.Write("default.m3u", "#EXTM3U\r\n#EXTINF:1,Keep\r\n/keep\r\n");
+    // Something the save cannot replace stands at the temporary name.
+    std::filesystem::create_directory(TemporaryPlaylistPath(target));
+    PlaylistModel model;
+    model.AppendPath("/new.mp3");
+    EXPECT_FALSE(SavePlaylistFile(model, target));
+    EXPECT_EQ(TempDir::Read(target), "#EXTM3U\r\n#EXTINF:1,Keep\r\n/keep\r\n");
+    // A folder that does not exist cannot be saved into either.
+    EXPECT_FALSE(SavePlaylistFile(model, dir / "nowhere/default.m3u"));
+    EXPECT_FALSE(SavePlaylistFile(model, ""));
+}
+
+TEST(M3uFile, SymlinkAtTheTemporaryNameIsNotWrittenThrough) {
+    TempDir dir;
+    const std::string victim = dir.Write("victim.txt", "precious");
+    const std::string target = dir / "default.m3u";
+    ASSERT_EQ(::symlink(victim.c_str(), TemporaryPlaylistPath(target).c_str()), 0);
+    PlaylistModel model;
+    model.AppendEntry("T", "00:01", "/t.mp3");
+    ASSERT_TRUE(SavePlaylistFile(model, target));
+    EXPECT_EQ(TempDir::Read(victim), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(target));
+    EXPECT_EQ(TempDir::Read(target), "#EXTM3U\r\n#EXTINF:1,T\r\n/t.mp3\r\n");
+}
+
+}  // namespace
+}  // namespace tv::playlist
