@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -114,14 +115,28 @@ TEST(ScanDir, UnreadableSubfolderIsSkippedAndTheScanGoesOn) {
     dir.Write("locked/inside.mp3");
     dir.Write("open/fine.mp3");
     dir.Write("top.mp3");
+    ::chmod(dir.Path().c_str(), 0755);
     ::chmod((dir / "locked").c_str(), 0);
-    if (DIR* probe = ::opendir((dir / "locked").c_str())) {
-        ::closedir(probe);
-        ::chmod((dir / "locked").c_str(), 0755);
-        GTEST_SKIP() << "permissions do not keep this user out (running as root)";
+    const std::vector<std::string> expected{"open/fine.mp3", "top.mp3"};
+    if (::geteuid() != 0) {
+        EXPECT_EQ(Scan(dir), expected);
+        return;
     }
-    EXPECT_EQ(Scan(dir), (std::vector<std::string>{"open/fine.mp3", "top.mp3"}));
-    ::chmod((dir / "locked").c_str(), 0755);
+    // Permissions do not keep root out: scan as an unprivileged user in a child process.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        if (::opendir((dir / "locked").c_str()) != nullptr) ::_exit(3);
+        ::_exit(Scan(dir) == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2 || WEXITSTATUS(status) == 3) {
+        GTEST_SKIP() << "no unprivileged user to scan as";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the scan did not skip the unreadable folder";
 }
 
 TEST(DropPlan, ClassifiesByTheFileSystemAndCaseInsensitiveExtension) {
