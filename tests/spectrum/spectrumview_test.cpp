@@ -1,0 +1,122 @@
+// The display widget: its box, its timer following the controller, the left-click cycle,
+// the pop-up menu built from the tick model, and the painted frame.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+#include "spectrumfake.h"
+#include "spectrum/spectrumskin.h"
+#include "spectrum/widget/spectrumview.h"
+#include "spectrumtesting.h"
+
+namespace tv::spectrum {
+namespace {
+
+using Item = SpectrumMenuItem;
+
+class SpectrumViewTest : public ::testing::Test {
+protected:
+    SpectrumViewTest() : view(lib, [this] { return playState; }, [] { return audio::Handle{4}; }) {
+        lib.liveChannels.insert(4);
+    }
+    QStringList Texts(const QMenu* menu) const {
+        QStringList out;
+        for (const QAction* a : menu->actions()) out << (a->isSeparator() ? "-" : a->text());
+        return out;
+    }
+
+    ::tv::testing::FakeAudioLibrary lib;
+    int playState = 0;
+    SpectrumView view;
+};
+
+TEST(SpectrumSkin, BackgroundPicture_Is100x24) {
+    const QImage picture = LoadSpectrumBackground();
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(100, 24));
+}
+
+TEST_F(SpectrumViewTest, Box_IsFixed100x24WithTimerAt50ms) {
+    EXPECT_EQ(view.size(), QSize(100, 24));
+    EXPECT_EQ(view.minimumSize(), view.maximumSize());
+    EXPECT_TRUE(view.tmrFFT().isActive());
+    EXPECT_EQ(view.tmrFFT().interval(), 50);
+}
+
+TEST_F(SpectrumViewTest, Timer_FollowsControllerSpeedAndSwitch) {
+    view.MenuAction(Item::Ultra1)->trigger();
+    EXPECT_EQ(view.tmrFFT().interval(), 10);
+    view.Controller().SetTimerEnabled(false);
+    EXPECT_FALSE(view.tmrFFT().isActive());
+    view.Controller().SetTimerEnabled(true);
+    EXPECT_TRUE(view.tmrFFT().isActive());
+    view.Controller().ApplySpectrumSpeed(0);
+    EXPECT_FALSE(view.tmrFFT().isActive());
+    view.Controller().ApplySpectrumSpeed(20);
+    EXPECT_TRUE(view.tmrFFT().isActive());
+    EXPECT_EQ(view.tmrFFT().interval(), 20);
+}
+
+TEST_F(SpectrumViewTest, LeftClickCyclesMode_OtherButtonsDoNot) {
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 12));
+    EXPECT_EQ(view.Controller().SpectrumMode(), kModeNone);
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
+    EXPECT_EQ(view.Controller().SpectrumMode(), kModeLines);
+    QTest::mouseClick(&view, Qt::RightButton, Qt::NoModifier, QPoint(50, 12));
+    QTest::mouseClick(&view, Qt::MiddleButton, Qt::NoModifier, QPoint(50, 12));
+    EXPECT_EQ(view.Controller().SpectrumMode(), kModeLines);
+}
+
+TEST_F(SpectrumViewTest, Menu_LayoutAndTicksMirrorModel) {
+    QMenu* menu = view.SpectrumMenu();
+    ASSERT_EQ(Texts(menu), (QStringList{"Mode", "-", "Speed"}));
+    EXPECT_EQ(Texts(menu->actions()[0]->menu()),
+              (QStringList{"Big Lines", "Lines", "None", "-", "Peak"}));
+    EXPECT_EQ(Texts(menu->actions()[2]->menu()), (QStringList{"Low", "Normal", "High", "Ultra"}));
+
+    view.MenuAction(Item::Mode11)->trigger();
+    EXPECT_TRUE(view.MenuAction(Item::Mode11)->isChecked());
+    EXPECT_FALSE(view.MenuAction(Item::Mode21)->isChecked());
+    EXPECT_EQ(view.Controller().SpectrumMode(), kModeLines);
+    view.MenuAction(Item::Mode11)->trigger();  // chosen twice: unticked, mode kept
+    for (Item item : {Item::Mode21, Item::Mode11, Item::Mode31})
+        EXPECT_FALSE(view.MenuAction(item)->isChecked());
+    EXPECT_EQ(view.Controller().SpectrumMode(), kModeLines);
+    EXPECT_TRUE(view.MenuAction(Item::Normal1)->isChecked());
+
+    // Ticks set behind the menu's back (settings, left click) show at the next popup.
+    view.Controller().ApplySettings({2, 30, true});
+    menu = view.SpectrumMenu();
+    EXPECT_TRUE(view.MenuAction(Item::Mode31)->isChecked());
+    EXPECT_TRUE(view.MenuAction(Item::High1)->isChecked());
+    EXPECT_FALSE(view.MenuAction(Item::Normal1)->isChecked());
+    EXPECT_TRUE(view.MenuAction(Item::DPeak)->isChecked());
+}
+
+TEST_F(SpectrumViewTest, TimerTicksWhilePlaying_WidgetShowsCanvas) {
+    view.show();
+    lib.fftValue = 0.048f;
+    playState = 11;
+    view.Controller().ApplySpectrumSpeed(10);
+    QElapsedTimer clock;
+    clock.start();
+    while (lib.CallsStartingWith("ChannelGetData").size() < 2 && clock.elapsed() < 5000)
+        QTest::qWait(5);
+    ASSERT_GE(lib.CallsStartingWith("ChannelGetData").size(), 2u);
+    const QImage shown = view.grab().toImage();
+    EXPECT_TRUE(testing::SamePixels(shown, view.Controller().Canvas()));
+    EXPECT_EQ(testing::HeightFromBottom(shown, 0, QColor(64, 64, 64)), 24);
+
+    playState = 12;
+    lib.ClearCalls();
+    QTest::qWait(50);
+    EXPECT_TRUE(lib.CallsStartingWith("ChannelGetData").empty());
+}
+
+}  // namespace
+}  // namespace tv::spectrum
