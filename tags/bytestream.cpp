@@ -1,0 +1,127 @@
+#include "tags/bytestream.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tv::tags {
+
+bool ByteStream::ReadExact(int64_t offset, void* buffer, int64_t count)
+{
+    return count >= 0 && ReadAt(offset, buffer, count) == count;
+}
+
+int64_t MemoryStream::ReadAt(int64_t offset, void* buffer, int64_t count)
+{
+    if (offset < 0 || count < 0)
+        return -1;
+    const int64_t size = Size();
+    if (offset >= size || count == 0)
+        return 0;
+    const int64_t n = std::min(count, size - offset);
+    std::memcpy(buffer, m_bytes.data() + offset, static_cast<size_t>(n));
+    return n;
+}
+
+FileStream::~FileStream()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool FileStream::Open(const std::filesystem::path& path)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_head.clear();
+    m_tail.clear();
+    m_size = 0;
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return false;
+    }
+    m_size = st.st_size;
+    return true;
+}
+
+static int64_t PreadAll(int fd, int64_t offset, void* buffer, int64_t count)
+{
+    auto* out = static_cast<uint8_t*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, out + done, static_cast<size_t>(count - done), offset + done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+bool FileStream::CacheEnds(int64_t headBytes, int64_t tailBytes)
+{
+    if (m_fd < 0)
+        return false;
+    headBytes = std::clamp<int64_t>(headBytes, 0, m_size);
+    m_head.resize(static_cast<size_t>(headBytes));
+    if (PreadAll(m_fd, 0, m_head.data(), headBytes) != headBytes) {
+        m_head.clear();
+        return false;
+    }
+    // The tail never needs to repeat bytes the head already holds.
+    tailBytes = std::clamp<int64_t>(tailBytes, 0, m_size - headBytes);
+    m_tailStart = m_size - tailBytes;
+    m_tail.resize(static_cast<size_t>(tailBytes));
+    if (PreadAll(m_fd, m_tailStart, m_tail.data(), tailBytes) != tailBytes) {
+        m_tail.clear();
+        return false;
+    }
+    return true;
+}
+
+int64_t FileStream::ReadAt(int64_t offset, void* buffer, int64_t count)
+{
+    if (m_fd < 0 || offset < 0 || count < 0)
+        return -1;
+    if (offset >= m_size || count == 0)
+        return 0;
+    count = std::min(count, m_size - offset);
+    const auto headSize = static_cast<int64_t>(m_head.size());
+    if (offset + count <= headSize) {
+        std::memcpy(buffer, m_head.data() + offset, static_cast<size_t>(count));
+        return count;
+    }
+    const auto tailSize = static_cast<int64_t>(m_tail.size());
+    if (tailSize > 0 && offset >= m_tailStart && offset + count <= m_tailStart + tailSize) {
+        std::memcpy(buffer, m_tail.data() + (offset - m_tailStart), static_cast<size_t>(count));
+        return count;
+    }
+    return PreadAll(m_fd, offset, buffer, count);
+}
+
+int64_t ParseDigits(std::string_view text)
+{
+    if (text.empty() || text.size() > 18)
+        return -1;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace tv::tags

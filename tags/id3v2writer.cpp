@@ -1,0 +1,243 @@
+// Writing and removing the ID3v2 tag: the reader's frame walk turned around.
+
+#include <algorithm>
+#include <cstring>
+
+#include "tags/id3v2.h"
+#include "tags/saferewrite.h"
+#include "tags/textcodec.h"
+
+namespace tv::tags {
+
+using namespace Internal;
+
+namespace {
+
+constexpr int kManagedSlots = 12;
+
+bool IsManaged(const std::string& id)
+{
+    for (int slot = 1; slot <= kManagedSlots; ++slot)
+        if (id == SlotId(slot, false))
+            return true;
+    return false;
+}
+
+// Encoding 0 when every character fits ISO-8859-1, else 1 (UTF-16 with a byte-order mark).
+uint8_t ChooseEncoding(const std::string& text)
+{
+    std::string latin1;
+    return Utf8ToLatin1(text, latin1) ? 0 : 1;
+}
+
+void AppendText(std::vector<uint8_t>& out, const std::string& text, uint8_t encoding)
+{
+    std::string bytes;
+    if (encoding == 0) {
+        Utf8ToLatin1(text, bytes);
+    } else {
+        bytes = "\xFF\xFE" + Utf8ToUtf16LE(text);
+    }
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+void AppendFrame(std::vector<uint8_t>& out, const std::string& id, const std::vector<uint8_t>& data,
+                 uint8_t statusFlags = 0)
+{
+    uint8_t header[10] = {};
+    std::memcpy(header, id.data(), 4);
+    WriteBE32(header + 4, uint32_t(data.size()));
+    header[8] = statusFlags;
+    out.insert(out.end(), header, header + 10);
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+void AppendTextFrame(std::vector<uint8_t>& out, int slot, const std::string& text)
+{
+    if (text.empty())
+        return;
+    const uint8_t enc = ChooseEncoding(text);
+    std::vector<uint8_t> data {enc};
+    AppendText(data, text, enc);
+    AppendFrame(out, SlotId(slot, false), data);
+}
+
+// A comment: encoding, language "eng", an empty description, the text.
+void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text)
+{
+    if (text.empty())
+        return;
+    const uint8_t enc = ChooseEncoding(text);
+    std::vector<uint8_t> data {enc, 'e', 'n', 'g'};
+    if (enc == 0) {
+        data.push_back(0);
+    } else {
+        for (const uint8_t b : {0xFF, 0xFE, 0x00, 0x00})
+            data.push_back(b);
+    }
+    AppendText(data, text, enc);
+    AppendFrame(out, "COMM", data);
+}
+
+// A link: encoding 0, an empty description, the address as 8-bit text (which is what the
+// format allows for it; an address beyond ISO-8859-1 is kept as its UTF-8 bytes).
+void AppendLinkFrame(std::vector<uint8_t>& out, const std::string& link)
+{
+    if (link.empty())
+        return;
+    std::vector<uint8_t> data {0, 0};
+    std::string bytes;
+    if (!Utf8ToLatin1(link, bytes))
+        bytes = link;
+    data.insert(data.end(), bytes.begin(), bytes.end());
+    AppendFrame(out, "WXXX", data);
+}
+
+// A frame of the old tag the writer does not manage, in 2.3 form. 2.4 text frames in encodings
+// that 2.3 does not know are re-encoded; frames whose data cannot be read (compressed,
+// encrypted) cannot be carried over and are left out.
+void AppendKeptFrame(std::vector<uint8_t>& out, ID3v2Frame& frame, uint8_t sourceMajor)
+{
+    if (frame.Opaque || frame.Id.size() != 4)
+        return;
+    if (sourceMajor >= 4 && frame.Id[0] == 'T' && frame.Id != "TXXX" && !frame.Data.empty() &&
+        frame.Data[0] >= 2) {
+        // Several values of a 2.4 text frame are separated by zeros; 2.3 knows one value.
+        const std::string text = DecodeFrameText(frame.Data);
+        const uint8_t enc = ChooseEncoding(text);
+        std::vector<uint8_t> data {enc};
+        AppendText(data, text, enc);
+        frame.Data = std::move(data);
+    }
+    AppendFrame(out, frame.Id, frame.Data, frame.StatusFlags);
+}
+
+} // namespace
+
+class ID3v2Writer {
+public:
+    static std::vector<uint8_t> RenderFrames(const TID3v2& tag)
+    {
+        std::vector<uint8_t> out;
+        AppendTextFrame(out, 1, tag.m_title);
+        AppendTextFrame(out, 2, tag.m_artist);
+        AppendTextFrame(out, 3, tag.m_album);
+        if (tag.m_track > 0) {
+            // "3/12" survives a write when the number in front of "/" did not change.
+            const bool keepText = ExtractTrack(tag.m_trackText) == tag.m_track;
+            AppendTextFrame(out, 4, keepText ? tag.m_trackText : std::to_string(tag.m_track));
+        }
+        AppendTextFrame(out, 5, tag.m_year);
+        AppendTextFrame(out, 6, tag.m_genre);
+        AppendCommentFrame(out, tag.m_comment);
+        AppendTextFrame(out, 8, tag.m_composer);
+        AppendTextFrame(out, 9, tag.m_encoder);
+        AppendTextFrame(out, 10, tag.m_copyright);
+        AppendTextFrame(out, 11, tag.m_language);
+        AppendLinkFrame(out, tag.m_link);
+        return out;
+    }
+};
+
+bool TID3v2::WriteTag(const std::filesystem::path& fileName)
+{
+    m_lastError.clear();
+    try {
+        FileStream stream;
+        if (!stream.Open(fileName)) {
+            m_lastError = "cannot open the file";
+            return false;
+        }
+        ID3v2Header old {};
+        const bool hasTag = stream.Size() >= 10 && stream.ReadExact(0, &old, 10) &&
+                            std::memcmp(old.Id, "ID3", 3) == 0;
+        const int64_t oldTotal = hasTag ? TagTotalSize(old, stream.Size()) : 0;
+
+        std::vector<uint8_t> frames = ID3v2Writer::RenderFrames(*this);
+        if (hasTag && oldTotal > 0 && (old.Major == 3 || old.Major == 4)) {
+            const bool ok = WalkID3v2Frames(stream, old, oldTotal, SIZE_MAX, [&](ID3v2Frame& f) {
+                if (!IsManaged(f.Id))
+                    AppendKeptFrame(frames, f, old.Major);
+                return true;
+            });
+            if (!ok) {
+                m_lastError = "cannot read the old tag";
+                return false;
+            }
+        }
+
+        int64_t total = 10 + int64_t(frames.size());
+        const bool needRewrite = !hasTag || oldTotal < total || oldTotal > kRewriteSize;
+        const int64_t padding = needRewrite ? kRewriteSize - total : oldTotal - total;
+        if (padding > 0)
+            total += padding;
+        if (total - 10 >= (int64_t(1) << 28)) {
+            m_lastError = "the tag would be too large";
+            return false;
+        }
+
+        std::vector<uint8_t> tag(size_t(total), 0);
+        std::memcpy(tag.data(), "ID3", 3);
+        tag[3] = 3;
+        WriteSynchsafe32(tag.data() + 6, uint32_t(total - 10));
+        std::copy(frames.begin(), frames.end(), tag.begin() + 10);
+
+        bool ok = false;
+        if (needRewrite) {
+            const int64_t audioStart = hasTag ? oldTotal : 0;
+            ok = SafeRewrite(fileName, [&](RewriteSink& sink) {
+                return sink.Write(tag.data(), tag.size()) &&
+                       sink.CopyFrom(stream.Descriptor(), audioStart, -1);
+            });
+        } else {
+            ok = OverwriteHead(fileName, tag.data(), tag.size());
+            if (!ok) // e.g. a read-only file in a writable folder: replace it instead
+                ok = SafeRewrite(fileName, [&](RewriteSink& sink) {
+                    return sink.Write(tag.data(), tag.size()) &&
+                           sink.CopyFrom(stream.Descriptor(), oldTotal, -1);
+                });
+        }
+        if (!ok)
+            m_lastError = LastRewriteError();
+        return ok;
+    } catch (const std::exception& e) {
+        m_lastError = e.what();
+        return false;
+    }
+}
+
+bool TID3v2::RemoveTag(const std::filesystem::path& fileName)
+{
+    m_lastError.clear();
+    try {
+        FileStream stream;
+        if (!stream.Open(fileName)) {
+            m_lastError = "cannot open the file";
+            return false;
+        }
+        ID3v2Header old {};
+        if (stream.Size() < 10 || !stream.ReadExact(0, &old, 10) ||
+            std::memcmp(old.Id, "ID3", 3) != 0) {
+            m_lastError = "the file has no ID3v2 tag";
+            return false;
+        }
+        const int64_t total = TagTotalSize(old, stream.Size());
+        if (total <= 0) {
+            m_lastError = "the ID3v2 tag states a size larger than the file";
+            return false;
+        }
+        const bool ok = SafeRewrite(fileName, [&](RewriteSink& sink) {
+            return sink.CopyFrom(stream.Descriptor(), total, -1);
+        });
+        if (!ok)
+            m_lastError = LastRewriteError();
+        else
+            Reset();
+        return ok;
+    } catch (const std::exception& e) {
+        m_lastError = e.what();
+        return false;
+    }
+}
+
+} // namespace tv::tags

@@ -1,0 +1,66 @@
+#pragma once
+// Rewriting a file without ever leaving it damaged: the new content goes to a temporary file
+// created exclusively beside it (never through a link someone left at that name), is flushed to
+// disk, and replaces the original in one rename. Whatever step fails, the original stays as it
+// was and the temporary file is removed. The same recipe suits any file the program rewrites.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/types.h>
+
+namespace tv::tags {
+
+// The system calls of a rewrite, overridable so tests can make any one of them fail.
+class FileOps {
+public:
+    virtual ~FileOps() = default;
+    virtual int Open(const char* path, int flags, mode_t mode);
+    virtual ssize_t Write(int fd, const void* data, size_t count);
+    virtual int Sync(int fd);
+    virtual int Close(int fd);
+    virtual int Rename(const char* from, const char* to);
+    virtual int Unlink(const char* path);
+};
+
+// The process-wide real implementation.
+FileOps& SystemFileOps();
+
+// Where a rewrite puts the new bytes. Every call returns false once a write has failed.
+class RewriteSink {
+public:
+    RewriteSink(FileOps& ops, int fd) : m_ops(ops), m_fd(fd) {}
+    bool Write(const void* data, size_t count);
+    // Copies `count` bytes (or everything up to the end with count < 0) of the file behind
+    // `sourceFd` from `offset` on.
+    bool CopyFrom(int sourceFd, int64_t offset, int64_t count);
+    bool Failed() const { return m_failed; }
+
+private:
+    FileOps& m_ops;
+    int m_fd;
+    bool m_failed = false;
+};
+
+// Replaces `target` (which must exist; a symbolic link is followed to the file it names) with
+// what `produce` writes. The temporary file is `target` + "~", or, when something already
+// exists under that name, `target` + "~" + a unique suffix. The new file gets the original's
+// permission bits. Returns false, with the original untouched, when `produce` returns false or
+// any step fails; `error` (optional) then holds the reason. Never throws.
+bool SafeRewrite(const std::filesystem::path& target,
+                 const std::function<bool(RewriteSink&)>& produce, std::string* error = nullptr,
+                 FileOps& ops = SystemFileOps());
+
+// Writes `data` over the first bytes of `target` in place and flushes it. Never throws.
+bool OverwriteHead(const std::filesystem::path& target, const void* data, size_t count,
+                   std::string* error = nullptr);
+
+// Shortens `target` to `newSize` bytes: in place when it can be opened for writing, else by a
+// safe rewrite of the remaining bytes. Never throws.
+bool CutFile(const std::filesystem::path& target, int64_t newSize, std::string* error = nullptr);
+
+// The reason of the last failed rewrite, overwrite or cut on this thread ("" after success).
+const std::string& LastRewriteError();
+
+} // namespace tv::tags

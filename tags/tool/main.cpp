@@ -1,0 +1,169 @@
+// torvanell-tag: shows, writes and removes the tags of audio files from the command line.
+//   torvanell-tag show [--json] FILE...
+//   torvanell-tag write FILE [--title T] [--artist A] ... [--track N]
+//   torvanell-tag remove FILE
+// Exit status: 0 success, 1 an operation failed, 2 bad usage.
+
+#include <cstdio>
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tags/tool/tagformat.h"
+
+namespace {
+
+using namespace tv::tags::tool;
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+const char* const kUsageText =
+    "usage: torvanell-tag show [--json] FILE...\n"
+    "       torvanell-tag write FILE [--title T] [--artist A] [--album A] [--year Y]\n"
+    "                   [--track N] [--genre G] [--comment C] [--composer C] [--encoder E]\n"
+    "                   [--copyright C] [--language L] [--link URL]\n"
+    "       torvanell-tag remove FILE\n";
+
+int Usage(const std::string& problem)
+{
+    std::cerr << "torvanell-tag: " << problem << "\n" << kUsageText;
+    return kUsage;
+}
+
+int Failure(const std::string& file, const std::string& reason)
+{
+    std::cerr << "torvanell-tag: " << file << ": " << reason << "\n";
+    return kFailed;
+}
+
+// The formats in the order they are asked; the MPEG family takes everything, so it is last.
+std::vector<std::unique_ptr<TagFormat>> Formats()
+{
+    std::vector<std::unique_ptr<TagFormat>> formats;
+    formats.push_back(MakeMpegFormat());
+    return formats;
+}
+
+TagFormat& FormatFor(std::vector<std::unique_ptr<TagFormat>>& formats,
+                     const std::filesystem::path& path)
+{
+    for (auto& format : formats)
+        if (format->Handles(path))
+            return *format;
+    return *formats.back();
+}
+
+int Show(const std::vector<std::string>& args)
+{
+    bool json = false;
+    std::vector<std::string> files;
+    bool optionsDone = false;
+    for (const std::string& arg : args) {
+        if (!optionsDone && arg == "--json")
+            json = true;
+        else if (!optionsDone && arg == "--")
+            optionsDone = true;
+        else if (!optionsDone && arg.size() > 1 && arg[0] == '-')
+            return Usage("unknown option " + arg);
+        else
+            files.push_back(arg);
+    }
+    if (files.empty())
+        return Usage("show needs at least one file");
+    auto formats = Formats();
+    int status = kOk;
+    for (const std::string& file : files) {
+        JsonWriter writer;
+        writer.BeginObject().String("path", file);
+        std::string report = file + "\n";
+        std::string error;
+        if (!FormatFor(formats, file).Show(file, writer, report, error)) {
+            status = Failure(file, error);
+            continue;
+        }
+        writer.EndObject();
+        if (json)
+            std::cout << writer.Text() << "\n";
+        else
+            std::cout << report << "\n";
+    }
+    return status;
+}
+
+int Write(const std::vector<std::string>& args)
+{
+    static const std::set<std::string> kKeys = {"title",    "artist",  "album",     "year",
+                                                "track",    "genre",   "comment",   "composer",
+                                                "encoder",  "copyright", "language", "link"};
+    std::string file;
+    WriteValues values;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
+            const std::string key = arg.substr(2);
+            if (!kKeys.count(key))
+                return Usage("unknown option " + arg);
+            if (i + 1 >= args.size())
+                return Usage(arg + " needs a value");
+            const std::string& value = args[++i];
+            if (key == "track") {
+                if (value.empty() || value.size() > 5 ||
+                    value.find_first_not_of("0123456789") != std::string::npos ||
+                    std::stoul(value) > 65535)
+                    return Usage("--track needs a number from 0 to 65535");
+            }
+            values[key] = value;
+        } else if (file.empty()) {
+            file = arg;
+        } else {
+            return Usage("write takes one file");
+        }
+    }
+    if (file.empty())
+        return Usage("write needs a file");
+    auto formats = Formats();
+    std::string error;
+    if (!FormatFor(formats, file).Write(file, values, error))
+        return Failure(file, error);
+    return kOk;
+}
+
+int Remove(const std::vector<std::string>& args)
+{
+    if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
+        return Usage("remove takes exactly one file");
+    auto formats = Formats();
+    std::string error;
+    if (!FormatFor(formats, args[0]).Remove(args[0], error))
+        return Failure(args[0], error);
+    return kOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        if (argc < 2)
+            return Usage("no command given");
+        const std::string command = argv[1];
+        const std::vector<std::string> args(argv + 2, argv + argc);
+        if (command == "show")
+            return Show(args);
+        if (command == "write")
+            return Write(args);
+        if (command == "remove")
+            return Remove(args);
+        if (command == "--help" || command == "-h") {
+            std::cout << kUsageText;
+            return kOk;
+        }
+        return Usage("unknown command " + command);
+    } catch (const std::exception& e) {
+        std::cerr << "torvanell-tag: " << e.what() << "\n";
+        return kFailed;
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+// One file format the tag tool knows. The tool asks the formats in turn and uses the first that
+// handles a file; another format (Ogg, WMA) is one more implementation and one more line in
+// main.cpp.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "tags/tool/json.h"
+
+namespace tv::tags::tool {
+
+// The values given to "write", by option name without dashes ("title", "track", ...).
+using WriteValues = std::map<std::string, std::string>;
+
+class TagFormat {
+public:
+    virtual ~TagFormat() = default;
+    virtual bool Handles(const std::filesystem::path& path) const = 0;
+    // Adds this format's sections to `json` (inside the file's object) and to `report`.
+    // False, with `error` set, when the file cannot be read.
+    virtual bool Show(const std::filesystem::path& path, JsonWriter& json, std::string& report,
+                      std::string& error) = 0;
+    virtual bool Write(const std::filesystem::path& path, const WriteValues& values,
+                       std::string& error) = 0;
+    virtual bool Remove(const std::filesystem::path& path, std::string& error) = 0;
+};
+
+// MPEG audio with ID3v2, ID3v1 and Lyrics3: handles every file.
+std::unique_ptr<TagFormat> MakeMpegFormat();
+
+} // namespace tv::tags::tool
