@@ -1,0 +1,80 @@
+#include "core/audio/fx/modulateddelay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace tv::audio::fx {
+
+ModulatedDelay::ModulatedDelay(int sampleRate, float maxDelayMs) : m_sampleRate(sampleRate) {
+    // The taps reach at most one and a half base delays back, plus room for interpolation.
+    const int needed = static_cast<int>(std::ceil(maxDelayMs * 1.5 * sampleRate / 1000.0)) + 4;
+    int size = 1;
+    while (size < needed) size <<= 1;
+    m_mask = size - 1;
+    for (auto& line : m_line) line.assign(size, 0.0f);
+    for (Smoothed* s : {&m_mix, &m_feedback, &m_rightOffset}) s->Init(sampleRate);
+    // Moving taps change the pitch while they move; a slow glide keeps that inaudible.
+    m_baseDelay.Init(sampleRate, 0.05);
+    m_swing.Init(sampleRate, 0.05);
+}
+
+void ModulatedDelay::Configure(const ModulationSettings& s, bool immediately) {
+    const double base = s.delayMs * m_sampleRate / 1000.0;
+    // The right tap's oscillator runs a number of quarter turns ahead of the left one.
+    const double targets[] = {s.wetDryMix / 100.0, s.feedback / 100.0, base,
+                              s.depth / 100.0 * base / 2.0, (s.phase - 2) * 0.25};
+    Smoothed* smoothers[] = {&m_mix, &m_feedback, &m_baseDelay, &m_swing, &m_rightOffset};
+    for (int i = 0; i < 5; ++i) {
+        if (immediately)
+            smoothers[i]->Jump(targets[i]);
+        else
+            smoothers[i]->SetTarget(targets[i]);
+    }
+    m_lfoStep = s.frequency / m_sampleRate;
+    m_waveform = s.waveform;
+}
+
+double ModulatedDelay::Oscillator(double phase) const {
+    phase -= std::floor(phase);
+    if (m_waveform == 0) return 1.0 - 4.0 * std::abs(phase - 0.5);  // triangle, -1..1
+    return std::sin(2.0 * std::numbers::pi * phase);
+}
+
+void ModulatedDelay::Process(float* frames, int count) {
+    const int size = m_mask + 1;
+    for (int i = 0; i < count; ++i) {
+        const double mix = m_mix.Next();
+        const double feedback = m_feedback.Next();
+        const double base = m_baseDelay.Next();
+        const double swing = m_swing.Next();
+        const double offset = m_rightOffset.Next();
+        const double lfo[2] = {Oscillator(m_lfoPhase), Oscillator(m_lfoPhase + offset + 1.0)};
+        // The feedback is taken at the base delay, at least one sample back.
+        const int fbDelay = std::max(1, static_cast<int>(std::lround(base)));
+        for (int ch = 0; ch < 2; ++ch) {
+            std::vector<float>& line = m_line[ch];
+            const float in = frames[2 * i + ch];
+            const float fed = line[(m_write - fbDelay + size) & m_mask];
+            line[m_write] = in + static_cast<float>(feedback) * fed;
+            const double delay = std::clamp(base + lfo[ch] * swing, 0.0, size - 2.0);
+            const int whole = static_cast<int>(delay);
+            const double frac = delay - whole;
+            const float a = line[(m_write - whole + size) & m_mask];
+            const float b = line[(m_write - whole - 1 + size) & m_mask];
+            const double wet = a + (b - a) * frac;
+            frames[2 * i + ch] = static_cast<float>(in + (wet - in) * mix);
+        }
+        m_write = (m_write + 1) & m_mask;
+        m_lfoPhase += m_lfoStep;
+        if (m_lfoPhase >= 1.0) m_lfoPhase -= 1.0;
+    }
+}
+
+void ModulatedDelay::Reset() {
+    for (auto& line : m_line) std::fill(line.begin(), line.end(), 0.0f);
+    m_write = 0;
+    m_lfoPhase = 0;
+}
+
+}  // namespace tv::audio::fx

@@ -1,0 +1,41 @@
+#pragma once
+
+// Test signals and level measurements shared by the DSP tests.
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "core/audio/effect.h"
+
+namespace tv::testing {
+
+inline constexpr int kRate = 44100;
+
+// `frames` stereo frames of a sine of `amplitude` at `hz` on both sides.
+inline std::vector<float> StereoSine(double hz, int frames, double amplitude = 0.25) {
+    std::vector<float> out(2 * static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) {
+        const float v = static_cast<float>(amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate));
+        out[2 * i] = out[2 * i + 1] = v;
+    }
+    return out;
+}
+
+// RMS of one side over frames [from, to).
+inline double Rms(const std::vector<float>& frames, int side, int from, int to) {
+    double sum = 0;
+    for (int i = from; i < to; ++i) sum += double(frames[2 * i + side]) * frames[2 * i + side];
+    return std::sqrt(sum / std::max(1, to - from));
+}
+
+inline double ToDb(double ratio) { return 20.0 * std::log10(ratio); }
+
+// Runs `effect` over `frames` in blocks of 1024, as the mixing thread does.
+inline void ProcessInBlocks(audio::Effect& effect, std::vector<float>& frames) {
+    const int total = static_cast<int>(frames.size() / 2);
+    for (int at = 0; at < total; at += 1024)
+        effect.Process(frames.data() + 2 * at, std::min(1024, total - at));
+}
+
+}  // namespace tv::testing
