@@ -89,6 +89,17 @@ TEST_F(SpectrumPainter, FromFullHeight_BarEmptyAfter12FramesPeakAfter24) {
     EXPECT_EQ(CountInColumn(Frame(), 0, kBar), 0);
 }
 
+TEST_F(SpectrumPainter, SteadyLevel_HoldsBarAndPeak) {
+    s.Mode = kModeLines;
+    s.ShowPeaks = true;
+    for (int frame = 0; frame < 4; ++frame) {
+        DrawFrame(FilledFrame(MagnitudeFor(15)));
+        ASSERT_EQ(s.BarLevels[7], 15) << "frame " << frame;
+        ASSERT_EQ(s.PeakLevels[7], 15) << "frame " << frame;
+        ASSERT_EQ(CountInColumn(Frame(), 7, kBar), 15) << "frame " << frame;
+    }
+}
+
 TEST_F(SpectrumPainter, RisingLevel_TakesOverAtOnceWhileFallingPeakKeepsFalling) {
     s.Mode = kModeLines;
     DrawFrame(FilledFrame(MagnitudeFor(24)));
