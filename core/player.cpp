@@ -1,0 +1,248 @@
+#include "core/player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace tv::core {
+
+namespace {
+
+// The stream openers in the order a file is offered to them.
+constexpr audio::StreamFormat kOpenerOrder[] = {
+    audio::StreamFormat::Core, audio::StreamFormat::WMA,  audio::StreamFormat::FLAC,
+    audio::StreamFormat::WV,   audio::StreamFormat::AAC,  audio::StreamFormat::MP4,
+    audio::StreamFormat::AC3,  audio::StreamFormat::ALAC, audio::StreamFormat::APE,
+    audio::StreamFormat::MPC,  audio::StreamFormat::SPX,  audio::StreamFormat::TTA};
+
+constexpr int kKeepFreq = -1;
+constexpr int kKeepPan = -101;
+
+}  // namespace
+
+Player::Player(audio::AudioLibrary& library, playlist::PlaylistModel& playlist,
+               PlayerView& view, EffectHooks& effects, TrackInfoReader& trackInfo)
+    : m_library(library),
+      m_playlist(playlist),
+      m_view(view),
+      m_effects(effects),
+      m_trackInfo(trackInfo) {}
+
+void Player::SetChannelVolume(int volume) { m_channelVolume = std::clamp(volume, 0, 100); }
+
+void Player::btnPlayClick() {
+    m_view.ShowButtonNormal(TransportButton::Play);
+    if (m_playlist.Count() == 0) {
+        m_view.ShowPlayMenu();
+        return;
+    }
+    // With no focused row, the current entry (or else the first) is what the user means.
+    int f = m_playlist.Focused();
+    if (f < 0 || f >= m_playlist.Count()) {
+        f = m_playlist.Current();
+        if (f < 0 || f >= m_playlist.Count()) f = 0;
+        m_playlist.SetFocused(f);
+    }
+    const int savedCounter = m_playlist.EntryCounter();
+    m_playlist.SetEntryCounter(f);
+    BuildTrackEntry(m_playlist.At(f).path, f);
+    m_playlist.SetEntryCounter(savedCounter);
+    // BuildTrackEntry let events run: the playlist may have shrunk meanwhile.
+    if (f >= m_playlist.Count()) return;
+
+    m_playlist.SetCurrent(f);
+    m_currentPath = m_playlist.At(f).path;
+    m_view.RepaintPlaylist();
+
+    m_view.ShowTitle(m_playlist.CurrentTitle());
+    btnStopClick();
+    m_view.ShowTitle(m_playlist.CurrentTitle());
+
+    try {
+        switch (ClassifyFile(m_currentPath)) {
+            case kKindAudio:
+                OpenChannel(m_currentPath);
+                m_view.RefreshStreamInfo(m_currentPath);
+                m_view.SetMainTimer(true);
+                m_view.SetKnobsVisible(true);
+                m_view.SetSpectrumVisible(true);
+                m_view.SetSpectrumTimer(true);
+                m_playState = kAudioPlaying;
+                break;
+            case kKindVideo:
+                m_view.SetMainTimer(true);
+                m_view.SetSpectrumTimer(false);
+                m_view.SetSpectrumVisible(false);
+                m_view.PlayVideo(m_currentPath);
+                m_playState = kVideoPlaying;
+                break;
+            default:
+                break;  // not a media file: the player stays stopped
+        }
+    } catch (const std::exception&) {
+        m_view.SetMainTimer(false);
+    }
+}
+
+void Player::btnStopClick() {
+    m_view.ShowButtonNormal(TransportButton::Stop);
+    if (m_playState == kAudioPlaying || m_playState == kAudioPaused) {
+        // The channel faded is the one stopped, even if a click during the wait opened
+        // another one.
+        const audio::Handle channel = m_channel;
+        const int kind = m_channelKind;
+        m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
+        m_view.WaitWithEvents(kFadeTime);
+        m_library.ChannelStop(channel);
+        if (kind == kModuleChannel)
+            m_library.MusicFree(channel);
+        else
+            m_library.StreamFree(channel);
+        if (m_channel == channel) m_playState = kStopped;
+    } else if (m_playState == kVideoPlaying || m_playState == kVideoPaused) {
+        m_playState = kStopped;
+        m_view.CloseVideo();
+    }
+    m_view.SetMainTimer(false);
+    m_view.ClearTrackDisplay();
+    m_view.SetSpectrumTimer(false);
+    m_view.SetSpectrumVisible(false);
+    m_view.SetKnobsVisible(false);
+}
+
+void Player::btnPauseClick() {
+    m_view.ShowButtonNormal(TransportButton::Pause);
+    switch (m_playState) {
+        case kAudioPlaying: {
+            m_view.ShowButtonNormal(TransportButton::Play);
+            m_view.ProcessEventsOnce();
+            if (m_playState != kAudioPlaying) return;  // stopped or paused meanwhile
+            const audio::Handle channel = m_channel;
+            m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
+            m_view.WaitWithEvents(kFadeTime);
+            // A Stop or Play during the fade wins: pausing its result would leave a
+            // paused state without the channel it belongs to.
+            if (m_playState != kAudioPlaying || m_channel != channel) return;
+            m_library.ChannelPause(channel);
+            m_playState = kAudioPaused;
+            break;
+        }
+        case kAudioPaused:
+            m_view.ShowButtonNormal(TransportButton::Play);
+            m_library.ChannelPlay(m_channel, false);
+            m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan,
+                                             kFadeTime);
+            m_playState = kAudioPlaying;
+            break;
+        case kVideoPlaying:
+            m_view.PauseVideo();
+            m_playState = kVideoPaused;
+            break;
+        case kVideoPaused:
+            m_view.PauseVideo();
+            m_playState = kVideoPlaying;
+            break;
+        default:
+            break;
+    }
+}
+
+void Player::FormClose() {
+    m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, kFadeTime);
+    m_view.WaitWithEvents(kFadeTime);
+}
+
+void Player::FreeChannel() {
+    if (m_channelKind == kStreamChannel)
+        m_library.StreamFree(m_channel);
+    else if (m_channelKind == kModuleChannel)
+        m_library.MusicFree(m_channel);
+}
+
+void Player::OpenChannel(const std::string& path) {
+    FreeChannel();
+    m_channel = 0;
+    m_channelKind = kNoChannel;
+
+    audio::Handle handle = 0;
+    int kind = kNoChannel;
+    for (const audio::StreamFormat format : kOpenerOrder) {
+        handle = m_library.StreamCreateFile(format, path, 0);
+        if (handle != 0) {
+            kind = kStreamChannel;
+            break;
+        }
+    }
+    if (handle == 0) {
+        handle = m_library.MusicLoad(path, audio::kMusicPrescan);
+        if (handle != 0) kind = kModuleChannel;
+    }
+    if (handle == 0) return;
+
+    audio::ChannelInfo info;
+    if (m_library.ChannelGetInfo(handle, info) && (info.flags & audio::kSampleFlag8Bits)) {
+        m_library.MusicFree(handle);
+        m_library.StreamFree(handle);
+        m_view.ShowWarning("Opening channel error");
+        return;
+    }
+    m_channel = handle;
+    m_channelKind = kind;
+    m_effects.ForgetEffectHandles();
+    m_library.ChannelPlay(handle, true);
+    m_effects.ApplyEffects(handle);
+    m_effects.UpdateRotation(handle);
+}
+
+uint32_t Player::BytesToMs(int64_t bytes) {
+    if (bytes < 0) bytes = 0;
+    const double ms = std::nearbyint(m_library.ChannelBytes2Seconds(m_channel, bytes) * 1000.0);
+    if (!(ms > 0.0)) return 0;
+    if (ms >= 4294967295.0) return UINT32_MAX;
+    return static_cast<uint32_t>(ms);
+}
+
+uint32_t Player::GetLengthMs() {
+    if (m_channelKind == kNoChannel) return 0;
+    return BytesToMs(m_library.ChannelGetLength(m_channel));
+}
+
+uint32_t Player::GetPositionMs() {
+    // Modules report their real position too, so a module ends and the playlist moves on.
+    if (m_channelKind == kNoChannel) return 0;
+    return BytesToMs(m_library.ChannelGetPosition(m_channel));
+}
+
+bool Player::SeekToMs(uint32_t ms) {
+    if (m_channelKind == kNoChannel) return false;
+    if (ms > GetLengthMs()) return false;
+    if (m_playState == kStopped) return false;
+    const int64_t bytes = m_library.ChannelSeconds2Bytes(m_channel, ms / 1000.0);
+    if (m_channelKind != kStreamChannel) return false;
+    return m_library.ChannelSetPosition(m_channel, bytes);
+}
+
+void Player::BuildTrackEntry(const std::string& path, int i) {
+    const std::string ext = LowerExtension(path);
+    TrackFacts facts;
+    if (ClassifyFile(path) != kKindVideo) facts = m_trackInfo.Read(path, ext);
+    m_durationText = playlist::DurationText(facts.durationSeconds);
+    m_playlist.SetRow(i, TrackTitle(path, facts), m_durationText);
+    m_view.ProcessEventsOnce();
+}
+
+void Player::MLTClick() {
+    for (TagWindowHook* window : m_tagWindows) {
+        if (!window->IsVisible()) continue;
+        const int savedCounter = m_playlist.EntryCounter();
+        m_playlist.SetEntryCounter(window->Row());
+        BuildTrackEntry(window->Path(), window->Row());
+        m_playlist.SetEntryCounter(savedCounter);
+        m_view.RepaintPlaylist();
+        const int focused = m_playlist.Focused();
+        if (focused >= 0 && focused < m_playlist.Count())
+            window->Reload(m_playlist.At(focused).path, focused);
+    }
+}
+
+}  // namespace tv::core

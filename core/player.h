@@ -1,0 +1,99 @@
+#pragma once
+
+// The playback engine: turns the current playlist entry into sound (through the audio
+// library) or video (through the view's video window), with Play, Stop and Pause and their
+// volume fades, length, position and seek in milliseconds, and the title builder of a
+// playlist row.
+//
+// Threads: user-interface thread only. Stop, Pause and Close wait for their fade with
+// PlayerView::WaitWithEvents, so clicks and timer ticks may re-enter the player meanwhile;
+// every operation leaves the player consistent when that happens.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/audio/audiolibrary.h"
+#include "core/playerview.h"
+#include "core/settings.h"
+#include "core/trackentry.h"
+#include "playlist/playlist.h"
+
+namespace tv::core {
+
+enum PlayStates : int {
+    kStopped = 0,
+    kAudioPlaying = 11,
+    kAudioPaused = 12,
+    kVideoPlaying = 21,
+    kVideoPaused = 22,
+};
+
+enum ChannelKinds : int { kNoChannel = 0, kStreamChannel = 1, kModuleChannel = 2 };
+
+class Player {
+public:
+    // Every reference must outlive the player.
+    Player(audio::AudioLibrary& library, playlist::PlaylistModel& playlist, PlayerView& view,
+           EffectHooks& effects, TrackInfoReader& trackInfo);
+
+    int PlayState() const { return m_playState; }
+    audio::Handle Channel() const { return m_channel; }
+    int ChannelKind() const { return m_channelKind; }
+    const std::string& CurrentPath() const { return m_currentPath; }
+    void SetCurrentPath(const std::string& path) { m_currentPath = path; }
+    const std::string& DurationText() const { return m_durationText; }
+
+    int ChannelVolume() const { return m_channelVolume; }
+    void SetChannelVolume(int volume);
+
+    // Play: starts the focused entry (or, with none focused, the current one, else the
+    // first); with an empty playlist pops up the add-files menu.
+    void btnPlayClick();
+    // Stop: fades out and frees the audio channel or closes the video; clears the display.
+    void btnStopClick();
+    // Pause: fades out and pauses, or resumes and fades back in; toggles a video's pause.
+    void btnPauseClick();
+    // Closing the main window: fades the channel to 0 and waits, whatever the state.
+    void FormClose();
+    // First show: the player starts stopped.
+    void ResetState() { m_playState = kStopped; }
+
+    // Frees the old channel and opens, starts and equips a new one. With no opener accepting
+    // the file, Channel() is 0 afterwards; an 8-bit source is refused with a warning.
+    void OpenChannel(const std::string& path);
+
+    // Milliseconds; 0 without a channel.
+    uint32_t GetLengthMs();
+    uint32_t GetPositionMs();
+    // Seeks the stream; refused (false) without a channel, when stopped, or beyond the end.
+    bool SeekToMs(uint32_t ms);
+
+    // Writes the display text and duration text of playlist row `i` from the file's tags.
+    void BuildTrackEntry(const std::string& path, int i);
+
+    // MLTClick: after a tag window saved or removed a tag, rebuilds the row it was opened for
+    // and points every visible tag window at the focused entry.
+    void MLTClick();
+    void AddTagWindow(TagWindowHook* window) { m_tagWindows.push_back(window); }
+
+private:
+    uint32_t BytesToMs(int64_t bytes);
+    void FreeChannel();
+
+    audio::AudioLibrary& m_library;
+    playlist::PlaylistModel& m_playlist;
+    PlayerView& m_view;
+    EffectHooks& m_effects;
+    TrackInfoReader& m_trackInfo;
+    std::vector<TagWindowHook*> m_tagWindows;
+
+    int m_playState = kStopped;
+    audio::Handle m_channel = 0;
+    int m_channelKind = kNoChannel;
+    std::string m_currentPath;
+    std::string m_durationText;
+    int m_channelVolume = kDefaultChannelVolume;
+};
+
+}  // namespace tv::core

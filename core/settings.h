@@ -1,0 +1,69 @@
+#pragma once
+
+// The keys of settings.ini, section "Settings": the main window's keys (read at first show,
+// written at exit) and the open-folder window's keys (read when that window is created,
+// written when it goes). Every key that is missing or is not a decimal integer where one is
+// expected reads as its default. Reading and writing go through IniFile, so keys of others
+// and unknown sections survive a rewrite.
+
+#include <optional>
+#include <string>
+
+#include "core/inifile.h"
+
+namespace tv::core {
+
+inline constexpr const char* kSettingsSection = "Settings";
+inline constexpr const char* kSettingsFileName = "settings.ini";
+inline constexpr int kDefaultChannelVolume = 80;
+inline constexpr int kFadeTime = 200;  // ms, every fade of the playing channel
+
+struct MainSettings {
+    int mainWidth = 320;  // client size
+    int mainHeight = 480;
+    int mainPosX = 0;  // window left and top
+    int mainPosY = 0;
+    int volume = kDefaultChannelVolume;  // ChannelVolume, 0..100
+    int trackPos = 0;                    // current entry; -1 none
+    bool equalizer = false;
+    bool random = false;     // RandomMode
+    int replay = 0;          // ReplayMode: 0 none, 1 all, 2 one; other values are kept
+    int timeMode = 0;        // 0 elapsed, 1 remaining
+    int spectrumMode = 1;    // 0 lines, 1 big lines, 2 none
+    int spectrumSpeed = 50;  // spectrum timer interval in ms
+    bool peak = false;
+};
+
+// LoadSettings: reads the main window's keys. The default position centres the window (of the
+// width and height just read) on a screen of the given size.
+MainSettings LoadMainSettings(const IniFile& ini, int screenWidth, int screenHeight);
+// SaveSettings: sets the main window's keys in their fixed order.
+void StoreMainSettings(IniFile& ini, const MainSettings& s);
+
+struct OpenFolderSettings {
+    std::optional<std::string> path;  // nullopt: the folder tree keeps its own first folder
+    bool subdirectories = true;
+    int openWidth = 308;
+    int openHeight = 284;
+    int openPosX = 385;
+    int openPosY = 197;
+};
+
+OpenFolderSettings LoadOpenFolderSettings(const IniFile& ini);
+void StoreOpenFolderSettings(IniFile& ini, const OpenFolderSettings& s);
+
+// What applying a mode value shows: the picture (by its name in the skin store) and the hint
+// of a mode button, or the spectrum menu item to tick.
+struct ButtonLook {
+    std::string picture;
+    std::string hint;
+};
+ButtonLook RandomButtonLook(bool on);
+// nullopt for a replay value outside 0..2: the button stays as it is.
+std::optional<ButtonLook> ReplayButtonLook(int mode);
+// "Lines", "Big Lines", "None"; nullopt for other values (the designed tick stays).
+std::optional<std::string> SpectrumModeTick(int mode);
+// "Ultra" 10, "High" 30, "Normal" 50, "Low" 70; nullopt for other intervals.
+std::optional<std::string> SpectrumSpeedTick(int intervalMs);
+
+}  // namespace tv::core

@@ -1,0 +1,89 @@
+#include "core/trackentry.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace tv::core {
+
+namespace {
+
+constexpr std::array<std::string_view, 26> kAudioExtensions = {
+    ".mp3", ".mp2", ".mp1", ".wav", ".ogg", ".mo3", ".it",  ".xm",  ".s3m",
+    ".mtm", ".mod", ".umx", ".wma", ".wm",  ".ofr", ".ofs", ".flac", ".wv",
+    ".aac", ".mp4", ".ac3", ".alac", ".ape", ".mpc", ".spx", ".tta"};
+constexpr std::array<std::string_view, 19> kVideoExtensions = {
+    ".asf", ".avi", ".avs", ".cme", ".cof", ".csa",  ".divx", ".m1v", ".m2v", ".mls",
+    ".mpeg", ".mpg", ".ogm", ".rm", ".viv", ".vob", ".wmv", ".3gp", ".xqt"};
+
+template <size_t N>
+bool Contains(const std::array<std::string_view, N>& list, const std::string& ext) {
+    return std::find(list.begin(), list.end(), ext) != list.end();
+}
+
+std::string Trimmed(const std::string& s) {
+    const size_t first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool IsTaggedFormat(const std::string& ext) {
+    return ext == ".mp3" || ext == ".mp2" || ext == ".ogg" || ext == ".wma" || ext == ".wm";
+}
+
+}  // namespace
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string LowerExtension(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return {};
+    std::string ext = name.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext;
+}
+
+std::string NameWithoutExtension(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+int ClassifyFile(const std::string& path) {
+    const std::string ext = LowerExtension(path);
+    if (Contains(kAudioExtensions, ext)) return kKindAudio;
+    if (Contains(kVideoExtensions, ext)) return kKindVideo;
+    if (ext == ".swf") return kKindFlash;
+    return kKindOther;
+}
+
+std::string CleanTitle(const std::string& title) {
+    std::string spaced = title;
+    std::replace(spaced.begin(), spaced.end(), '_', ' ');
+    constexpr std::string_view kLeading = "0123456789.,!? _-";
+    const size_t first = spaced.find_first_not_of(kLeading);
+    if (first == std::string::npos) return spaced;  // stripping would leave nothing
+    return spaced.substr(first);
+}
+
+std::string TrackTitle(const std::string& path, const TrackFacts& facts) {
+    std::string title = NameWithoutExtension(path);
+    if (IsTaggedFormat(LowerExtension(path))) {
+        const std::string artist = Trimmed(facts.artist);
+        const std::string name = Trimmed(facts.title);
+        if (!artist.empty() && !name.empty())
+            title = artist + " - " + name;
+        else if (!artist.empty())
+            title = artist;
+        else if (!name.empty())
+            title = name;
+    }
+    return CleanTitle(title);
+}
+
+}  // namespace tv::core

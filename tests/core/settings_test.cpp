@@ -1,0 +1,150 @@
+#include "core/settings.h"
+
+#include <gtest/gtest.h>
+
+using namespace tv::core;
+
+namespace {
+
+std::vector<std::string> KeysInOrder(const std::string& text) {
+    std::vector<std::string> keys;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        const std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (auto eq = line.find('='); eq != std::string::npos) keys.push_back(line.substr(0, eq));
+    }
+    return keys;
+}
+
+}  // namespace
+
+TEST(Settings, MissingFileGivesEveryDefaultWithTheWindowCentred) {
+    const MainSettings m = LoadMainSettings(IniFile{}, 1025, 769);
+    EXPECT_EQ(m.mainWidth, 320);
+    EXPECT_EQ(m.mainHeight, 480);
+    EXPECT_EQ(m.mainPosX, 512 - 160);
+    EXPECT_EQ(m.mainPosY, 384 - 240);
+    EXPECT_EQ(m.volume, 80);
+    EXPECT_EQ(m.trackPos, 0);
+    EXPECT_FALSE(m.equalizer);
+    EXPECT_FALSE(m.random);
+    EXPECT_EQ(m.replay, 0);
+    EXPECT_EQ(m.timeMode, 0);
+    EXPECT_EQ(m.spectrumMode, 1);
+    EXPECT_EQ(m.spectrumSpeed, 50);
+    EXPECT_FALSE(m.peak);
+
+    const OpenFolderSettings o = LoadOpenFolderSettings(IniFile{});
+    EXPECT_FALSE(o.path.has_value());
+    EXPECT_TRUE(o.subdirectories);
+    EXPECT_EQ(o.openWidth, 308);
+    EXPECT_EQ(o.openHeight, 284);
+    EXPECT_EQ(o.openPosX, 385);
+    EXPECT_EQ(o.openPosY, 197);
+}
+
+TEST(Settings, DefaultPositionCentresTheSizeReadFromTheFile) {
+    // Integer division truncates toward zero, also for a window wider than the screen.
+    const IniFile ini = IniFile::Parse("[Settings]\nMainWidth=626\nMainHeight=1001\n");
+    const MainSettings m = LoadMainSettings(ini, 600, 800);
+    EXPECT_EQ(m.mainPosX, 300 - 313);
+    EXPECT_EQ(m.mainPosY, 400 - 500);
+}
+
+TEST(Settings, OutOfRangeModesAreKeptButShowNoPictureOrTick) {
+    const IniFile ini =
+        IniFile::Parse("[Settings]\nReplay=7\nSpectrumSpeed=20\nSpectrumMode=5\n");
+    const MainSettings m = LoadMainSettings(ini, 1024, 768);
+    EXPECT_EQ(m.replay, 7);
+    EXPECT_FALSE(ReplayButtonLook(m.replay).has_value());
+    EXPECT_EQ(m.spectrumSpeed, 20);
+    EXPECT_FALSE(SpectrumSpeedTick(m.spectrumSpeed).has_value());
+    EXPECT_EQ(m.spectrumMode, 5);
+    EXPECT_FALSE(SpectrumModeTick(m.spectrumMode).has_value());
+}
+
+TEST(Settings, ModeValuesMapToTheirPicturesHintsAndTicks) {
+    EXPECT_EQ(RandomButtonLook(true).picture, "iRnd3");
+    EXPECT_EQ(RandomButtonLook(true).hint, "Random");
+    EXPECT_EQ(RandomButtonLook(false).picture, "iRnd1");
+    EXPECT_EQ(RandomButtonLook(false).hint, "Not Random");
+    const char* pictures[] = {"iRpl1", "iRpl3", "iRpl5"};
+    const char* hints[] = {"Not Replay", "Replay All", "Replay One"};
+    for (int mode = 0; mode < 3; ++mode) {
+        ASSERT_TRUE(ReplayButtonLook(mode).has_value());
+        EXPECT_EQ(ReplayButtonLook(mode)->picture, pictures[mode]);
+        EXPECT_EQ(ReplayButtonLook(mode)->hint, hints[mode]);
+    }
+    EXPECT_FALSE(ReplayButtonLook(-1).has_value());
+    EXPECT_EQ(SpectrumModeTick(0).value_or(""), "Lines");
+    EXPECT_EQ(SpectrumModeTick(1).value_or(""), "Big Lines");
+    EXPECT_EQ(SpectrumModeTick(2).value_or(""), "None");
+    EXPECT_EQ(SpectrumSpeedTick(10).value_or(""), "Ultra");
+    EXPECT_EQ(SpectrumSpeedTick(30).value_or(""), "High");
+    EXPECT_EQ(SpectrumSpeedTick(50).value_or(""), "Normal");
+    EXPECT_EQ(SpectrumSpeedTick(70).value_or(""), "Low");
+}
+
+TEST(Settings, NonIntegerValuesReadAsDefaultsOthersStillApply) {
+    const IniFile ini = IniFile::Parse(
+        "[Settings]\nMainWidth=wide\nVolume=7.5\nRandom=on\nReplay=1\nTimeMode=1\nPeak=1\n");
+    const MainSettings m = LoadMainSettings(ini, 1024, 768);
+    EXPECT_EQ(m.mainWidth, 320);
+    EXPECT_EQ(m.volume, 80);
+    EXPECT_FALSE(m.random);
+    EXPECT_EQ(m.replay, 1);
+    EXPECT_EQ(m.timeMode, 1);
+    EXPECT_TRUE(m.peak);
+}
+
+TEST(Settings, VolumeIsHeldToItsRange) {
+    EXPECT_EQ(LoadMainSettings(IniFile::Parse("[Settings]\nVolume=250\n"), 1, 1).volume, 100);
+    EXPECT_EQ(LoadMainSettings(IniFile::Parse("[Settings]\nVolume=-4\n"), 1, 1).volume, 0);
+}
+
+TEST(Settings, FreshFileHasEveryKeyInTheFixedOrder) {
+    IniFile ini;
+    MainSettings m;
+    m.trackPos = -1;
+    StoreMainSettings(ini, m);
+    StoreOpenFolderSettings(ini, OpenFolderSettings{"/music", false});
+    EXPECT_EQ(KeysInOrder(ini.Render()),
+              (std::vector<std::string>{"MainWidth", "MainHeight", "MainPosX", "MainPosY",
+                                        "Volume", "TrackPos", "Equalizer", "Random", "Replay",
+                                        "TimeMode", "SpectrumMode", "SpectrumSpeed", "Peak",
+                                        "Path", "Subdirectories", "OpenWidth", "OpenHeight",
+                                        "OpenPosX", "OpenPosY"}));
+    EXPECT_EQ(ini.Render().rfind("[Settings]\n", 0), 0u);
+}
+
+TEST(Settings, RoundTripKeepsValuesAndForeignKeys) {
+    IniFile ini = IniFile::Parse("[Settings]\nPath=/data\nMine=1\n[Plugins]\nA=b\n");
+    MainSettings m;
+    m.mainWidth = 626;
+    m.mainPosX = -20;
+    m.volume = 33;
+    m.trackPos = 4;
+    m.equalizer = m.random = m.peak = true;
+    m.replay = 2;
+    m.timeMode = 1;
+    m.spectrumMode = 0;
+    m.spectrumSpeed = 10;
+    StoreMainSettings(ini, m);
+
+    const IniFile back = IniFile::Parse(ini.Render());
+    const MainSettings r = LoadMainSettings(back, 800, 600);
+    EXPECT_EQ(r.mainWidth, 626);
+    EXPECT_EQ(r.mainPosX, -20);
+    EXPECT_EQ(r.volume, 33);
+    EXPECT_EQ(r.trackPos, 4);
+    EXPECT_TRUE(r.equalizer && r.random && r.peak);
+    EXPECT_EQ(r.replay, 2);
+    EXPECT_EQ(r.timeMode, 1);
+    EXPECT_EQ(r.spectrumMode, 0);
+    EXPECT_EQ(r.spectrumSpeed, 10);
+    EXPECT_EQ(back.Get("Settings", "Mine").value_or(""), "1");
+    EXPECT_EQ(back.Get("Plugins", "A").value_or(""), "b");
+    EXPECT_EQ(LoadOpenFolderSettings(back).path.value_or(""), "/data");
+}
