@@ -1,0 +1,132 @@
+#pragma once
+
+// One open stream or module: its decoder, the decode thread that keeps a ring of output-rate
+// frames about half a second ahead, its processing chain (DSP callbacks, effects, volume with
+// its slide) and the tap of its last 1024 output frames for the spectrum.
+//
+// Threads and locks:
+//  - UI thread: construction, Play/Pause/Stop, SetPosition, the chain edits, destruction.
+//  - Decode thread (started by the first Play): the only user of the decoder besides the UI
+//    thread holding m_decoderMutex; the only writer of the ring.
+//  - Mixing thread: PullFromRing, ProcessChain. It runs with the engine's mixing lock held;
+//    every UI call marked "mix lock" below must be made with that lock held, and holds it
+//    only for a few field updates.
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "core/audio/audiolibrary.h"
+#include "core/audio/decoder.h"
+#include "core/audio/effect.h"
+#include "core/audio/ringbuffer.h"
+#include "core/audio/spinlock.h"
+
+namespace tv::audio {
+
+inline constexpr int kTapFrames = 1024;
+inline constexpr int kMaxBlockFrames = 4096;  // largest block the chain sees at once
+
+class Channel {
+public:
+    enum class State { Stopped, Playing, Paused };
+
+    Channel(Handle handle, bool module, std::unique_ptr<Decoder> decoder);
+    // UI thread. Stops the decode thread; the caller has removed the channel from the mixer.
+    ~Channel();
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
+
+    Handle GetHandle() const { return m_handle; }
+    bool IsModule() const { return m_module; }
+    const SourceInfo& Info() const { return m_info; }
+    State GetState() const { return m_state.load(std::memory_order_acquire); }
+    bool Streaming() const { return m_thread.joinable(); }
+
+    // UI thread. Starts playing (from the start when `restart` or when it had ended); the first
+    // call primes the ring and starts the decode thread. Takes the mix lock itself.
+    void Play(SpinLock& mixLock, bool restart);
+    // UI thread, mix lock held.
+    void SetState(State state) { m_state.store(state, std::memory_order_release); }
+
+    // UI thread. Moves to `sourceFrame`; takes the decoder mutex and then, briefly, the mix
+    // lock. false when the decoder cannot move (the channel is unchanged).
+    bool SetPosition(SpinLock& mixLock, int64_t sourceFrame);
+    // Any thread. Frames of the source heard so far (the length once it has ended).
+    int64_t PositionFrames() const;
+
+    // Mixing thread, mix lock held. Fills `frames` frames of `dst` from the ring (silence where
+    // the decoder fell behind), counts them as heard, and notices the end of the source.
+    void PullFromRing(float* dst, int frames);
+    // UI thread, never after Play. Decodes straight into `dst`; returns frames made, 0 at end.
+    int PullDirect(float* dst, int frames);
+    // Mixing thread or offline renderer, mix lock held: DSP callbacks, effects, volume, tap.
+    void ProcessChain(float* frames, int count);
+
+    // --- chain edits: UI thread, mix lock held ------------------------------------------
+    void AddDsp(Handle dsp, DspProc proc, void* user, int priority);
+    bool RemoveDsp(Handle dsp);
+    void AddEffect(Handle fx, int priority, std::unique_ptr<Effect> effect);
+    // Moves the effect out (nullptr if absent); destroy it after releasing the lock.
+    std::unique_ptr<Effect> TakeEffect(Handle fx);
+    Effect* FindEffect(Handle fx);
+    // Glides the volume (0..1) to `target` over `frames` output frames (0: at once).
+    void SlideVolume(float target, int64_t frames);
+    // Copies the last kTapFrames frames, mixed to mono, oldest first.
+    void CopyTap(float* mono) const;
+
+private:
+    struct DspSlot {
+        Handle handle;
+        DspProc proc;
+        void* user;
+        int priority;
+    };
+    struct FxSlot {
+        Handle handle;
+        int priority;
+        std::unique_ptr<Effect> effect;
+    };
+
+    void DecodeLoop();
+    // Decoder mutex held: decodes up to `frames` frames into the ring.
+    void FillLocked(int frames);
+    void ApplyVolume(float* frames, int count);
+    void Tap(const float* frames, int count);
+
+    const Handle m_handle;
+    const bool m_module;
+    std::unique_ptr<Decoder> m_decoder;
+    SourceInfo m_info;
+    std::atomic<State> m_state{State::Stopped};
+
+    // Decoding side.
+    std::mutex m_decoderMutex;
+    std::condition_variable m_wake;
+    std::thread m_thread;
+    bool m_quit = false;                     // decoder mutex
+    std::vector<float> m_decodeBuffer;       // decoder mutex
+    std::atomic<bool> m_decodeEnded{false};  // the decoder has nothing more
+    RingBuffer m_ring;
+
+    // Position: m_base source frames at the last seek plus m_taken output frames since.
+    int64_t m_base = 0;                  // mix lock
+    std::atomic<int64_t> m_taken{0};
+    std::atomic<bool> m_ended{false};
+
+    // Chain (mix lock).
+    std::vector<DspSlot> m_dsps;
+    std::vector<FxSlot> m_effects;
+    float m_volume = 1.0f;
+    float m_slideTarget = 1.0f;
+    float m_slideStep = 0.0f;
+    int64_t m_slideLeft = 0;
+    std::array<float, kTapFrames> m_tap{};
+    int m_tapPos = 0;
+};
+
+}  // namespace tv::audio
