@@ -191,10 +191,10 @@ int LoadPlaylistText(PlaylistModel& model, std::string_view text, const std::str
         }
         std::string path = ResolvePath(line, baseFolder);
         if (pending && pending->hasTitle) {
-            model.AppendEntry(std::string(pending->title), pending->duration, path);
+            model.AppendLoadedEntry(pending->title, std::move(pending->duration), std::move(path));
         } else {
-            const std::string duration = pending ? pending->duration : std::string();
-            model.AppendEntry(std::string(FileNameOf(line)), duration, path);
+            std::string duration = pending ? std::move(pending->duration) : std::string();
+            model.AppendLoadedEntry(FileNameOf(line), std::move(duration), std::move(path));
         }
         pending.reset();
     }

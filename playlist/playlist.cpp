@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace tv::playlist {
 
@@ -75,6 +76,19 @@ void PlaylistModel::AppendPath(const std::string& path) {
 void PlaylistModel::AppendEntry(const std::string& title, const std::string& duration,
                                 const std::string& path) {
     m_entries.push_back(Entry{NumberedDisplay(Count() + 1, title), duration, path});
+    m_selected.push_back(false);
+}
+
+void PlaylistModel::AppendLoadedEntry(std::string_view title, std::string&& duration,
+                                      std::string&& path) {
+    char number[16];
+    const auto converted = std::to_chars(number, number + sizeof number, Count() + 1);
+    std::string display;
+    display.reserve(static_cast<size_t>(converted.ptr - number) + 2 + title.size());
+    display.append(number, converted.ptr);
+    display += ". ";
+    display += title;
+    m_entries.push_back(Entry{std::move(display), std::move(duration), std::move(path)});
     m_selected.push_back(false);
 }
 
@@ -150,8 +164,21 @@ std::vector<int> PlaylistModel::SelectedRows() const {
 }
 
 void PlaylistModel::RebuildRandomOrder() {
-    m_randomList = Internal::ShuffleByMoves(Count(), m_rng);
+    // Take the generator's state for this order and move the generator on to a fresh stream,
+    // so the next rebuild gives another order whether or not this one was ever drawn.
+    m_randomSource = m_rng;
+    m_rng.seed(static_cast<uint32_t>(m_rng()));
+    m_randomCount = Count();
+    m_randomPending = true;
     m_randomPosition = -1;
+}
+
+const std::vector<int>& PlaylistModel::RandomList() const {
+    if (m_randomPending) {
+        m_randomList = Internal::ShuffleByMoves(m_randomCount, m_randomSource);
+        m_randomPending = false;
+    }
+    return m_randomList;
 }
 
 std::string PlaylistModel::CurrentTitle() const {

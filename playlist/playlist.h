@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tv::playlist {
@@ -55,6 +56,8 @@ public:
     // Appending does not notify the listener: bulk appenders call NotifyChanged once at the end.
     void AppendEntry(const std::string& title, const std::string& duration,
                      const std::string& path);
+    // The same, taking the duration and path texts over instead of copying them.
+    void AppendLoadedEntry(std::string_view title, std::string&& duration, std::string&& path);
     // Rewrites row i: display "i+1. title", duration text. Out-of-range rows are ignored.
     void SetRow(int i, const std::string& title, const std::string& duration);
 
@@ -83,8 +86,11 @@ public:
     // The shuffled order: a permutation of 0..n-1 made by 3n + 1 random moves; the random
     // position is -1 after a rebuild. Removing entries leaves it as it is, so readers must
     // skip values at or beyond Count().
+    // The moves are drawn when the order is first read after a rebuild, from the generator
+    // state the rebuild took: a large playlist loaded while random play is off never pays for
+    // them, and two rebuilds in a row cost one.
     void RebuildRandomOrder();
-    const std::vector<int>& RandomList() const { return m_randomList; }
+    const std::vector<int>& RandomList() const;
     int RandomPosition() const { return m_randomPosition; }
     void SetRandomPosition(int p) { m_randomPosition = p; }
     // Seeds the shuffle (tests use a fixed seed; the program seeds from a clock once).
@@ -99,7 +105,10 @@ public:
 private:
     std::vector<Entry> m_entries;
     std::vector<bool> m_selected;
-    std::vector<int> m_randomList;
+    mutable std::vector<int> m_randomList;
+    mutable std::mt19937 m_randomSource;  // the state the pending order is drawn from
+    mutable bool m_randomPending = false;
+    int m_randomCount = 0;
     int m_current = -1;
     int m_focused = -1;
     int m_entryCounter = 0;

@@ -2,121 +2,103 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
+#include <utility>
 
 namespace tv::playlist::Internal {
 
 namespace {
 
-// An implicit treap: the sequence order is the in-order walk, a node's position is found from
-// subtree sizes, so taking an item out and putting it in elsewhere costs O(log n).
-class SequenceTreap {
+// The sequence cut into small blocks, with a Fenwick tree over the block sizes: finding the
+// block of a position costs O(log n) steps in a few kilobytes, and taking an item out or
+// putting it in shifts at most one short block. Random moves keep the blocks near their
+// starting size, so they are never split or joined.
+class BlockedSequence {
 public:
-    explicit SequenceTreap(int n) : m_nodes(static_cast<size_t>(n) + 1) {
-        // Node 0 is the empty tree.
-        for (int i = 1; i <= n; ++i) {
-            Node& node = m_nodes[static_cast<size_t>(i)];
-            node.value = i - 1;
-            node.priority = NextPriority();
-            node.size = 1;
-            m_root = Merge(m_root, i);
-        }
+    explicit BlockedSequence(int n) {
+        const int blockCount = (n + kBlock - 1) / kBlock;
+        m_blocks.resize(static_cast<size_t>(blockCount));
+        m_tree.assign(static_cast<size_t>(blockCount) + 1, 0);
+        for (int i = 0; i < n; ++i) m_blocks[static_cast<size_t>(i / kBlock)].push_back(i);
+        for (int b = 0; b < blockCount; ++b) Add(b, static_cast<int>(m_blocks[static_cast<size_t>(b)].size()));
+        m_highBit = 1;
+        while (m_highBit * 2 <= blockCount) m_highBit *= 2;
+        m_size = n;
     }
 
     void Move(int from, int to) {
         if (from == to) return;
-        auto [left, rest] = Split(m_root, from);
-        auto [item, right] = Split(rest, 1);
-        auto [before, after] = Split(Merge(left, right), to);
-        m_root = Merge(Merge(before, item), after);
+        auto [fromBlock, fromOffset] = Locate(from);
+        std::vector<int>& source = m_blocks[static_cast<size_t>(fromBlock)];
+        const int item = source[static_cast<size_t>(fromOffset)];
+        source.erase(source.begin() + fromOffset);
+        Add(fromBlock, -1);
+        --m_size;
+
+        int toBlock;
+        int toOffset;
+        if (to == m_size) {
+            // After the last item: the end of the last block.
+            toBlock = static_cast<int>(m_blocks.size()) - 1;
+            toOffset = static_cast<int>(m_blocks.back().size());
+        } else {
+            std::tie(toBlock, toOffset) = Locate(to);
+        }
+        std::vector<int>& target = m_blocks[static_cast<size_t>(toBlock)];
+        target.insert(target.begin() + toOffset, item);
+        Add(toBlock, 1);
+        ++m_size;
     }
 
     std::vector<int> Values() const {
         std::vector<int> out;
-        out.reserve(m_nodes.size() - 1);
-        std::vector<int> stack;
-        int node = m_root;
-        while (node != 0 || !stack.empty()) {
-            while (node != 0) {
-                stack.push_back(node);
-                node = At(node).left;
-            }
-            node = stack.back();
-            stack.pop_back();
-            out.push_back(At(node).value);
-            node = At(node).right;
-        }
+        out.reserve(static_cast<size_t>(m_size));
+        for (const auto& block : m_blocks) out.insert(out.end(), block.begin(), block.end());
         return out;
     }
 
 private:
-    struct Node {
-        int value = 0;
-        uint32_t priority = 0;
-        int size = 0;
-        int left = 0;
-        int right = 0;
-    };
+    static constexpr int kBlock = 64;
 
-    Node& At(int i) { return m_nodes[static_cast<size_t>(i)]; }
-    const Node& At(int i) const { return m_nodes[static_cast<size_t>(i)]; }
-
-    uint32_t NextPriority() {
-        // xorshift32: the treap's balance needs no quality, and keeping it apart from the
-        // playlist's generator makes the order depend on that generator alone.
-        m_state ^= m_state << 13;
-        m_state ^= m_state >> 17;
-        m_state ^= m_state << 5;
-        return m_state;
-    }
-
-    void Update(int t) { At(t).size = 1 + At(At(t).left).size + At(At(t).right).size; }
-
-    // Splits t into its first k items and the rest.
-    std::pair<int, int> Split(int t, int k) {
-        if (t == 0) return {0, 0};
-        if (At(At(t).left).size >= k) {
-            auto [a, b] = Split(At(t).left, k);
-            At(t).left = b;
-            Update(t);
-            return {a, t};
+    void Add(int block, int delta) {
+        for (int i = block + 1; i < static_cast<int>(m_tree.size()); i += i & -i) {
+            m_tree[static_cast<size_t>(i)] += delta;
         }
-        auto [a, b] = Split(At(t).right, k - At(At(t).left).size - 1);
-        At(t).right = a;
-        Update(t);
-        return {t, b};
     }
 
-    int Merge(int a, int b) {
-        if (a == 0) return b;
-        if (b == 0) return a;
-        if (At(a).priority > At(b).priority) {
-            At(a).right = Merge(At(a).right, b);
-            Update(a);
-            return a;
+    // The block holding position `pos` (0 <= pos < size) and the position inside it.
+    std::pair<int, int> Locate(int pos) const {
+        int index = 0;  // Fenwick index of the last block wholly before `pos`
+        int rest = pos;
+        for (int step = m_highBit; step > 0; step /= 2) {
+            const int next = index + step;
+            if (next < static_cast<int>(m_tree.size()) && m_tree[static_cast<size_t>(next)] <= rest) {
+                index = next;
+                rest -= m_tree[static_cast<size_t>(next)];
+            }
         }
-        At(b).left = Merge(a, At(b).left);
-        Update(b);
-        return b;
+        return {index, rest};
     }
 
-    std::vector<Node> m_nodes;
-    int m_root = 0;
-    uint32_t m_state = 2463534242u;
+    std::vector<std::vector<int>> m_blocks;
+    std::vector<int> m_tree;  // 1-based Fenwick tree of block sizes
+    int m_highBit = 1;
+    int m_size = 0;
 };
 
 }  // namespace
 
 std::vector<int> ShuffleByMoves(int n, std::mt19937& rng) {
     if (n <= 0) return {};
-    SequenceTreap treap(n);
+    BlockedSequence sequence(n);
     std::uniform_int_distribution<int> pick(0, n - 1);
     const long long moves = 3LL * n + 1;
     for (long long k = 0; k < moves; ++k) {
         const int a = pick(rng);
         const int b = pick(rng);
-        treap.Move(a, b);
+        sequence.Move(a, b);
     }
-    return treap.Values();
+    return sequence.Values();
 }
 
 std::vector<int> ShuffleByMovesPlain(int n, std::mt19937& rng) {

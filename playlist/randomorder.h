@@ -9,8 +9,8 @@
 namespace tv::playlist::Internal {
 
 // The order after 3n + 1 moves; positions are drawn from `rng` as a then b for each move, so
-// a given seed always gives the same order. Runs in O(n log n): a plain vector would shift
-// up to n items per move, which is quadratic on a large playlist.
+// a given seed always gives the same order. Each move costs O(log n) plus a short shift: a
+// plain vector would shift up to n items per move, which is quadratic on a large playlist.
 std::vector<int> ShuffleByMoves(int n, std::mt19937& rng);
 
 // The same moves applied to a plain vector (quadratic); the reference the tests compare
