@@ -48,18 +48,23 @@ void TSpectrum::DrawBin(int bin, int x, int y) {
     const int bottom = y + m_frameBitmap.height();
     const int bar = BarLevels[static_cast<size_t>(bin)];
     const int peak = PeakLevels[static_cast<size_t>(bin)];
+    // A peak marker inside the bar is covered by it, and one outside the frame (level 0
+    // without an offset) is clipped: skip both.
+    const int peakRow = bottom - peak;
+    const bool drawPeak = ShowPeaks && (peak > bar || peak <= 0) && peakRow >= 0 &&
+                          peakRow < m_frameBitmap.height();
     if (Mode == kModeLines) {
         const int cx = x + bin;
         if (cx < 0 || cx >= m_frameBitmap.width()) return;  // clipped anyway
         if (bar > 0) m_painter.fillRect(QRect(cx, bottom - bar, 1, bar), BarColor);
         // A peak at level 0 lands on the row just below the frame and stays invisible.
-        if (ShowPeaks) m_painter.fillRect(QRect(cx, bottom - peak, 1, 1), BarColor);
+        if (drawPeak) m_painter.fillRect(QRect(cx, peakRow, 1, 1), BarColor);
         return;
     }
     // Big lines: bars of BarWidth pixels with a one-pixel gap.
     const int cx = x + bin * (BarWidth + 1);
     if (BarWidth <= 0 || cx >= m_frameBitmap.width() || cx + BarWidth <= 0) return;
-    if (ShowPeaks) m_painter.fillRect(QRect(cx, bottom - peak, BarWidth, 1), PeakColor);
+    if (drawPeak) m_painter.fillRect(QRect(cx, peakRow, BarWidth, 1), PeakColor);
     if (bar > 0) m_painter.fillRect(QRect(cx, bottom - bar, BarWidth, bar), BarColor);
 }
 

@@ -206,6 +206,7 @@ TEST_F(SpectrumPainter, Background_PictureOnlyWhenSwitchedOn_FillOtherwise) {
 
 TEST_F(SpectrumPainter, Offset_MovesBinsButNotBackground) {
     s.Mode = kModeLines;
+    s.ShowPeaks = true;
     FftFrame fft = FilledFrame(0.0f);
     fft[5] = MagnitudeFor(6);
     s.Draw(nullptr, fft, 10, -4);
@@ -215,6 +216,9 @@ TEST_F(SpectrumPainter, Offset_MovesBinsButNotBackground) {
     EXPECT_EQ(Frame().pixelColor(10, 20), kFill);
     EXPECT_EQ(Frame().pixelColor(10, 14), kBar);
     EXPECT_EQ(Frame().pixelColor(10, 13), kFill);
+    // Moved up, the dots of silent bins (level 0) come into view on the old bottom row.
+    EXPECT_EQ(CountInColumn(Frame(), 11, kBar), 1);
+    EXPECT_EQ(Frame().pixelColor(11, 20), kBar);
 }
 
 TEST_F(SpectrumPainter, Draw_CopiesWholeFrameOntoTarget) {
