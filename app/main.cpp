@@ -1,0 +1,120 @@
+// torvanell: the player. Creates the windows in their fixed order, runs the main window's
+// life and turns SIGTERM and SIGINT into an orderly close (fade, settings and playlist saved).
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "core/audio/engine.h"
+#include "core/programfolder.h"
+#include "core/trackentry.h"
+#include "core/playerview.h"
+#include "ui/application.h"
+#include "ui/mainwindow.h"
+#include "ui/placeholderwindows.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char byte = 1;
+    // Only async-signal-safe work here: the event loop picks the byte up.
+    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
+}
+
+void PrintHelp() {
+    std::printf(
+        "Usage: torvanell [OPTION] [FILE]\n"
+        "Plays FILE (an audio or video file), appended to the playlist, when given.\n\n"
+        "Options:\n"
+        "  --help     show this help and exit\n"
+        "  --version  show the program name and version and exit\n\n"
+        "Environment:\n"
+        "  TORVANELL_HOME                  folder of settings.ini and default.m3u\n"
+        "  TORVANELL_WARNINGS_TO_STDERR=1  print warnings to stderr instead of showing a box\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string firstArgument;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--version") {
+            std::printf("Torvanell %s\n", TORVANELL_VERSION);
+            return 0;
+        }
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp();
+            return 0;
+        }
+        if (arg == "--") {
+            if (i + 1 < argc && firstArgument.empty()) firstArgument = argv[i + 1];
+            break;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "torvanell: unknown option %s (see --help)\n", arg.c_str());
+            return 2;
+        }
+        if (firstArgument.empty()) firstArgument = arg;
+    }
+
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    tv::ui::Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Torvanell"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Torvanell"));
+
+    const std::filesystem::path folder =
+        tv::core::ProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+    tv::audio::Engine engine;
+    tv::core::NoEffects effects;
+    tv::core::NoTrackInfo trackInfo;
+
+    // The main window is created, and its creation completed, before any other window.
+    auto main = std::make_unique<tv::ui::TfrmMain>(engine, effects, trackInfo, folder,
+                                                   firstArgument);
+    if (const auto exitStatus = main->FormCreate()) return *exitStatus;
+    auto frmOpen = std::make_unique<tv::ui::TfrmOpen>(main->SettingsPath());
+    auto frmEqualizer = std::make_unique<tv::ui::TfrmEqualizer>();
+    auto frmiMpeg = std::make_unique<tv::ui::TfrmiMpeg>();
+    auto frmMP3Tag = std::make_unique<tv::ui::TfrmMP3Tag>();
+    auto frmVideo = std::make_unique<tv::ui::TfrmVideo>();
+    auto frmOGGTag = std::make_unique<tv::ui::TfrmOGGTag>();
+    auto frmAbout = std::make_unique<tv::ui::TfrmAbout>();
+
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, main.get(), [&main] {
+            char buffer[16];
+            [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], buffer, sizeof buffer);
+            main->close();
+        });
+        struct sigaction action {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGTERM, &action, nullptr);
+        sigaction(SIGINT, &action, nullptr);
+    }
+
+    main->show();
+    const int status = app.exec();
+    main->FormDestroy();
+    // The open-folder window writes its keys as the windows go.
+    frmAbout.reset();
+    frmOGGTag.reset();
+    frmVideo.reset();
+    frmMP3Tag.reset();
+    frmiMpeg.reset();
+    frmEqualizer.reset();
+    frmOpen.reset();
+    main.reset();
+    return status;
+}

@@ -1,0 +1,81 @@
+// Runs the real program and checks what it prints and the status it ends with.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string output;  // stdout and stderr together
+};
+
+// Runs the player with `env` (shell assignments) and `args`, its program folder a fresh
+// temporary folder that `home` receives.
+Outcome RunPlayer(const std::string& env, const std::string& args, fs::path* home = nullptr) {
+    std::string tmpl = (fs::temp_directory_path() / "tv-app-XXXXXX").string();
+    const fs::path dir = mkdtemp(tmpl.data());
+    if (home) *home = dir;
+    const std::string command = "cd '" + dir.string() + "' && TORVANELL_HOME='" + dir.string() +
+                                "' TORVANELL_WARNINGS_TO_STDERR=1 SDL_AUDIODRIVER=dummy "
+                                "QT_QPA_PLATFORM=offscreen " + env + " '" TV_TORVANELL_BINARY
+                                "' " + args + " 2>&1";
+    Outcome out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    std::array<char, 512> buffer{};
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.output.append(buffer.data(), n);
+    const int raw = pclose(pipe);
+    out.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    if (!home) fs::remove_all(dir);
+    return out;
+}
+
+struct FailureCase {
+    const char* env;
+    int status;
+    const char* text;
+};
+
+class StartupFailure : public ::testing::TestWithParam<FailureCase> {};
+
+}  // namespace
+
+TEST_P(StartupFailure, WarnsAndEndsWithItsStatusSavingNothing) {
+    fs::path home;
+    const Outcome out = RunPlayer(GetParam().env, "", &home);
+    EXPECT_EQ(out.status, GetParam().status) << out.output;
+    EXPECT_NE(out.output.find(std::string("Torvanell: ") + GetParam().text), std::string::npos)
+        << out.output;
+    EXPECT_FALSE(fs::exists(home / "settings.ini"));
+    EXPECT_FALSE(fs::exists(home / "default.m3u"));
+    fs::remove_all(home);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AudioLibrary, StartupFailure,
+    ::testing::Values(FailureCase{"TORVANELL_TEST_BAD_VERSION=1", 4,
+                                  "BASS library version 2.2 not loaded"},
+                      FailureCase{"TORVANELL_TEST_FAIL_INIT=1", 5, "BASS not initialized"}));
+
+TEST(Startup, VersionAndHelpPrintAndExitWithoutStarting) {
+    const Outcome version = RunPlayer("TORVANELL_TEST_FAIL_INIT=1", "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output.rfind("Torvanell ", 0), 0u) << version.output;
+    const Outcome help = RunPlayer("TORVANELL_TEST_FAIL_INIT=1", "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("--version"), std::string::npos);
+    EXPECT_NE(help.output.find("TORVANELL_WARNINGS_TO_STDERR"), std::string::npos);
+    const Outcome bad = RunPlayer("", "--no-such-option");
+    EXPECT_EQ(bad.status, 2);
+}

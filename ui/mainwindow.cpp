@@ -1,0 +1,449 @@
+#include "ui/mainwindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <cmath>
+#include <cstdio>
+
+#include "core/trackentry.h"
+#include "playlist/m3u.h"
+#include "ui/plainplaylistview.h"
+#include "ui/waitwithevents.h"
+#include "ui/warning.h"
+
+namespace tv::ui {
+
+namespace {
+
+constexpr int kTrackLeft = 10;   // Image4
+constexpr int kTrackWidth = 300;
+constexpr int kKnobWidth = 20;   // Image5, Image10
+constexpr int kKnobTravel = kTrackWidth - kKnobWidth;
+const QColor kInk(64, 64, 64);
+
+int Nearest(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+QLabel* MakeLabel(QWidget* parent, int x, int y, int w, int h, int px, bool bold) {
+    auto* label = new QLabel(parent);
+    label->setGeometry(x, y, w, h);
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(px);
+    f.setBold(bold);
+    label->setFont(f);
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);  // an ampersand stays an ampersand
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, kInk);
+    label->setPalette(pal);
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, int x, int y, int w, int h, const QString& text,
+                        const QString& hint) {
+    auto* b = new QPushButton(text, parent);
+    b->setGeometry(x, y, w, h);
+    b->setToolTip(hint);
+    b->setFocusPolicy(Qt::NoFocus);
+    QFont f = b->font();
+    f.setPixelSize(h >= 20 ? 11 : 9);
+    b->setFont(f);
+    return b;
+}
+
+QFrame* MakeBar(QWidget* parent, int x, int y, int w, int h, const QColor& color) {
+    auto* bar = new QFrame(parent);
+    bar->setGeometry(x, y, w, h);
+    bar->setAutoFillBackground(true);
+    QPalette pal = bar->palette();
+    pal.setColor(QPalette::Window, color);
+    bar->setPalette(pal);
+    return bar;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
+                   core::TrackInfoReader& trackInfo, std::filesystem::path programFolder,
+                   std::string firstArgument, QWidget* parent)
+    : QWidget(parent),
+      m_library(library),
+      m_programFolder(std::move(programFolder)),
+      m_firstArgument(std::move(firstArgument)) {
+    m_player = std::make_unique<core::Player>(library, m_playlist, *this, effects, trackInfo);
+    m_playlist.SetListener(this);
+    setWindowTitle(QStringLiteral("Torvanell"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(pal);
+    BuildControls();
+    resize(320, 480);
+}
+
+TfrmMain::~TfrmMain() { m_playlist.SetListener(nullptr); }
+
+void TfrmMain::BuildControls() {
+    imgi = MakeButton(this, 275, 3, 14, 14, QStringLiteral("i"), QStringLiteral("Information"));
+    img_ = MakeButton(this, 289, 3, 14, 14, QStringLiteral("_"), QStringLiteral("Minimize"));
+    imgX = MakeButton(this, 303, 3, 14, 14, QStringLiteral("x"), QStringLiteral("Exit"));
+    lbPosLen = MakeLabel(this, 10, 30, 95, 24, 16, true);
+    boxPaint = MakeBar(this, 111, 30, 100, 24, QColor(32, 32, 32));
+    boxPaint->hide();
+    lbBitRate = MakeLabel(this, 215, 30, 95, 12, 11, false);
+    lbChannelMode = MakeLabel(this, 215, 40, 95, 12, 11, false);
+    lbTitle = MakeLabel(this, 10, 59, 300, 24, 16, true);
+    Image4 = MakeBar(this, kTrackLeft, 93, kTrackWidth, 9, QColor(150, 150, 150));
+    Image4->setCursor(Qt::SizeHorCursor);
+    imgTrack = MakeBar(this, kTrackLeft, 95, 0, 5, QColor(0, 32, 64));
+    Image5 = MakeBar(this, kTrackLeft, 93, kKnobWidth, 9, QColor(96, 96, 96));
+    Image10 = MakeBar(this, kTrackLeft, 93, kKnobWidth, 9, kInk);
+    Image10->setCursor(Qt::SizeHorCursor);
+    Image5->hide();
+    Image10->hide();
+    Image4->installEventFilter(this);
+    Image10->installEventFilter(this);
+
+    btnrnd = MakeButton(this, 10, 110, 21, 15, QStringLiteral("R"), QString());
+    btnrpl = MakeButton(this, 31, 110, 21, 15, QStringLiteral("L"), QString());
+    bBack = MakeButton(this, 73, 105, 35, 25, QStringLiteral("|<"), QStringLiteral("Previous"));
+    bPlay = MakeButton(this, 108, 105, 35, 25, QStringLiteral(">"), QStringLiteral("Play"));
+    bPause = MakeButton(this, 143, 105, 35, 25, QStringLiteral("||"), QStringLiteral("Pause"));
+    bStop = MakeButton(this, 178, 105, 35, 25, QStringLiteral("[]"), QStringLiteral("Stop"));
+    bNext = MakeButton(this, 213, 105, 35, 25, QStringLiteral(">|"), QStringLiteral("Next"));
+    bEject = MakeButton(this, 268, 110, 21, 15, QStringLiteral("^"),
+                        QStringLiteral("Insert / Eject"));
+    bEQ = MakeButton(this, 289, 110, 21, 15, QStringLiteral("EQ"), QStringLiteral("Equalizer"));
+    ApplyModeLooks();
+
+    auto* mainPanel = MakeBar(this, 5, 145, 296, 294, QColor(0, 32, 64));
+    PlayList = new PlainPlaylistView(m_playlist, mainPanel);
+    PlayList->setGeometry(0, 0, 295, 294);
+    PlayList->onActivate = [this](int row) {
+        m_playlist.SetCurrent(row);
+        m_player->SetCurrentPath(m_playlist.At(row).path);
+        m_player->btnPlayClick();
+    };
+    Label1 = new QLabel(QStringLiteral("Search:"), this);
+    Label1->move(10, 455);
+    Search = new QLineEdit(this);
+    Search->setGeometry(60, 455, 200, 13);
+    Search->setFrame(false);
+    Search->setMaxLength(256);
+    Search->setToolTip(QStringLiteral("Search"));
+    Search->setStyleSheet(QStringLiteral("background: silver; font-size: 10px;"));
+
+    tmrMain = new QTimer(this);
+    tmrMain->setInterval(10);
+    connect(tmrMain, &QTimer::timeout, this, &TfrmMain::tmrMainTimer);
+    tmrFFT = new QTimer(this);
+    tmrFFT->setInterval(50);
+
+    m_spectrumMenu = new QMenu(this);
+    for (const char* name : {"Lines", "Big Lines", "None", "-", "Ultra", "High", "Normal", "Low",
+                             "-", "Peak"}) {
+        if (std::string(name) == "-") {
+            m_spectrumMenu->addSeparator();
+            continue;
+        }
+        QAction* a = m_spectrumMenu->addAction(QString::fromUtf8(name));
+        a->setCheckable(true);
+        m_spectrumItems[name] = a;
+    }
+    m_spectrumItems["Big Lines"]->setChecked(true);  // as designed
+    m_spectrumItems["Normal"]->setChecked(true);
+
+    connect(bPlay, &QPushButton::clicked, this, [this] { m_player->btnPlayClick(); });
+    connect(bPause, &QPushButton::clicked, this, [this] { m_player->btnPauseClick(); });
+    connect(bStop, &QPushButton::clicked, this, [this] { m_player->btnStopClick(); });
+    connect(imgX, &QPushButton::clicked, this, &QWidget::close);
+    connect(img_, &QPushButton::clicked, this, &QWidget::showMinimized);
+}
+
+std::filesystem::path TfrmMain::SettingsPath() const {
+    return m_programFolder / core::kSettingsFileName;
+}
+
+std::filesystem::path TfrmMain::PlaylistPath() const { return m_programFolder / "default.m3u"; }
+
+std::optional<int> TfrmMain::FormCreate() {
+    if (m_library.GetVersion() != audio::kExpectedVersion) {
+        ShowWarning("BASS library version 2.2 not loaded");
+        return 4;
+    }
+    if (!m_library.Init(1, 44100, audio::kInitFlag3D)) {
+        ShowWarning("BASS not initialized");
+        return 5;
+    }
+    m_library.Start();
+    audio::DeviceInfo info;
+    if (m_library.GetInfo(info)) {
+        if (info.dsver < 8) ShowWarning("DirectX 8.0 is not installed on your computer");
+        if (info.eax) m_library.SetEAXParameters(25, 1.0f, 20.0f, 2.0f);
+    }
+    const int volume = m_library.GetVolume();
+    m_outputVolume = volume < 0 ? 0 : std::min(volume, 100);
+    return std::nullopt;
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_firstShow) FormShow();
+}
+
+void TfrmMain::FormShow() {
+    m_firstShow = false;
+    m_player->ResetState();
+    playlist::LoadPlaylistFile(m_playlist, PlaylistPath().string());
+    LoadSettings();
+    m_playlist.SetFocused(m_playlist.Current());
+    if (!m_firstArgument.empty()) AppendCommandLineFile();
+    m_playlist.RebuildRandomOrder();
+    PlayList->ScrollToRow(m_playlist.Current());
+    RepaintPlaylist();
+}
+
+void TfrmMain::AppendCommandLineFile() {
+    // Kept absolute, so default.m3u still finds the file from another working folder.
+    const std::string path =
+        QFileInfo(QFile::decodeName(m_firstArgument.c_str())).absoluteFilePath().toStdString();
+    const int n = m_playlist.Count();
+    m_playlist.SetEntryCounter(n);
+    m_playlist.AppendPath(path);
+    m_player->BuildTrackEntry(path, n);
+    if (n >= m_playlist.Count()) return;  // removed while events ran
+    m_playlist.ClearSelection();
+    m_playlist.Select(n);
+    m_playlist.SetFocused(n);
+    m_player->btnPlayClick();
+}
+
+void TfrmMain::LoadSettings() {
+    core::IniFile ini;
+    ini.Load(SettingsPath());
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->geometry()
+                             : QRect(0, 0, 1024, 768);
+    m_modes = core::LoadMainSettings(ini, screen.width(), screen.height());
+    resize(m_modes.mainWidth, m_modes.mainHeight);
+    move(m_modes.mainPosX, m_modes.mainPosY);
+    m_player->SetChannelVolume(m_modes.volume);
+    const int track = m_modes.trackPos;
+    m_playlist.SetCurrent(track >= 0 && track < m_playlist.Count() ? track : -1);
+    tmrFFT->setInterval(std::max(1, m_modes.spectrumSpeed));  // a timer needs a positive interval
+    ApplyModeLooks();
+    if (auto tick = core::SpectrumModeTick(m_modes.spectrumMode)) {
+        for (const char* item : {"Lines", "Big Lines", "None"})
+            m_spectrumItems[item]->setChecked(*tick == item);
+    }
+    if (auto tick = core::SpectrumSpeedTick(m_modes.spectrumSpeed)) {
+        for (const char* item : {"Ultra", "High", "Normal", "Low"})
+            m_spectrumItems[item]->setChecked(*tick == item);
+    }
+    if (m_modes.peak) m_spectrumItems["Peak"]->setChecked(true);
+}
+
+void TfrmMain::ApplyModeLooks() {
+    const core::ButtonLook rnd = core::RandomButtonLook(m_modes.random);
+    btnrnd->setProperty("picture", QString::fromStdString(rnd.picture));
+    btnrnd->setToolTip(QString::fromStdString(rnd.hint));
+    btnrnd->setDown(m_modes.random);
+    if (auto rpl = core::ReplayButtonLook(m_modes.replay)) {
+        btnrpl->setProperty("picture", QString::fromStdString(rpl->picture));
+        btnrpl->setToolTip(QString::fromStdString(rpl->hint));
+        btnrpl->setText(m_modes.replay == 2 ? QStringLiteral("L1") : QStringLiteral("L"));
+        btnrpl->setDown(m_modes.replay != 0);
+    }
+}
+
+std::vector<std::string> TfrmMain::TickedSpectrumItems() const {
+    std::vector<std::string> out;
+    for (const auto& [name, action] : m_spectrumItems)
+        if (action->isChecked()) out.push_back(name);
+    return out;
+}
+
+void TfrmMain::SaveSettings() {
+    core::IniFile ini;
+    ini.Load(SettingsPath());
+    core::MainSettings s = m_modes;
+    s.mainWidth = width();
+    s.mainHeight = height();
+    s.mainPosX = x();
+    s.mainPosY = y();
+    s.volume = m_player->ChannelVolume();
+    s.trackPos = m_playlist.Current();
+    s.spectrumSpeed = tmrFFT->interval();
+    core::StoreMainSettings(ini, s);
+    std::string error;
+    if (!ini.Save(SettingsPath(), &error))
+        std::fprintf(stderr, "Torvanell: settings not saved: %s\n", error.c_str());
+}
+
+void TfrmMain::FormDestroy() {
+    SaveSettings();
+    if (!playlist::SavePlaylistFile(m_playlist, PlaylistPath().string()))
+        std::fprintf(stderr, "Torvanell: playlist not saved: %s\n", PlaylistPath().c_str());
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (m_closing) {
+        event->ignore();  // the first close is still fading out; it closes the window
+        return;
+    }
+    m_closing = true;
+    m_player->FormClose();
+    event->accept();
+}
+
+// --- the player's view ------------------------------------------------------------------
+
+void TfrmMain::ShowButtonNormal(core::TransportButton button) {
+    QPushButton* b = button == core::TransportButton::Play    ? bPlay
+                     : button == core::TransportButton::Pause ? bPause
+                                                              : bStop;
+    b->setDown(false);
+}
+
+void TfrmMain::ShowPlayMenu() {
+    // The add-files menu arrives with the adding commands; until then it is empty.
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Add files…"))->setEnabled(false);
+    menu.exec(QCursor::pos());
+}
+
+void TfrmMain::RepaintPlaylist() { PlayList->update(); }
+
+void TfrmMain::ShowTitle(const std::string& title) {
+    lbTitle->setText(QString::fromStdString(title));
+}
+
+void TfrmMain::SetMainTimer(bool on) {
+    if (on)
+        tmrMain->start();
+    else
+        tmrMain->stop();
+}
+
+void TfrmMain::SetSpectrumTimer(bool on) {
+    if (on)
+        tmrFFT->start();
+    else
+        tmrFFT->stop();
+}
+
+void TfrmMain::SetSpectrumVisible(bool visible) { boxPaint->setVisible(visible); }
+
+void TfrmMain::SetKnobsVisible(bool visible) {
+    Image5->setVisible(visible);
+    Image10->setVisible(visible);
+}
+
+void TfrmMain::ClearTrackDisplay() {
+    imgTrack->resize(0, imgTrack->height());
+    lbPosLen->clear();
+    lbBitRate->clear();
+    lbChannelMode->clear();
+    lbTitle->clear();
+}
+
+void TfrmMain::RefreshStreamInfo(const std::string&) {
+    // The stream information window fills these from the file's headers once it exists.
+    lbBitRate->clear();
+    lbChannelMode->clear();
+}
+
+void TfrmMain::PlayVideo(const std::string&) {}
+void TfrmMain::PauseVideo() {}
+void TfrmMain::CloseVideo() {}
+
+void TfrmMain::ProcessEventsOnce() { tv::ui::ProcessEventsOnce(); }
+
+void TfrmMain::WaitWithEvents(int ms) { tv::ui::WaitWithEvents(ms); }
+
+void TfrmMain::ShowWarning(const std::string& text) { tv::ui::ShowWarning(text, this); }
+
+void TfrmMain::PlaylistChanged() { PlayList->update(); }
+
+// --- position display and seek track ------------------------------------------------------
+
+void TfrmMain::tmrMainTimer() {
+    const int state = m_player->PlayState();
+    if (state != core::kAudioPlaying && state != core::kAudioPaused) return;
+    const uint32_t length = m_player->GetLengthMs();
+    if (length == 0) return;
+    const uint32_t pos = m_player->GetPositionMs();
+    m_knobsIdle = false;
+    imgTrack->resize(Nearest(double(kTrackWidth) / length * pos), imgTrack->height());
+    Image5->move(Nearest(pos * (double(kKnobTravel) / length)) + kTrackLeft, Image5->y());
+    if (!m_trackDrag && !m_knobDrag) Image10->move(Image5->x(), Image10->y());
+    m_knobsIdle = true;
+    if (m_modes.timeMode == 0)
+        lbPosLen->setText(QString::fromStdString(playlist::DurationText(pos / 1000)));
+    else if (m_modes.timeMode == 1)
+        lbPosLen->setText(QStringLiteral("- ") + QString::fromStdString(playlist::DurationText(
+                                                     (length - std::min(pos, length)) / 1000)));
+}
+
+void TfrmMain::PlaceKnob(int x) {
+    Image10->move(kTrackLeft + std::clamp(x, 0, kKnobTravel), Image10->y());
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+    auto* me = static_cast<QMouseEvent*>(event);
+    const int windowX = mapFromGlobal(me->globalPosition().toPoint()).x();
+    if (type == QEvent::MouseButtonPress && me->button() == Qt::LeftButton) {
+        if (watched == Image10 && m_player->PlayState() != core::kStopped) {
+            m_knobDrag = true;
+            m_dragStartX = windowX;
+            m_dragStartKnob = Image10->x() - kTrackLeft;
+        } else if (watched == Image4) {
+            m_trackDrag = true;
+            PlaceKnob(windowX - kTrackLeft - kKnobWidth / 2);
+        }
+        return true;
+    }
+    if (type == QEvent::MouseMove) {
+        if (m_trackDrag) PlaceKnob(windowX - kTrackLeft - kKnobWidth / 2);
+        if (m_knobDrag) PlaceKnob(m_dragStartKnob + windowX - m_dragStartX);
+        return m_trackDrag || m_knobDrag;
+    }
+    if (type == QEvent::MouseButtonRelease && (m_trackDrag || m_knobDrag)) {
+        m_trackDrag = m_knobDrag = false;
+        SeekRelease();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfrmMain::SeekRelease() {
+    const int state = m_player->PlayState();
+    if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_knobsIdle) return;
+    tmrMain->stop();
+    const audio::Handle channel = m_player->Channel();
+    m_library.ChannelSlideAttributes(channel, -1, 0, -101, 0);
+    const int x = Image10->x() - kTrackLeft;
+    const uint32_t length = m_player->GetLengthMs();
+    // At the far right the next track starts once track advance is wired; until then the
+    // knob seeks to the end like any other place.
+    m_player->SeekToMs(static_cast<uint32_t>(std::nearbyint(double(length) * x / kKnobTravel)));
+    m_library.ChannelSlideAttributes(channel, -1, m_player->ChannelVolume(), -101,
+                                     core::kFadeTime);
+    tmrMain->start();
+}
+
+}  // namespace tv::ui

@@ -1,0 +1,145 @@
+#pragma once
+
+// The main window (TfrmMain): the player part of the 626 x 480 design, 320 x 480 by default,
+// with its controls at their design places, drawn plainly. It owns the player logic and the
+// playlist model, shows what the player says through core::PlayerView, and runs the window's
+// life: FormCreate (audio library checks), the first show (playlist, settings, command-line
+// file), the close fade and FormDestroy (settings and playlist saved).
+//
+// Threads: user-interface thread only.
+
+#include <QWidget>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/audio/audiolibrary.h"
+#include "core/player.h"
+#include "core/settings.h"
+#include "playlist/playlist.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPushButton;
+class QTimer;
+
+namespace tv::ui {
+
+class PlainPlaylistView;
+
+class TfrmMain : public QWidget, public core::PlayerView, public playlist::PlaylistListener {
+public:
+    // `programFolder` holds settings.ini and default.m3u; `firstArgument` is the file named on
+    // the command line (empty: none). Every reference must outlive the window.
+    TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
+             core::TrackInfoReader& trackInfo, std::filesystem::path programFolder,
+             std::string firstArgument, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Checks and starts the audio library. Returns the exit status the program must end with
+    // (4: wrong library version, 5: initialisation failed) after the warning was shown, or
+    // nullopt when the program goes on.
+    std::optional<int> FormCreate();
+    // Saves settings.ini and default.m3u. Failures are written to stderr.
+    void FormDestroy();
+
+    core::Player& Player() { return *m_player; }
+    playlist::PlaylistModel& Playlist() { return m_playlist; }
+    std::filesystem::path SettingsPath() const;
+    std::filesystem::path PlaylistPath() const;
+    int OutputVolume() const { return m_outputVolume; }
+    const core::MainSettings& Modes() const { return m_modes; }
+    // The spectrum menu items that carry a tick.
+    std::vector<std::string> TickedSpectrumItems() const;
+
+    void LoadSettings();
+    void SaveSettings();
+    // The main timer's display step: progress fill, knobs and position label.
+    void tmrMainTimer();
+
+    // Controls, named as in the design.
+    QLabel* lbPosLen = nullptr;
+    QLabel* lbBitRate = nullptr;
+    QLabel* lbChannelMode = nullptr;
+    QLabel* lbTitle = nullptr;
+    QWidget* boxPaint = nullptr;
+    QFrame* Image4 = nullptr;   // seek track
+    QFrame* imgTrack = nullptr; // progress fill
+    QFrame* Image5 = nullptr;   // position marker
+    QFrame* Image10 = nullptr;  // seek knob
+    QPushButton* imgi = nullptr;
+    QPushButton* img_ = nullptr;
+    QPushButton* imgX = nullptr;
+    QPushButton* btnrnd = nullptr;
+    QPushButton* btnrpl = nullptr;
+    QPushButton* bBack = nullptr;
+    QPushButton* bPlay = nullptr;
+    QPushButton* bPause = nullptr;
+    QPushButton* bStop = nullptr;
+    QPushButton* bNext = nullptr;
+    QPushButton* bEject = nullptr;
+    QPushButton* bEQ = nullptr;
+    PlainPlaylistView* PlayList = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Search = nullptr;
+    QTimer* tmrMain = nullptr;
+    QTimer* tmrFFT = nullptr;
+
+    // core::PlayerView
+    void ShowButtonNormal(core::TransportButton button) override;
+    void ShowPlayMenu() override;
+    void RepaintPlaylist() override;
+    void ShowTitle(const std::string& title) override;
+    void SetMainTimer(bool on) override;
+    void SetSpectrumTimer(bool on) override;
+    void SetSpectrumVisible(bool visible) override;
+    void SetKnobsVisible(bool visible) override;
+    void ClearTrackDisplay() override;
+    void RefreshStreamInfo(const std::string& path) override;
+    void PlayVideo(const std::string& path) override;
+    void PauseVideo() override;
+    void CloseVideo() override;
+    void ProcessEventsOnce() override;
+    void WaitWithEvents(int ms) override;
+    void ShowWarning(const std::string& text) override;
+
+    // playlist::PlaylistListener
+    void PlaylistChanged() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void FormShow();
+    void AppendCommandLineFile();
+    void ApplyModeLooks();
+    void PlaceKnob(int x);
+    void SeekRelease();
+
+    audio::AudioLibrary& m_library;
+    playlist::PlaylistModel m_playlist;
+    std::unique_ptr<core::Player> m_player;
+    std::filesystem::path m_programFolder;  // MAIN_DIR
+    std::string m_firstArgument;
+    core::MainSettings m_modes;  // the play modes, spectrum settings and equalizer switch
+    int m_outputVolume = 100;    // the hidden volume knob's offset
+    bool m_firstShow = true;
+    bool m_closing = false;
+    bool m_trackDrag = false;
+    bool m_knobDrag = false;
+    bool m_knobsIdle = true;
+    int m_dragStartX = 0;
+    int m_dragStartKnob = 0;
+    QMenu* m_spectrumMenu = nullptr;
+    std::map<std::string, QAction*> m_spectrumItems;
+};
+
+}  // namespace tv::ui
