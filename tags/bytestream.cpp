@@ -52,11 +52,12 @@ bool FileStream::Open(const std::filesystem::path& path)
     return true;
 }
 
-static int64_t PreadAll(int fd, int64_t offset, void* buffer, int64_t count)
+static int64_t PreadAll(int fd, int64_t offset, void* buffer, int64_t count, int64_t& reads)
 {
     auto* out = static_cast<uint8_t*>(buffer);
     int64_t done = 0;
     while (done < count) {
+        ++reads;
         const ssize_t n = ::pread(fd, out + done, static_cast<size_t>(count - done), offset + done);
         if (n < 0) {
             if (errno == EINTR)
@@ -76,7 +77,7 @@ bool FileStream::CacheEnds(int64_t headBytes, int64_t tailBytes)
         return false;
     headBytes = std::clamp<int64_t>(headBytes, 0, m_size);
     m_head.resize(static_cast<size_t>(headBytes));
-    if (PreadAll(m_fd, 0, m_head.data(), headBytes) != headBytes) {
+    if (PreadAll(m_fd, 0, m_head.data(), headBytes, m_systemReads) != headBytes) {
         m_head.clear();
         return false;
     }
@@ -84,7 +85,7 @@ bool FileStream::CacheEnds(int64_t headBytes, int64_t tailBytes)
     tailBytes = std::clamp<int64_t>(tailBytes, 0, m_size - headBytes);
     m_tailStart = m_size - tailBytes;
     m_tail.resize(static_cast<size_t>(tailBytes));
-    if (PreadAll(m_fd, m_tailStart, m_tail.data(), tailBytes) != tailBytes) {
+    if (PreadAll(m_fd, m_tailStart, m_tail.data(), tailBytes, m_systemReads) != tailBytes) {
         m_tail.clear();
         return false;
     }
@@ -108,7 +109,7 @@ int64_t FileStream::ReadAt(int64_t offset, void* buffer, int64_t count)
         std::memcpy(buffer, m_tail.data() + (offset - m_tailStart), static_cast<size_t>(count));
         return count;
     }
-    return PreadAll(m_fd, offset, buffer, count);
+    return PreadAll(m_fd, offset, buffer, count, m_systemReads);
 }
 
 int64_t ParseDigits(std::string_view text)

@@ -53,6 +53,8 @@ public:
     int64_t Size() const override { return m_size; }
     int64_t ReadAt(int64_t offset, void* buffer, int64_t count) override;
     int Descriptor() const { return m_fd; }
+    // How many read system calls this stream has made (the cost the head/tail cache saves).
+    int64_t SystemReads() const { return m_systemReads; }
 
 private:
     int m_fd = -1;
@@ -60,6 +62,7 @@ private:
     std::vector<uint8_t> m_head;
     std::vector<uint8_t> m_tail;
     int64_t m_tailStart = 0;
+    int64_t m_systemReads = 0;
 };
 
 // Big-endian and synchsafe helpers over raw bytes (the caller guarantees the length).

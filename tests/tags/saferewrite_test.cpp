@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tags/saferewrite.h"
+#include "tagfixtures.h"
+
+namespace tv::tags::test {
+namespace {
+
+enum class Step { Create, Write, Flush, Close, Rename };
+
+// Real file operations, except that one chosen step fails.
+class FailingOps : public FileOps {
+public:
+    explicit FailingOps(Step step) : m_step(step) {}
+    int Open(const char* path, int flags, mode_t mode) override
+    {
+        return m_step == Step::Create ? (errno = EACCES, -1) : FileOps::Open(path, flags, mode);
+    }
+    ssize_t Write(int fd, const void* data, size_t count) override
+    {
+        // Fail in the middle of the content, after some bytes reached the temporary file.
+        if (m_step == Step::Write && m_written > 0)
+            return errno = ENOSPC, -1;
+        const ssize_t n = FileOps::Write(fd, data, std::min<size_t>(count, 7));
+        m_written += n > 0 ? n : 0;
+        return n;
+    }
+    int Sync(int fd) override { return m_step == Step::Flush ? (errno = EIO, -1) : FileOps::Sync(fd); }
+    int Close(int fd) override
+    {
+        const int r = FileOps::Close(fd);
+        return m_step == Step::Close ? (errno = EIO, -1) : r;
+    }
+    int Rename(const char* from, const char* to) override
+    {
+        return m_step == Step::Rename ? (errno = EXDEV, -1) : FileOps::Rename(from, to);
+    }
+
+private:
+    Step m_step;
+    ssize_t m_written = 0;
+};
+
+class SafeRewriteFaults : public testing::TestWithParam<Step> {};
+
+TEST_P(SafeRewriteFaults, OriginalStaysWholeAndNoTemporaryIsLeft)
+{
+    TempDir dir;
+    const Bytes original = B("original content that must survive");
+    const auto file = dir.Write("song.mp3", original);
+    FailingOps ops(GetParam());
+    std::string error;
+    const Bytes replacement(100, 'n');
+    const bool ok = SafeRewrite(
+        file, [&](RewriteSink& sink) { return sink.Write(replacement.data(), replacement.size()); },
+        &error, ops);
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(error.empty());
+    EXPECT_NE(error.find("song.mp3"), std::string::npos) << error;
+    EXPECT_EQ(TempDir::Read(file), original);
+    EXPECT_EQ(dir.Names(), std::vector<std::string> {"song.mp3"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, SafeRewriteFaults,
+                         testing::Values(Step::Create, Step::Write, Step::Flush, Step::Close,
+                                         Step::Rename));
+
+TEST(SafeRewrite, ReplacesTheContentAndKeepsThePermissionBits)
+{
+    TempDir dir;
+    const auto file = dir.Write("a.mp3", B("old"));
+    ::chmod(file.c_str(), 0640);
+    ASSERT_TRUE(SafeRewrite(file, [](RewriteSink& sink) { return sink.Write("new!", 4); }));
+    EXPECT_EQ(TempDir::Read(file), B("new!"));
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.Names(), std::vector<std::string> {"a.mp3"});
+}
+
+TEST(SafeRewrite, ProducerRefusalLeavesTheFile)
+{
+    TempDir dir;
+    const auto file = dir.Write("a.mp3", B("keep"));
+    EXPECT_FALSE(SafeRewrite(file, [](RewriteSink& sink) { return sink.Write("xx", 2) && false; }));
+    EXPECT_EQ(TempDir::Read(file), B("keep"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string> {"a.mp3"});
+}
+
+TEST(SafeRewrite, PlantedSymlinkAtTheTemporaryNameIsNotFollowed)
+{
+    TempDir dir;
+    const auto file = dir.Write("a.mp3", B("old"));
+    const auto victim = dir.Write("victim", B("precious"));
+    std::filesystem::create_symlink(victim, dir.Path() / "a.mp3~");
+    ASSERT_TRUE(SafeRewrite(file, [](RewriteSink& sink) { return sink.Write("new", 3); }));
+    EXPECT_EQ(TempDir::Read(victim), B("precious"));
+    EXPECT_EQ(TempDir::Read(file), B("new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "a.mp3~"));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string> {"a.mp3", "a.mp3~", "victim"}));
+}
+
+TEST(SafeRewrite, SymlinkedFileIsRewrittenBehindTheLink)
+{
+    TempDir dir;
+    const auto real = dir.Write("real.mp3", B("old"));
+    const auto link = dir.Path() / "link.mp3";
+    std::filesystem::create_symlink(real, link);
+    ASSERT_TRUE(SafeRewrite(link, [](RewriteSink& sink) { return sink.Write("new", 3); }));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::Read(real), B("new"));
+}
+
+TEST(SafeRewrite, CopyFromStopsAtAShortSource)
+{
+    TempDir dir;
+    const auto source = dir.Write("src", B("0123456789"));
+    const auto file = dir.Write("dst", B("old"));
+    const int fd = ::open(source.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(SafeRewrite(file, [&](RewriteSink& sink) { return sink.CopyFrom(fd, 4, -1); }));
+    EXPECT_EQ(TempDir::Read(file), B("456789"));
+    // Asking for more than there is fails, and the file stays.
+    EXPECT_FALSE(SafeRewrite(file, [&](RewriteSink& sink) { return sink.CopyFrom(fd, 4, 50); }));
+    EXPECT_EQ(TempDir::Read(file), B("456789"));
+    ::close(fd);
+}
+
+TEST(SafeRewrite, MissingOrSpecialTargetsFail)
+{
+    TempDir dir;
+    auto produce = [](RewriteSink& sink) { return sink.Write("x", 1); };
+    EXPECT_FALSE(SafeRewrite(dir.Path() / "missing", produce));
+    EXPECT_FALSE(SafeRewrite(dir.Path(), produce));
+    EXPECT_TRUE(dir.Names().empty());
+}
+
+TEST(CutFile, ShortensInPlace)
+{
+    TempDir dir;
+    const auto file = dir.Write("c", B("abcdef"));
+    ASSERT_TRUE(CutFile(file, 2));
+    EXPECT_EQ(TempDir::Read(file), B("ab"));
+    EXPECT_FALSE(CutFile(file, -1));
+}
+
+} // namespace
+} // namespace tv::tags::test
