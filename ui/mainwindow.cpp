@@ -85,7 +85,7 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
     setWindowTitle(QStringLiteral("Torvanell"));
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    pal.setColor(QPalette::Window, QColor(168, 168, 168));
     setPalette(pal);
     BuildControls();
     resize(320, 480);

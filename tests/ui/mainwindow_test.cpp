@@ -1,0 +1,181 @@
+#include "ui/mainwindow.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "core/audio/audiolibrary.h"
+#include "ui/placeholderwindows.h"
+#include "ui/warning.h"
+
+// The shared fake names the handle type without its namespace.
+namespace tv::testing {
+using audio::Handle;
+}
+#include "fakeaudiolibrary.h"
+
+namespace fs = std::filesystem;
+using tv::testing::FakeAudioLibrary;
+
+namespace {
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() {
+        std::string tmpl = (fs::temp_directory_path() / "tv-ui-XXXXXX").string();
+        home = mkdtemp(tmpl.data());
+        previousSink =
+            tv::ui::SetWarningSink([this](const std::string& t) { warnings.push_back(t); });
+    }
+    ~MainWindowTest() override {
+        tv::ui::SetWarningSink(previousSink);
+        fs::remove_all(home);
+    }
+    std::unique_ptr<tv::ui::TfrmMain> Make(const std::string& argument = "") {
+        return std::make_unique<tv::ui::TfrmMain>(lib, effects, info, home, argument);
+    }
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(home / name, std::ios::binary) << text;
+    }
+
+    fs::path home;
+    FakeAudioLibrary lib;
+    tv::core::NoEffects effects;
+    tv::core::NoTrackInfo info;
+    std::vector<std::string> warnings;
+    tv::ui::WarningSink previousSink;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, CreationChecksTheLibraryInItsOrder) {
+    lib.deviceInfo = {9, true};
+    lib.volume = 37;
+    auto w = Make();
+    EXPECT_EQ(w->FormCreate(), std::nullopt);
+    EXPECT_EQ(lib.calls, (std::vector<std::string>{"GetVersion()", "Init(1,44100,4)", "Start()",
+                                                   "GetInfo()", "SetEAXParameters(25,1,20,2)",
+                                                   "GetVolume()"}));
+    EXPECT_EQ(w->OutputVolume(), 37);
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(MainWindowTest, CreationFailuresWarnAndGiveTheirExitStatus) {
+    lib.version = 0x00020001;
+    EXPECT_EQ(Make()->FormCreate(), 4);
+    EXPECT_EQ(lib.calls, std::vector<std::string>{"GetVersion()"});
+
+    lib = FakeAudioLibrary{};
+    lib.initResult = false;
+    EXPECT_EQ(Make()->FormCreate(), 5);
+    EXPECT_EQ(lib.CallsStartingWith("Start"), std::vector<std::string>{});
+
+    lib = FakeAudioLibrary{};
+    lib.deviceInfo = {7, false};  // old effect interface: reported, the program goes on
+    EXPECT_EQ(Make()->FormCreate(), std::nullopt);
+    EXPECT_EQ(warnings, (std::vector<std::string>{"BASS library version 2.2 not loaded",
+                                                  "BASS not initialized",
+                                                  "DirectX 8.0 is not installed on your computer"}));
+}
+
+TEST_F(MainWindowTest, FirstShowWithoutFilesCentresTheDefaultWindow) {
+    auto w = Make();
+    ASSERT_EQ(w->FormCreate(), std::nullopt);
+    w->show();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(w->width(), 320);
+    EXPECT_EQ(w->height(), 480);
+    EXPECT_EQ(w->x(), screen.width() / 2 - 160);
+    EXPECT_EQ(w->y(), screen.height() / 2 - 240);
+    EXPECT_EQ(w->Player().ChannelVolume(), 80);
+    EXPECT_EQ(w->Player().PlayState(), tv::core::kStopped);
+    EXPECT_EQ(w->btnrnd->toolTip(), "Not Random");
+    EXPECT_EQ(w->btnrpl->toolTip(), "Not Replay");
+    EXPECT_EQ(w->TickedSpectrumItems(), (std::vector<std::string>{"Big Lines", "Normal"}));
+    EXPECT_EQ(w->tmrFFT->interval(), 50);
+    EXPECT_EQ(w->Playlist().Count(), 0);
+}
+
+TEST_F(MainWindowTest, FirstShowAppliesSettingsAndKeepsDesignedLooksForOddValues) {
+    Write("default.m3u", "#EXTM3U\r\n#EXTINF:10,One\r\n/m/one.mp3\r\n#EXTINF:20,Two\r\n"
+                         "/m/two.mp3\r\n");
+    Write("settings.ini", "[Settings]\nMainWidth=626\nMainPosX=5\nMainPosY=6\nVolume=40\n"
+                          "TrackPos=1\nRandom=1\nReplay=7\nSpectrumMode=0\nSpectrumSpeed=20\n"
+                          "Peak=1\n");
+    auto w = Make();
+    ASSERT_EQ(w->FormCreate(), std::nullopt);
+    w->show();
+    w->show();  // later shows change nothing
+    EXPECT_EQ(w->width(), 626);
+    EXPECT_EQ(w->x(), 5);
+    EXPECT_EQ(w->Player().ChannelVolume(), 40);
+    EXPECT_EQ(w->Playlist().Count(), 2);
+    EXPECT_EQ(w->Playlist().Current(), 1);
+    EXPECT_EQ(w->Playlist().Focused(), 1);
+    EXPECT_EQ(w->btnrnd->toolTip(), "Random");
+    EXPECT_EQ(w->btnrnd->property("picture").toString(), "iRnd3");
+    EXPECT_EQ(w->Modes().replay, 7);
+    EXPECT_EQ(w->btnrpl->toolTip(), "Not Replay");  // as designed
+    EXPECT_EQ(w->tmrFFT->interval(), 20);
+    EXPECT_EQ(w->TickedSpectrumItems(), (std::vector<std::string>{"Lines", "Normal", "Peak"}));
+    EXPECT_TRUE(lib.CallsStartingWith("StreamCreateFile").empty());  // nothing starts
+}
+
+TEST_F(MainWindowTest, FileOnTheCommandLineIsAppendedAndPlayed) {
+    Write("default.m3u", "#EXTM3U\r\n#EXTINF:10,One\r\n/m/one.mp3\r\n");
+    Write("settings.ini", "[Settings]\nTrackPos=0\n");
+    lib.streamFiles["/m/03_-_New_Song.mp3"] = tv::audio::StreamFormat::Core;
+    auto w = Make("/m/03_-_New_Song.mp3");
+    ASSERT_EQ(w->FormCreate(), std::nullopt);
+    w->show();
+    ASSERT_EQ(w->Playlist().Count(), 2);
+    EXPECT_EQ(w->Playlist().At(1).display, "2. New Song");
+    EXPECT_EQ(w->Playlist().At(1).path, "/m/03_-_New_Song.mp3");
+    EXPECT_EQ(w->Playlist().Current(), 1);
+    EXPECT_EQ(w->Playlist().SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(w->Player().PlayState(), tv::core::kAudioPlaying);
+    EXPECT_EQ(w->Player().CurrentPath(), "/m/03_-_New_Song.mp3");
+    EXPECT_EQ(w->lbTitle->text(), "New Song");
+    EXPECT_TRUE(w->tmrMain->isActive());
+}
+
+TEST_F(MainWindowTest, CloseFadesAndDestroySavesSettingsAndPlaylist) {
+    Write("settings.ini", "[Settings]\nMine=keep\n[Other]\nA=1\n");
+    lib.streamFiles["/m/a.mp3"] = tv::audio::StreamFormat::Core;
+    {
+        auto w = Make("/m/a.mp3");
+        ASSERT_EQ(w->FormCreate(), std::nullopt);
+        tv::ui::TfrmOpen open(w->SettingsPath());
+        w->show();
+        lib.ClearCalls();
+        EXPECT_TRUE(w->close());
+        // The fade, then only the main timer's display ticks while the wait lets them run.
+        ASSERT_FALSE(lib.calls.empty());
+        EXPECT_EQ(lib.calls.front(), "ChannelSlideAttributes(1,-1,0,-101,200)");
+        EXPECT_EQ(lib.CallsStartingWith("ChannelGetLength").size(),
+                  lib.CallsStartingWith("ChannelGetPosition").size());
+        EXPECT_GE(lib.CallsStartingWith("ChannelGetPosition").size(), 2u);
+        EXPECT_EQ(lib.CallsStartingWith("ChannelSlideAttributes").size(), 1u);
+        EXPECT_TRUE(lib.CallsStartingWith("ChannelStop").empty());
+        w->FormDestroy();
+    }  // the open-folder window writes its keys as it goes
+    const std::string ini = ReadAll(home / "settings.ini");
+    EXPECT_EQ(ini.rfind("[Settings]\nMine=keep\nMainWidth=320\nMainHeight=480\n", 0), 0u) << ini;
+    for (const char* key : {"Volume=80\n", "TrackPos=0\n", "Replay=0\n", "SpectrumSpeed=50\n",
+                            "Peak=0\nPath=\nSubdirectories=1\nOpenWidth=308\n", "[Other]\nA=1\n"})
+        EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
+    EXPECT_NE(ReadAll(home / "default.m3u").find("/m/a.mp3"), std::string::npos);
+}
