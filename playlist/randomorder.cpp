@@ -18,11 +18,12 @@ public:
     explicit BlockedSequence(int n) {
         const int blockCount = (n + kBlock - 1) / kBlock;
         m_blocks.resize(static_cast<size_t>(blockCount));
-        m_tree.assign(static_cast<size_t>(blockCount) + 1, 0);
+        // The tree spans a power of two, so the descent in Locate needs no bounds test.
+        m_highBit = 1;
+        while (m_highBit < blockCount) m_highBit *= 2;
+        m_tree.assign(static_cast<size_t>(m_highBit) + 1, 0);
         for (int i = 0; i < n; ++i) m_blocks[static_cast<size_t>(i / kBlock)].push_back(i);
         for (int b = 0; b < blockCount; ++b) Add(b, static_cast<int>(m_blocks[static_cast<size_t>(b)].size()));
-        m_highBit = 1;
-        while (m_highBit * 2 <= blockCount) m_highBit *= 2;
         m_size = n;
     }
 
@@ -71,11 +72,13 @@ private:
         int index = 0;  // Fenwick index of the last block wholly before `pos`
         int rest = pos;
         for (int step = m_highBit; step > 0; step /= 2) {
+            // Written without a branch: which way the descent goes is random, so a branch
+            // would be mispredicted half the time.
             const int next = index + step;
-            if (next < static_cast<int>(m_tree.size()) && m_tree[static_cast<size_t>(next)] <= rest) {
-                index = next;
-                rest -= m_tree[static_cast<size_t>(next)];
-            }
+            const int size = m_tree[static_cast<size_t>(next)];
+            const bool take = size <= rest;
+            index = take ? next : index;
+            rest -= take ? size : 0;
         }
         return {index, rest};
     }
