@@ -13,7 +13,7 @@
 
 #include "core/audio/engine.h"
 #include "core/programfolder.h"
-#include "core/trackentry.h"
+#include "core/tagtrackinfo.h"
 #include "core/playerview.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
         tv::core::ProgramFolder(QCoreApplication::applicationDirPath().toStdString());
     tv::audio::Engine engine;
     tv::core::NoEffects effects;
-    tv::core::NoTrackInfo trackInfo;
+    tv::core::TagTrackInfo trackInfo;
 
     // The main window is created, and its creation completed, before any other window.
     auto main = std::make_unique<tv::ui::TfrmMain>(engine, effects, trackInfo, folder,

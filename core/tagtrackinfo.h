@@ -1,0 +1,17 @@
+#pragma once
+
+// The tag readers behind the title builder: artist, title and play time of MPEG files (.mp3,
+// .mp2) from their ID3v2 and ID3v1 tags and the stream analysis. Other formats get an empty
+// record until their readers exist; the title then comes from the file name.
+
+#include "core/trackentry.h"
+
+namespace tv::core {
+
+class TagTrackInfo : public TrackInfoReader {
+public:
+    // Never throws; an unreadable file gives an empty record.
+    TrackFacts Read(const std::string& path, const std::string& extension) override;
+};
+
+}  // namespace tv::core
