@@ -2,24 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <complex>
-
 #include "dspfake.h"
 #include "effects/effectchain.h"
 
 namespace tv::testing {
 namespace {
-
-// The cookbook peaking filter's magnitude at `hz`, in dB (an independent evaluation).
-double PeakDb(double f0, double gainDb, double hz) {
-    const double pi = std::numbers::pi;
-    const double A = std::pow(10.0, gainDb / 40.0);
-    const double w0 = 2 * pi * f0 / kRate;
-    const double alpha = std::sin(w0) * std::sinh(std::log(2.0) / 2 * 9.0 / 12 * w0 / std::sin(w0));
-    const std::complex<double> z = std::exp(std::complex<double>(0, -2 * pi * hz / kRate));
-    return 20 * std::log10(std::abs(((1 + alpha * A) - 2 * std::cos(w0) * z + (1 - alpha * A) * z * z) /
-                                    ((1 + alpha / A) - 2 * std::cos(w0) * z + (1 - alpha / A) * z * z)));
-}
 
 class ChainDsp : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 // Test signals and level measurements shared by the DSP tests.
 
 #include <cmath>
+#include <complex>
 #include <numbers>
 #include <vector>
 
@@ -36,6 +37,20 @@ inline void ProcessInBlocks(audio::Effect& effect, std::vector<float>& frames) {
     const int total = static_cast<int>(frames.size() / 2);
     for (int at = 0; at < total; at += 1024)
         effect.Process(frames.data() + 2 * at, std::min(1024, total - at));
+}
+
+// Magnitude in dB at `hz` of a cookbook peaking filter at `f0` (9 semitones unless told),
+// evaluated independently of the effect's own code.
+inline double PeakDb(double f0, double gainDb, double hz, double semitones = 9.0) {
+    const double pi = std::numbers::pi;
+    const double A = std::pow(10.0, gainDb / 40.0);
+    const double w0 = 2 * pi * f0 / kRate;
+    const double alpha =
+        std::sin(w0) * std::sinh(std::log(2.0) / 2 * semitones / 12 * w0 / std::sin(w0));
+    const std::complex<double> z = std::exp(std::complex<double>(0, -2 * pi * hz / kRate));
+    const std::complex<double> num = (1 + alpha * A) - 2 * std::cos(w0) * z + (1 - alpha * A) * z * z;
+    const std::complex<double> den = (1 + alpha / A) - 2 * std::cos(w0) * z + (1 - alpha / A) * z * z;
+    return 20 * std::log10(std::abs(num / den));
 }
 
 }  // namespace tv::testing
