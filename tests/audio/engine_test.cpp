@@ -43,7 +43,9 @@ TEST(EngineStartUp, VersionAndInitFollowTheTestSeams) {
 }
 
 TEST(EngineStartUp, SdlDummyDeviceOpensAndCloses) {
-    // SDL_AUDIODRIVER=dummy is set for the test run: a real device path without a card.
+    // The dummy driver: the real device path without a sound card (unless the run chose
+    // another driver).
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     audio::Engine engine;
     EXPECT_TRUE(engine.Init(1, 44100, audio::kInitFlag3D));
     EXPECT_TRUE(engine.Start());
