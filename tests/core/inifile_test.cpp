@@ -91,6 +91,11 @@ TEST(IniFile, RenderedTextParsesBackToTheSameValues) {
     EXPECT_FALSE(back.GetBool("Settings", "Subdirectories", true));
     EXPECT_EQ(back.GetInt("Settings", "OpenPosX", 0), -12);
     EXPECT_EQ(back.Render(), ini.Render());
+
+    // Foreign line ends settle after one rewrite.
+    const std::string once = IniFile::Parse("[S]\r\r\nK=1\r\r\n\rodd\r").Render();
+    EXPECT_EQ(once, "[S]\nK=1\n\rodd\n");
+    EXPECT_EQ(IniFile::Parse(once).Render(), once);
 }
 
 TEST(IniFile, LoadOfAMissingFileGivesAnEmptyFile) {
