@@ -7,9 +7,12 @@ namespace tv::effects {
 
 float NextRotatePhase(float phase) {
     // The sum is formed in double, the quotient by pi truncated toward zero, and the
-    // remainder stored back as the nearest float.
-    return static_cast<float>(
-        std::fmod(static_cast<double>(phase) + kRotateStep, static_cast<double>(kRotatePi)));
+    // remainder stored back as the nearest float. Below two pi the remainder is one exact
+    // subtraction, which spares the division in the mixing loop.
+    const double pi = kRotatePi;
+    double p = static_cast<double>(phase) + kRotateStep;
+    if (p >= pi) p = p < 2.0 * pi ? p - pi : std::fmod(p, pi);
+    return static_cast<float>(p);
 }
 
 void RotateDspProc(audio::Handle, audio::Handle, float* frames, uint32_t frameCount, void* user) {

@@ -39,6 +39,7 @@ void Echo::Configure(bool immediately) {
     m_delay[0] = std::clamp(delays[0], 1, m_size - 1);
     m_delay[1] = std::clamp(delays[1], 1, m_size - 1);
     m_pan = m_params.lPanDelay != 0;
+    if (immediately) m_inScale = std::sqrt(std::max(0.0, 1.0 - feedback * feedback));
 }
 
 float Echo::Tap(int line, int delay) const {
@@ -48,10 +49,11 @@ float Echo::Tap(int line, int delay) const {
 }
 
 void Echo::Process(float* frames, int count) {
+    const bool settled = m_mix.Settled() && m_feedback.Settled();
     for (int i = 0; i < count; ++i) {
-        const double mix = m_mix.Next();
-        const double feedback = m_feedback.Next();
-        const double inScale = std::sqrt(std::max(0.0, 1.0 - feedback * feedback));
+        const double mix = settled ? m_mix.Value() : m_mix.Next();
+        const double feedback = settled ? m_feedback.Value() : m_feedback.Next();
+        const double inScale = settled ? m_inScale : std::sqrt(std::max(0.0, 1.0 - feedback * feedback));
         float delayed[2];
         for (int ch = 0; ch < 2; ++ch) {
             const int line = m_pan ? 1 - ch : ch;
@@ -69,6 +71,8 @@ void Echo::Process(float* frames, int count) {
         }
         if (++m_write == m_size) m_write = 0;
     }
+    const double fb = m_feedback.Value();
+    m_inScale = std::sqrt(std::max(0.0, 1.0 - fb * fb));
 }
 
 void Echo::Reset() {

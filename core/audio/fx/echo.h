@@ -32,6 +32,7 @@ private:
     int m_write = 0;
     bool m_pan = false;
     Smoothed m_mix, m_feedback;
+    double m_inScale = 0;  // sqrt(1 - feedback^2) of the settled feedback
     // A new delay is reached by cross-fading from the old read position.
     int m_delay[2] = {0, 0};
     int m_oldDelay[2] = {0, 0};

@@ -28,8 +28,11 @@ public:
     void SetTarget(double v) { m_target = v; }
     double Next() {
         m_value += (m_target - m_value) * m_coeff;
+        // Close enough is exact, so a finished glide lets the effect take its fast path.
+        if (std::abs(m_target - m_value) <= 1e-9 * (1.0 + std::abs(m_target))) m_value = m_target;
         return m_value;
     }
+    bool Settled() const { return m_value == m_target; }
     double Value() const { return m_value; }
     double Target() const { return m_target; }
 

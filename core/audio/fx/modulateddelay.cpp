@@ -1,10 +1,26 @@
 #include "core/audio/fx/modulateddelay.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
 namespace tv::audio::fx {
+namespace {
+
+// One turn of a sine, read with linear interpolation: the oscillator is slow, and a table
+// is much cheaper than two sine calls per frame.
+constexpr int kSineSteps = 2048;
+const std::array<double, kSineSteps + 1>& SineTable() {
+    static const auto table = [] {
+        std::array<double, kSineSteps + 1> t{};
+        for (int i = 0; i <= kSineSteps; ++i) t[i] = std::sin(2.0 * std::numbers::pi * i / kSineSteps);
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
 
 ModulatedDelay::ModulatedDelay(int sampleRate, float maxDelayMs) : m_sampleRate(sampleRate) {
     // The taps reach at most one and a half base delays back, plus room for interpolation.
@@ -17,6 +33,7 @@ ModulatedDelay::ModulatedDelay(int sampleRate, float maxDelayMs) : m_sampleRate(
     // Moving taps change the pitch while they move; a slow glide keeps that inaudible.
     m_baseDelay.Init(sampleRate, 0.05);
     m_swing.Init(sampleRate, 0.05);
+    SineTable();
 }
 
 void ModulatedDelay::Configure(const ModulationSettings& s, bool immediately) {
@@ -38,22 +55,39 @@ void ModulatedDelay::Configure(const ModulationSettings& s, bool immediately) {
 double ModulatedDelay::Oscillator(double phase) const {
     phase -= std::floor(phase);
     if (m_waveform == 0) return 1.0 - 4.0 * std::abs(phase - 0.5);  // triangle, -1..1
-    return std::sin(2.0 * std::numbers::pi * phase);
+    const double x = phase * kSineSteps;
+    const int i = static_cast<int>(x);
+    const auto& t = SineTable();
+    return t[i] + (t[i + 1] - t[i]) * (x - i);
 }
 
 void ModulatedDelay::Process(float* frames, int count) {
+    const bool settled = m_mix.Settled() && m_feedback.Settled() && m_baseDelay.Settled() &&
+                         m_swing.Settled() && m_rightOffset.Settled();
+    if (settled)
+        Run<false>(frames, count);
+    else
+        Run<true>(frames, count);
+}
+
+template <bool kGliding>
+void ModulatedDelay::Run(float* frames, int count) {
     const int size = m_mask + 1;
+    double mix = m_mix.Value(), feedback = m_feedback.Value(), base = m_baseDelay.Value();
+    double swing = m_swing.Value(), offset = m_rightOffset.Value();
     for (int i = 0; i < count; ++i) {
-        const double mix = m_mix.Next();
-        const double feedback = m_feedback.Next();
-        const double base = m_baseDelay.Next();
-        const double swing = m_swing.Next();
-        const double offset = m_rightOffset.Next();
+        if constexpr (kGliding) {
+            mix = m_mix.Next();
+            feedback = m_feedback.Next();
+            base = m_baseDelay.Next();
+            swing = m_swing.Next();
+            offset = m_rightOffset.Next();
+        }
         const double lfo[2] = {Oscillator(m_lfoPhase), Oscillator(m_lfoPhase + offset + 1.0)};
         // The feedback is taken at the base delay, at least one sample back.
-        const int fbDelay = std::max(1, static_cast<int>(std::lround(base)));
+        const int fbDelay = std::max(1, static_cast<int>(base + 0.5));
         for (int ch = 0; ch < 2; ++ch) {
-            std::vector<float>& line = m_line[ch];
+            float* line = m_line[ch].data();
             const float in = frames[2 * i + ch];
             const float fed = line[(m_write - fbDelay + size) & m_mask];
             line[m_write] = in + static_cast<float>(feedback) * fed;

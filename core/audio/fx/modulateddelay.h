@@ -31,6 +31,8 @@ public:
 
 private:
     double Oscillator(double phase) const;
+    template <bool kGliding>
+    void Run(float* frames, int count);
 
     int m_sampleRate;
     std::vector<float> m_line[2];

@@ -69,7 +69,31 @@ void Reverb::Configure(bool immediately) {
 }
 
 void Reverb::Process(float* frames, int count) {
+    bool settled = m_dry.Settled() && m_wet.Settled();
+    for (int k = 0; k < kLines; ++k) settled = settled && m_loopGain[k].Settled() && m_damping[k].Settled();
+    if (settled)
+        Run<false>(frames, count);
+    else
+        Run<true>(frames, count);
+}
+
+template <bool kGliding>
+void Reverb::Run(float* frames, int count) {
+    float gain[kLines], damping[kLines];
+    for (int k = 0; k < kLines; ++k) {
+        gain[k] = static_cast<float>(m_loopGain[k].Value());
+        damping[k] = static_cast<float>(m_damping[k].Value());
+    }
+    float dry = static_cast<float>(m_dry.Value()), wet = static_cast<float>(m_wet.Value());
     for (int i = 0; i < count; ++i) {
+        if constexpr (kGliding) {
+            for (int k = 0; k < kLines; ++k) {
+                gain[k] = static_cast<float>(m_loopGain[k].Next());
+                damping[k] = static_cast<float>(m_damping[k].Next());
+            }
+            dry = static_cast<float>(m_dry.Next());
+            wet = static_cast<float>(m_wet.Next());
+        }
         const float inL = frames[2 * i], inR = frames[2 * i + 1];
         float out[kLines];
         for (int k = 0; k < kLines; ++k) out[k] = m_lines[k][m_pos[k]];
@@ -80,10 +104,8 @@ void Reverb::Process(float* frames, int count) {
                                  0.5f * (out[0] - out[1] - out[2] + out[3])};
         const float feed[kLines] = {inL, inR, inL, inR};
         for (int k = 0; k < kLines; ++k) {
-            const double a = m_damping[k].Next();
-            const double g = m_loopGain[k].Next();
-            m_damped[k] = static_cast<float>((1.0 - a) * h[k] + a * m_damped[k]);
-            m_lines[k][m_pos[k]] = static_cast<float>(0.5 * feed[k] + g * m_damped[k]);
+            m_damped[k] = (1.0f - damping[k]) * h[k] + damping[k] * m_damped[k];
+            m_lines[k][m_pos[k]] = 0.5f * feed[k] + gain[k] * m_damped[k];
             if (++m_pos[k] == static_cast<int>(m_lines[k].size())) m_pos[k] = 0;
         }
         float wetL = 0.5f * (out[0] + out[2]);
@@ -92,10 +114,8 @@ void Reverb::Process(float* frames, int count) {
             wetL = m_allpass[0][stage].Run(wetL);
             wetR = m_allpass[1][stage].Run(wetR);
         }
-        const double dry = m_dry.Next();
-        const double wet = m_wet.Next();
-        frames[2 * i] = static_cast<float>(inL * dry + wetL * wet);
-        frames[2 * i + 1] = static_cast<float>(inR * dry + wetR * wet);
+        frames[2 * i] = inL * dry + wetL * wet;
+        frames[2 * i + 1] = inR * dry + wetR * wet;
     }
 }
 

@@ -31,6 +31,8 @@ private:
         float Run(float x);
     };
     void Configure(bool immediately);
+    template <bool kGliding>
+    void Run(float* frames, int count);
 
     int m_sampleRate;
     ReverbParams m_params;
