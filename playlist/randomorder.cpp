@@ -59,7 +59,7 @@ public:
     }
 
 private:
-    static constexpr int kBlock = 64;
+    static constexpr int kBlock = 256;
 
     void Add(int block, int delta) {
         for (int i = block + 1; i < static_cast<int>(m_tree.size()); i += i & -i) {
