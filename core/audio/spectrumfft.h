@@ -32,8 +32,9 @@ private:
     AVTXContext* m_tx = nullptr;
     av_tx_fn m_fn = nullptr;
     std::vector<float> m_window;
-    std::vector<AVComplexFloat> m_in;
-    std::vector<AVComplexFloat> m_out;
+    // av_tx's SIMD code wants its buffers aligned as av_malloc aligns them.
+    AVComplexFloat* m_in = nullptr;
+    AVComplexFloat* m_out = nullptr;
 };
 
 }  // namespace tv::audio
