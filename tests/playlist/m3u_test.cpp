@@ -172,6 +172,8 @@ TEST(M3uFile, RelativePathsResolveAgainstThePlaylistFolderAndMissingFilesLoadNot
     EXPECT_EQ(model.At(0).display, "1. é.mp3");
     EXPECT_EQ(LoadPlaylistFile(model, dir / "missing.m3u"), 0);
     EXPECT_EQ(LoadPlaylistFile(model, dir.Path()), 0);  // a folder is no playlist
+    ASSERT_EQ(::mkfifo((dir / "pipe.m3u").c_str(), 0600), 0);
+    EXPECT_EQ(LoadPlaylistFile(model, dir / "pipe.m3u"), 0);  // returns instead of waiting
     EXPECT_EQ(model.Count(), 1);
 }
 
