@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <exception>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -182,13 +183,10 @@ int CountPathLines(std::string_view text) {
     return static_cast<int>(std::min<size_t>(count, 1 << 26));
 }
 
-}  // namespace
-
-int LoadPlaylistText(PlaylistModel& model, std::string_view text, const std::string& baseFolder) {
+void AppendText(PlaylistModel& model, std::string_view text, const std::string& baseFolder) {
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     model.Reserve(model.Count() + CountPathLines(text));
 
-    const int before = model.Count();
     std::optional<Info> pending;
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -216,6 +214,17 @@ int LoadPlaylistText(PlaylistModel& model, std::string_view text, const std::str
         }
         pending.reset();
     }
+}
+
+}  // namespace
+
+int LoadPlaylistText(PlaylistModel& model, std::string_view text, const std::string& baseFolder) {
+    const int before = model.Count();
+    try {
+        AppendText(model, text, baseFolder);
+    } catch (const std::exception&) {
+        // Out of memory on a giant file: the entries read so far stay.
+    }
     model.SetEntryCounter(model.Count());
     return model.Count() - before;
 }
@@ -223,7 +232,13 @@ int LoadPlaylistText(PlaylistModel& model, std::string_view text, const std::str
 int LoadPlaylistFile(PlaylistModel& model, const std::string& path) {
     std::string text;
     int added = 0;
-    if (ReadWholeFile(path, text)) {
+    bool read = false;
+    try {
+        read = ReadWholeFile(path, text);
+    } catch (const std::exception&) {
+        read = false;  // too large to hold in memory
+    }
+    if (read) {
         const auto slash = path.find_last_of('/');
         std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
         if (slash == 0) folder = "/";
@@ -274,8 +289,14 @@ std::string TemporaryPlaylistPath(const std::string& path) {
 
 bool SavePlaylistFile(const PlaylistModel& model, const std::string& path) {
     if (path.empty()) return false;
-    const std::string text = PlaylistFileText(model);
-    const std::string tmp = TemporaryPlaylistPath(path);
+    std::string text;
+    std::string tmp;
+    try {
+        text = PlaylistFileText(model);
+        tmp = TemporaryPlaylistPath(path);
+    } catch (const std::exception&) {
+        return false;  // out of memory: nothing has been touched yet
+    }
 
     // Keep the permissions of the file being replaced.
     mode_t mode = 0666;

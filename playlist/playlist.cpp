@@ -69,14 +69,24 @@ void PlaylistModel::Reserve(int count) {
     m_selected.reserve(static_cast<size_t>(count));
 }
 
+void PlaylistModel::PushRow(Entry&& entry) {
+    // The row lists keep one size even when memory runs out half-way.
+    m_selected.push_back(false);
+    try {
+        m_entries.push_back(std::move(entry));
+    } catch (...) {
+        m_selected.pop_back();
+        throw;
+    }
+}
+
 void PlaylistModel::AppendPath(const std::string& path) {
     AppendEntry(FileNameOf(path), std::string(), path);
 }
 
 void PlaylistModel::AppendEntry(const std::string& title, const std::string& duration,
                                 const std::string& path) {
-    m_entries.push_back(Entry{NumberedDisplay(Count() + 1, title), duration, path});
-    m_selected.push_back(false);
+    PushRow(Entry{NumberedDisplay(Count() + 1, title), duration, path});
 }
 
 void PlaylistModel::AppendLoadedEntry(std::string_view title, std::string&& duration,
@@ -88,8 +98,7 @@ void PlaylistModel::AppendLoadedEntry(std::string_view title, std::string&& dura
     display.append(number, converted.ptr);
     display += ". ";
     display += title;
-    m_entries.push_back(Entry{std::move(display), std::move(duration), std::move(path)});
-    m_selected.push_back(false);
+    PushRow(Entry{std::move(display), std::move(duration), std::move(path)});
 }
 
 void PlaylistModel::SetRow(int i, const std::string& title, const std::string& duration) {

@@ -103,6 +103,8 @@ public:
     void NotifyChanged();
 
 private:
+    void PushRow(Entry&& entry);
+
     std::vector<Entry> m_entries;
     std::vector<bool> m_selected;
     mutable std::vector<int> m_randomList;
