@@ -147,6 +147,32 @@ TEST(SpectrumControllerFaults, HalfWrittenFailedRequestOrThrow_LeavesDisplayAsBe
     }
 }
 
+// Delivers a moving spectrum without recording the call, so that only the display's own
+// work is counted.
+class QuietLibrary : public ::tv::testing::FakeAudioLibrary {
+public:
+    int32_t ChannelGetData(audio::Handle, float* buffer, uint32_t) override {
+        for (int i = 0; i < 512; ++i) buffer[i] = (n % 2 ? 0.05f : 0.01f) / (1 + i % 7);
+        ++n;
+        return 4096;
+    }
+    int n = 0;
+};
+
+TEST(SpectrumControllerCost, Tick_AllocatesNothing) {
+    QuietLibrary lib;
+    SpectrumController c(lib, [] { return 11; }, [] { return audio::Handle{2}; }, Pattern());
+    c.ApplyPeak(true);
+    for (int mode : {kModeLines, kModeBigLines, kModeNone}) {
+        c.ApplySpectrumMode(mode);
+        c.tmrFFTTimer();
+        const std::size_t before = testing::AllocationCount();
+        for (int i = 0; i < 40; ++i) ASSERT_TRUE(c.tmrFFTTimer());
+        EXPECT_EQ(testing::AllocationCount() - before, 0u) << "mode " << mode;
+    }
+    EXPECT_EQ(lib.n, 123);
+}
+
 struct RadioCase {
     Item item;
     int mode;      // Mode after the choice, or -1 when the item is a speed
