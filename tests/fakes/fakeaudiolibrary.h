@@ -16,6 +16,8 @@
 
 namespace tv::testing {
 
+using audio::Handle;
+
 inline const char* StreamFormatName(audio::StreamFormat f) {
     static const char* const kNames[] = {"Core", "WMA", "FLAC", "WV",  "AAC", "MP4",
                                          "AC3",  "ALAC", "APE", "MPC", "SPX", "TTA"};
