@@ -12,9 +12,10 @@
 #include <unistd.h>
 
 #include "core/audio/engine.h"
+#include "core/effectchainhooks.h"
 #include "core/programfolder.h"
 #include "core/tagtrackinfo.h"
-#include "core/playerview.h"
+#include "effects/effectchain.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
 #include "ui/placeholderwindows.h"
@@ -74,12 +75,15 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder =
         tv::core::ProgramFolder(QCoreApplication::applicationDirPath().toStdString());
     tv::audio::Engine engine;
-    tv::core::NoEffects effects;
+    tv::effects::EffectChain chain(engine, {});
+    tv::core::EffectChainHooks effects(chain);
     tv::core::TagTrackInfo trackInfo;
 
     // The main window is created, and its creation completed, before any other window.
     auto main = std::make_unique<tv::ui::TfrmMain>(engine, effects, trackInfo, folder,
                                                    firstArgument);
+    chain.SetChannelQuery(tv::core::EffectChainHooks::ChannelQuery(main->Player()));
+    main->SetEffectChain(&chain);
     if (const auto exitStatus = main->FormCreate()) return *exitStatus;
     auto frmOpen = std::make_unique<tv::ui::TfrmOpen>(main->SettingsPath());
     auto frmEqualizer = std::make_unique<tv::ui::TfrmEqualizer>();

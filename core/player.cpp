@@ -188,10 +188,12 @@ void Player::OpenChannel(const std::string& path) {
     }
     m_channel = handle;
     m_channelKind = kind;
+    m_opening = true;
     m_effects.ForgetEffectHandles();
     m_library.ChannelPlay(handle, true);
     m_effects.ApplyEffects(handle);
     m_effects.UpdateRotation(handle);
+    m_opening = false;
 }
 
 uint32_t Player::BytesToMs(int64_t bytes) {

@@ -40,6 +40,9 @@ public:
     int PlayState() const { return m_playState; }
     audio::Handle Channel() const { return m_channel; }
     int ChannelKind() const { return m_channelKind; }
+    // True while OpenChannel equips a new channel: it counts as live for the effects then,
+    // although the player is still stopped.
+    bool Opening() const { return m_opening; }
     const std::string& CurrentPath() const { return m_currentPath; }
     void SetCurrentPath(const std::string& path) { m_currentPath = path; }
     const std::string& DurationText() const { return m_durationText; }
@@ -94,6 +97,7 @@ private:
     std::string m_currentPath;
     std::string m_durationText;
     int m_channelVolume = kDefaultChannelVolume;
+    bool m_opening = false;
 };
 
 }  // namespace tv::core

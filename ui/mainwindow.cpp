@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "core/trackentry.h"
+#include "effects/effectchain.h"
 #include "playlist/m3u.h"
 #include "ui/plainplaylistview.h"
 #include "ui/waitwithevents.h"
@@ -240,6 +241,7 @@ void TfrmMain::LoadSettings() {
     m_player->SetChannelVolume(m_modes.volume);
     const int track = m_modes.trackPos;
     m_playlist.SetCurrent(track >= 0 && track < m_playlist.Count() ? track : -1);
+    if (m_effectChain) m_effectChain->SetEqualizerChecked(m_modes.equalizer);
     tmrFFT->setInterval(std::max(1, m_modes.spectrumSpeed));  // a timer needs a positive interval
     ApplyModeLooks();
     if (auto tick = core::SpectrumModeTick(m_modes.spectrumMode)) {
@@ -284,6 +286,7 @@ void TfrmMain::SaveSettings() {
     s.volume = m_player->ChannelVolume();
     s.trackPos = m_playlist.Current();
     s.spectrumSpeed = tmrFFT->interval();
+    if (m_effectChain) s.equalizer = m_effectChain->EqualizerChecked();
     core::StoreMainSettings(ini, s);
     std::string error;
     if (!ini.Save(SettingsPath(), &error))

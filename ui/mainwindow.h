@@ -20,6 +20,10 @@
 #include "core/settings.h"
 #include "playlist/playlist.h"
 
+namespace tv::effects {
+class EffectChain;
+}
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -48,6 +52,8 @@ public:
     // Saves settings.ini and default.m3u. Failures are written to stderr.
     void FormDestroy();
 
+    // The effect chain whose equalizer switch the "Equalizer" key feeds and saves.
+    void SetEffectChain(effects::EffectChain* chain) { m_effectChain = chain; }
     core::Player& Player() { return *m_player; }
     playlist::PlaylistModel& Playlist() { return m_playlist; }
     std::filesystem::path SettingsPath() const;
@@ -138,6 +144,7 @@ private:
     bool m_knobsIdle = true;
     int m_dragStartX = 0;
     int m_dragStartKnob = 0;
+    effects::EffectChain* m_effectChain = nullptr;
     QMenu* m_spectrumMenu = nullptr;
     std::map<std::string, QAction*> m_spectrumItems;
 };

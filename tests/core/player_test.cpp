@@ -1,5 +1,7 @@
 #include "core/player.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "core/audio/audiolibrary.h"
@@ -11,6 +13,7 @@ using audio::Handle;
 
 #include "fakeaudiolibrary.h"
 #include "fakeplayerview.h"
+#include "core/effectchainhooks.h"
 
 using namespace tv::core;
 using tv::audio::StreamFormat;
@@ -367,4 +370,35 @@ TEST_F(PlayerTest, TagEditRefreshRebuildsTheEditedRowOfVisibleWindowsOnly) {
     EXPECT_EQ(list.EntryCounter(), 9);
     EXPECT_EQ(mp3.reloads, (std::vector<std::pair<std::string, int>>{{"/m/a.mp3", 0}}));
     EXPECT_TRUE(ogg.reloads.empty());
+}
+
+TEST(PlayerWithEffectChain, NewChannelGetsTheSwitchedOnEqualizerAfterItStarts) {
+    FakeAudioLibrary lib;
+    tv::playlist::PlaylistModel list;
+    tv::testing::FakePlayerView view(lib.calls);
+    tv::effects::EffectChain chain(lib, {});
+    EffectChainHooks hooks(chain);
+    NoTrackInfo info;
+    Player player(lib, list, view, hooks, info);
+    chain.SetChannelQuery(EffectChainHooks::ChannelQuery(player));
+    chain.SetEqualizerChecked(true);  // nothing plays: nothing is attached yet
+    EXPECT_TRUE(lib.CallsStartingWith("ChannelSetFX").empty());
+
+    lib.streamFiles["/m/a.mp3"] = StreamFormat::Core;
+    list.AppendPath("/m/a.mp3");
+    list.SetFocused(0);
+    player.btnPlayClick();
+    const auto play = std::find(lib.calls.begin(), lib.calls.end(), "ChannelPlay(1,1)");
+    ASSERT_NE(play, lib.calls.end());
+    const auto firstFx = std::find_if(lib.calls.begin(), lib.calls.end(), [](const auto& c) {
+        return c.rfind("ChannelSetFX(1,", 0) == 0;
+    });
+    ASSERT_NE(firstFx, lib.calls.end());  // live while being equipped, though still stopped
+    EXPECT_GT(firstFx, play);
+    EXPECT_EQ(lib.CallsStartingWith("ChannelSetFX(1,7,").size(), 10u);  // ten bands
+
+    lib.ClearCalls();
+    player.btnStopClick();
+    chain.SetEqualizerChecked(false);  // stopped: the channel is not live any more
+    EXPECT_TRUE(lib.CallsStartingWith("ChannelRemoveFX").empty());
 }
