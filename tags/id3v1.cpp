@@ -149,6 +149,7 @@ void TID3v1::WalkLyrics3Fields(std::string_view fields)
         pos += 8 + size_t(length);
         const std::string text = EightBitToUtf8(Trim(data));
         if (id == "IND") {
+            // indications: nothing the program shows
         } else if (id == "LYR") {
             m_lyrics = NormaliseLineBreaks(text);
         } else if (id == "INF") {
