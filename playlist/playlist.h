@@ -58,7 +58,8 @@ public:
                      const std::string& path);
     // The same, taking the duration and path texts over instead of copying them.
     void AppendLoadedEntry(std::string_view title, std::string&& duration, std::string&& path);
-    // Rewrites row i: display "i+1. title", duration text. Out-of-range rows are ignored.
+    // Rewrites row i: display "i+1. title", duration text, and notifies the listener.
+    // Out-of-range rows are ignored.
     void SetRow(int i, const std::string& title, const std::string& duration);
 
     // Removes row i (out of range: ignored), renumbers the rows after it, selects the row that

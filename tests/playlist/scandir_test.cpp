@@ -72,6 +72,18 @@ TEST(ScanDir, DepthFirstCaseInsensitiveOrderUpperCaseExtensionsAndOnlyMasks) {
                                                    "alpha.mp3", "Beta.Mp3", "Zeta.MP3", "clip.AVI"}));
 }
 
+TEST(ScanDir, OwnMasksGroupInTheirOrderAndListAFileOnce) {
+    TempDir dir;
+    dir.Write("intro.mp3");
+    dir.Write("track01.ogg");
+    dir.Write("track02.mp3");
+    dir.Write("live.OGG");
+    std::vector<std::string> staging;
+    ScanDir(dir.Path(), {"track??.*", "", "*.ogg", "*.mp3", "*.MP3"}, false, staging);
+    for (std::string& path : staging) path = path.substr(dir.Path().size() + 1);
+    EXPECT_EQ(staging, (std::vector<std::string>{"track01.ogg", "track02.mp3", "live.OGG", "intro.mp3"}));
+}
+
 TEST(ScanDir, WithoutSubfoldersOnlyTheFolderItself) {
     TempDir dir;
     dir.Write("x.mp3");
