@@ -139,6 +139,7 @@ INSTANTIATE_TEST_SUITE_P(Sources, Conversions,
                          ::testing::Values(ConversionCase{"tone-1k.wav", 2, 44100},
                                            ConversionCase{"tone-1k.mp3", 4, 44100},
                                            ConversionCase{"tone-1k.spx", 2, 16000},
+                                           ConversionCase{"silence-then-tone.wav", 2, 11025},
                                            ConversionCase{"tone.mod", 4, 44100}));
 
 }  // namespace

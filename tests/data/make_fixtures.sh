@@ -23,7 +23,7 @@ $FF -f lavfi -i sine=frequency=1000:sample_rate=16000:duration=0.5 -c:a libspeex
 # A full-scale 1 kHz sine (for the spectrum) and one second of silence followed by the tone
 # (for seeking: the onset of the sound marks where playback landed).
 $FF -f lavfi -i "aevalsrc=0.999*sin(2*PI*1000*t):s=44100:d=0.3" -c:a pcm_s16le sine-fullscale.wav
-$FF -f lavfi -i "aevalsrc=if(gte(t\,1)\,0.5*sin(2*PI*1000*t)\,0):s=22050:d=1.5" -c:a pcm_s16le silence-then-tone.wav
+$FF -f lavfi -i "aevalsrc=if(gte(t\,1)\,0.5*sin(2*PI*1000*t)\,0):s=11025:d=1.5" -c:a pcm_s16le silence-then-tone.wav
 $FF -f lavfi -i "aevalsrc=if(gte(t\,1)\,0.5*sin(2*PI*1000*t)\,0):s=44100:d=1.5" -c:a flac silence-then-tone.flac
 # Broken and unknown content.
 : > empty.wav
