@@ -1,13 +1,14 @@
 #!/bin/sh
 # Starts the player with a file under a private X server (or Qt's offscreen platform when no
-# Xvfb is installed) and SDL's disk driver, sends SIGTERM after a while and checks that the
+# Xvfb is installed) and SDL's disk driver, sends SIGTERM (or SIGINT) after a while and checks that the
 # sound started within a second, ended in a fade of about 200 ms, that the program exited
 # normally and that settings.ini and default.m3u were written.
 #
-# usage: sigterm_fade_test.sh TORVANELL_BINARY ANALYSER
+# usage: sigterm_fade_test.sh TORVANELL_BINARY ANALYSER [SIGNAL]   (SIGNAL: TERM or INT)
 set -eu
 player=$1
 analyser=$2
+signal=${3:-TERM}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -19,7 +20,7 @@ cat > "$work/run.sh" <<INNER
 "$player" "$work/tone.wav" 2> "$work/stderr.txt" &
 pid=\$!
 sleep 2
-kill -TERM \$pid
+kill -$signal \$pid
 wait \$pid
 echo \$? > "$work/status"
 INNER

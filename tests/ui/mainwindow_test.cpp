@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -178,4 +179,48 @@ TEST_F(MainWindowTest, CloseFadesAndDestroySavesSettingsAndPlaylist) {
                             "Peak=0\nPath=\nSubdirectories=1\nOpenWidth=308\n", "[Other]\nA=1\n"})
         EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
     EXPECT_NE(ReadAll(home / "default.m3u").find("/m/a.mp3"), std::string::npos);
+}
+
+namespace {
+
+void Mouse(QWidget* target, QEvent::Type type, int windowX, QWidget* window) {
+    const QPoint local = target->mapFrom(window, QPoint(windowX, target->y() + 4));
+    const QPoint global = target->mapToGlobal(local);
+    QMouseEvent event(type, local, global, Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, SeekTrackPressAndReleaseSeeksToTheKnobPlace) {
+    lib.streamFiles["/m/a.mp3"] = tv::audio::StreamFormat::Core;
+    lib.lengthBytes = 176400LL * 200;  // 200 s
+    auto w = Make();
+    ASSERT_EQ(w->FormCreate(), std::nullopt);
+    w->show();
+
+    // Stopped: the knob moves but nothing seeks.
+    Mouse(w->Image4, QEvent::MouseButtonPress, 160, w.get());
+    Mouse(w->Image4, QEvent::MouseButtonRelease, 160, w.get());
+    EXPECT_TRUE(lib.CallsStartingWith("ChannelSetPosition").empty());
+
+    w->Playlist().AppendPath("/m/a.mp3");
+    w->Playlist().SetFocused(0);
+    w->Player().btnPlayClick();
+    lib.ClearCalls();
+    // The knob's centre goes under the pointer: window x 160 puts its left edge 140 pixels
+    // into the 280-pixel travel, half of 200 s.
+    Mouse(w->Image4, QEvent::MouseButtonPress, 160, w.get());
+    Mouse(w->Image4, QEvent::MouseMove, 400, w.get());  // clamped to the travel ...
+    Mouse(w->Image4, QEvent::MouseMove, 160, w.get());  // ... and back
+    Mouse(w->Image4, QEvent::MouseButtonRelease, 160, w.get());
+    EXPECT_EQ(w->Image10->x(), 10 + 140);
+    EXPECT_EQ(lib.CallsStartingWith("ChannelSetPosition"),
+              std::vector<std::string>{"ChannelSetPosition(1,17640000)"});
+    EXPECT_EQ(lib.CallsStartingWith("ChannelSlideAttributes"),
+              (std::vector<std::string>{"ChannelSlideAttributes(1,-1,0,-101,0)",
+                                        "ChannelSlideAttributes(1,-1,80,-101,200)"}));
+    EXPECT_TRUE(w->tmrMain->isActive());
 }
