@@ -88,6 +88,8 @@ struct ReaderCase {
     std::vector<std::string> paths;
 };
 
+void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
+
 class M3uReaderTolerance : public ::testing::TestWithParam<ReaderCase> {};
 
 TEST_P(M3uReaderTolerance, LoadsEveryEntryWithoutShifting) {
@@ -125,6 +127,8 @@ struct DurationCase {
     const char* duration;
     const char* display;
 };
+
+void PrintTo(const DurationCase& c, std::ostream* os) { *os << c.info; }
 
 class M3uReaderDurations : public ::testing::TestWithParam<DurationCase> {};
 

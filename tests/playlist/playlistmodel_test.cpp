@@ -110,6 +110,10 @@ struct CurrentCase {
     int expected;
 };
 
+void PrintTo(const CurrentCase& c, std::ostream* os) {
+    *os << "current " << c.current << ", removed " << c.removed;
+}
+
 class RemoveKeepsCurrent : public ::testing::TestWithParam<CurrentCase> {};
 
 TEST_P(RemoveKeepsCurrent, OnTheSameFile) {
