@@ -2,6 +2,7 @@
 // life and turns SIGTERM and SIGINT into an orderly close (fade, settings and playlist saved).
 
 #include <QSocketNotifier>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 #include "core/audio/engine.h"
@@ -23,6 +25,7 @@
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+constexpr int kOutputDrainMs = 150;
 
 void OnTerminationSignal(int) {
     const char byte = 1;
@@ -111,6 +114,9 @@ int main(int argc, char** argv) {
     main->show();
     const int status = app.exec();
     main->FormDestroy();
+    // The close fade was timed on this thread; the device still holds up to a few blocks of
+    // it. Let them play before the output closes, so the fade ends in silence, not a click.
+    std::this_thread::sleep_for(std::chrono::milliseconds(kOutputDrainMs));
     // The open-folder window writes its keys as the windows go.
     frmAbout.reset();
     frmOGGTag.reset();

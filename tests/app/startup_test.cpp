@@ -47,6 +47,8 @@ struct FailureCase {
     const char* text;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.env; }
+
 class StartupFailure : public ::testing::TestWithParam<FailureCase> {};
 
 }  // namespace
