@@ -1,0 +1,81 @@
+#include "playlist/windows/insertmenu.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QMenu>
+
+#include "playlist/scandir.h"
+
+namespace tv::playlist {
+
+namespace {
+
+// The masks [first, last) of the mask list.
+QStringList Patterns(size_t first, size_t last) {
+    QStringList patterns;
+    for (size_t i = first; i < last; ++i) {
+        const std::string_view mask = kMaskList[i];
+        patterns << QString::fromLatin1(mask.data(), static_cast<qsizetype>(mask.size()));
+    }
+    return patterns;
+}
+
+// "Caption (*.a *.b ...)": the dialog's filter syntax wants the patterns apart by blanks.
+QString FilterEntry(const char* caption, const QStringList& patterns) {
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(caption), patterns.join(u' '));
+}
+
+// The empty mask parts the audio patterns from the video patterns.
+size_t AudioVideoBoundary() {
+    for (size_t i = 0; i < kMaskList.size(); ++i) {
+        if (kMaskList[i].empty()) return i;
+    }
+    return kMaskList.size();
+}
+
+QAction* AddItem(QMenu* menu, const char* name, const QString& text,
+                 std::function<void()> onClick) {
+    // The text after the tab is drawn as the item's key; no shortcut is registered.
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    if (onClick) QObject::connect(action, &QAction::triggered, menu, [f = std::move(onClick)] { f(); });
+    return action;
+}
+
+}  // namespace
+
+PlayMenuItems CreatePlayMenu(QWidget* parent, std::function<void()> n2Click,
+                             std::function<void()> n3Click) {
+    PlayMenuItems items;
+    items.PlayMenu = new QMenu(parent);
+    items.PlayMenu->setObjectName(QStringLiteral("PlayMenu"));
+    items.N2 = AddItem(items.PlayMenu, "N2", QStringLiteral("Insert file\tShift+Ins"),
+                       std::move(n2Click));
+    items.N3 = AddItem(items.PlayMenu, "N3", QStringLiteral("Insert folder\tIns"),
+                       std::move(n3Click));
+    return items;
+}
+
+QStringList OpenDialogFilters() {
+    const size_t boundary = AudioVideoBoundary();
+    const QStringList audio = Patterns(0, boundary);
+    const QStringList video = Patterns(boundary + 1, kMaskList.size());
+    return {FilterEntry("All Multimedia Formats", audio + video),
+            FilterEntry("Audio Formats", audio), FilterEntry("Video Formats", video)};
+}
+
+QString OpenDialogFilter() { return OpenDialogFilters().join(QStringLiteral(";;")); }
+
+std::vector<std::string> ShowOpenDialog(QWidget* parent) {
+    const QStringList filters = OpenDialogFilters();
+    QString selectedFilter = filters.front();
+    const QStringList chosen = QFileDialog::getOpenFileNames(
+        parent, QString(), QString(), filters.join(QStringLiteral(";;")), &selectedFilter);
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(chosen.size()));
+    for (const QString& name : chosen) names.push_back(QFile::encodeName(name).toStdString());
+    return names;
+}
+
+}  // namespace tv::playlist
