@@ -1,6 +1,8 @@
 // torvanell: the player. Creates the windows in their fixed order, runs the main window's
 // life and turns SIGTERM and SIGINT into an orderly close (fade, settings and playlist saved).
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QSocketNotifier>
 #include <chrono>
 #include <csignal>
@@ -9,9 +11,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 #include "core/audio/engine.h"
 #include "core/effectchainhooks.h"
@@ -60,14 +60,16 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (arg == "--") {
-            if (i + 1 < argc && firstArgument.empty()) firstArgument = argv[i + 1];
+            if (i + 1 < argc && firstArgument.empty())
+                firstArgument = argv[i + 1];
             break;
         }
         if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "torvanell: unknown option %s (see --help)\n", arg.c_str());
             return 2;
         }
-        if (firstArgument.empty()) firstArgument = arg;
+        if (firstArgument.empty())
+            firstArgument = arg;
     }
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
@@ -83,11 +85,12 @@ int main(int argc, char** argv) {
     tv::core::TagTrackInfo trackInfo;
 
     // The main window is created, and its creation completed, before any other window.
-    auto main = std::make_unique<tv::ui::TfrmMain>(engine, effects, trackInfo, folder,
-                                                   firstArgument);
+    auto main =
+        std::make_unique<tv::ui::TfrmMain>(engine, effects, trackInfo, folder, firstArgument);
     chain.SetChannelQuery(tv::core::EffectChainHooks::ChannelQuery(main->Player()));
     main->SetEffectChain(&chain);
-    if (const auto exitStatus = main->FormCreate()) return *exitStatus;
+    if (const auto exitStatus = main->FormCreate())
+        return *exitStatus;
     auto frmOpen = std::make_unique<tv::ui::TfrmOpen>(main->SettingsPath());
     auto frmEqualizer = std::make_unique<tv::ui::TfrmEqualizer>();
     auto frmiMpeg = std::make_unique<tv::ui::TfrmiMpeg>();

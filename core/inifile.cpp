@@ -1,13 +1,13 @@
 #include "core/inifile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tv::core {
 
@@ -16,19 +16,24 @@ namespace {
 std::string_view Trim(std::string_view s) {
     const char* kBlanks = " \t\r\n";
     const size_t first = s.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     const size_t last = s.find_last_not_of(kBlanks);
     return s.substr(first, last - first + 1);
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char ca = static_cast<unsigned char>(a[i]);
         unsigned char cb = static_cast<unsigned char>(b[i]);
-        if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
-        if (ca != cb) return false;
+        if (ca >= 'A' && ca <= 'Z')
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        if (cb >= 'A' && cb <= 'Z')
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        if (ca != cb)
+            return false;
     }
     return true;
 }
@@ -37,11 +42,14 @@ bool SameName(std::string_view a, std::string_view b) {
 
 std::optional<int> ParseDecimalInt(std::string_view text) {
     std::string_view s = Trim(text);
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-    if (s.empty()) return std::nullopt;
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    if (s.empty())
+        return std::nullopt;
     int value = 0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, 10);
-    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    if (ec != std::errc() || end != s.data() + s.size())
+        return std::nullopt;
     return value;
 }
 
@@ -51,10 +59,12 @@ IniFile IniFile::Parse(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
         std::string_view raw = text.substr(pos, end - pos);
         pos = end + 1;
-        while (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        while (!raw.empty() && raw.back() == '\r')
+            raw.remove_suffix(1);
 
         const std::string_view t = Trim(raw);
         if (t.size() >= 2 && t.front() == '[') {
@@ -93,27 +103,32 @@ bool IniFile::Load(const std::filesystem::path& path) {
 
 IniFile::Section* IniFile::FindSection(std::string_view name) {
     for (auto& s : m_sections)
-        if (s.headed && SameName(s.name, name)) return &s;
+        if (s.headed && SameName(s.name, name))
+            return &s;
     return nullptr;
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view name) const {
     for (const auto& s : m_sections)
-        if (s.headed && SameName(s.name, name)) return &s;
+        if (s.headed && SameName(s.name, name))
+            return &s;
     return nullptr;
 }
 
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {
     const Section* s = FindSection(section);
-    if (!s) return std::nullopt;
+    if (!s)
+        return std::nullopt;
     for (const auto& line : s->lines)
-        if (!line.key.empty() && SameName(line.key, key)) return line.value;
+        if (!line.key.empty() && SameName(line.key, key))
+            return line.value;
     return std::nullopt;
 }
 
 int IniFile::GetInt(std::string_view section, std::string_view key, int fallback) const {
     const auto value = Get(section, key);
-    if (!value) return fallback;
+    if (!value)
+        return fallback;
     return ParseDecimalInt(*value).value_or(fallback);
 }
 
@@ -122,7 +137,8 @@ bool IniFile::GetBool(std::string_view section, std::string_view key, bool fallb
 }
 
 void IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
-    if (m_sections.empty()) m_sections.push_back(Section{});
+    if (m_sections.empty())
+        m_sections.push_back(Section{});
     Section* s = FindSection(section);
     if (!s) {
         Section added;
@@ -140,7 +156,8 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     }
     // New keys go after the last key, so trailing blank lines stay between sections.
     auto insertAt = s->lines.end();
-    while (insertAt != s->lines.begin() && Trim(std::prev(insertAt)->raw).empty()) --insertAt;
+    while (insertAt != s->lines.begin() && Trim(std::prev(insertAt)->raw).empty())
+        --insertAt;
     Line line{std::string(key), std::string(value), std::string(key) + "=" + std::string(value)};
     s->lines.insert(insertAt, std::move(line));
 }
@@ -156,8 +173,10 @@ void IniFile::SetBool(std::string_view section, std::string_view key, bool value
 std::string IniFile::Render() const {
     std::string out;
     for (const auto& s : m_sections) {
-        if (s.headed) out += "[" + s.name + "]\n";
-        for (const auto& line : s.lines) out += line.raw + "\n";
+        if (s.headed)
+            out += "[" + s.name + "]\n";
+        for (const auto& line : s.lines)
+            out += line.raw + "\n";
     }
     return out;
 }
@@ -169,25 +188,29 @@ bool IniFile::Save(const std::filesystem::path& path, std::string* error) const 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view data,
                          std::string* error) {
     auto fail = [&](const std::string& what, int err) {
-        if (error) *error = what + ": " + std::strerror(err);
+        if (error)
+            *error = what + ": " + std::strerror(err);
         return false;
     };
     std::string tmpl = path.string() + ".tmp-XXXXXX";
     // mkstemp opens with O_CREAT | O_EXCL, so a planted file or link is never written through.
     const int fd = mkstemp(tmpl.data());
-    if (fd < 0) return fail("cannot create a temporary file beside " + path.string(), errno);
+    if (fd < 0)
+        return fail("cannot create a temporary file beside " + path.string(), errno);
     const std::filesystem::path tmp = tmpl;
 
     mode_t mode = 0644;
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (stat(path.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
     fchmod(fd, mode);
 
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = write(fd, data.data() + done, data.size() - done);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             const int err = errno;
             close(fd);
             unlink(tmp.c_str());

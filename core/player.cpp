@@ -20,15 +20,17 @@ constexpr int kKeepPan = -101;
 
 }  // namespace
 
-Player::Player(audio::AudioLibrary& library, playlist::PlaylistModel& playlist,
-               PlayerView& view, EffectHooks& effects, TrackInfoReader& trackInfo)
+Player::Player(audio::AudioLibrary& library, playlist::PlaylistModel& playlist, PlayerView& view,
+               EffectHooks& effects, TrackInfoReader& trackInfo)
     : m_library(library),
       m_playlist(playlist),
       m_view(view),
       m_effects(effects),
       m_trackInfo(trackInfo) {}
 
-void Player::SetChannelVolume(int volume) { m_channelVolume = std::clamp(volume, 0, 100); }
+void Player::SetChannelVolume(int volume) {
+    m_channelVolume = std::clamp(volume, 0, 100);
+}
 
 void Player::btnPlayClick() {
     m_view.ShowButtonNormal(TransportButton::Play);
@@ -40,7 +42,8 @@ void Player::btnPlayClick() {
     int f = m_playlist.Focused();
     if (f < 0 || f >= m_playlist.Count()) {
         f = m_playlist.Current();
-        if (f < 0 || f >= m_playlist.Count()) f = 0;
+        if (f < 0 || f >= m_playlist.Count())
+            f = 0;
         m_playlist.SetFocused(f);
     }
     const int savedCounter = m_playlist.EntryCounter();
@@ -48,7 +51,8 @@ void Player::btnPlayClick() {
     BuildTrackEntry(m_playlist.At(f).path, f);
     m_playlist.SetEntryCounter(savedCounter);
     // BuildTrackEntry let events run: the playlist may have shrunk meanwhile.
-    if (f >= m_playlist.Count()) return;
+    if (f >= m_playlist.Count())
+        return;
 
     m_playlist.SetCurrent(f);
     m_currentPath = m_playlist.At(f).path;
@@ -98,7 +102,8 @@ void Player::btnStopClick() {
             m_library.MusicFree(channel);
         else
             m_library.StreamFree(channel);
-        if (m_channel == channel) m_playState = kStopped;
+        if (m_channel == channel)
+            m_playState = kStopped;
     } else if (m_playState == kVideoPlaying || m_playState == kVideoPaused) {
         m_playState = kStopped;
         m_view.CloseVideo();
@@ -116,13 +121,15 @@ void Player::btnPauseClick() {
         case kAudioPlaying: {
             m_view.ShowButtonNormal(TransportButton::Play);
             m_view.ProcessEventsOnce();
-            if (m_playState != kAudioPlaying) return;  // stopped or paused meanwhile
+            if (m_playState != kAudioPlaying)
+                return;  // stopped or paused meanwhile
             const audio::Handle channel = m_channel;
             m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
             m_view.WaitWithEvents(kFadeTime);
             // A Stop or Play during the fade wins: pausing its result would leave a
             // paused state without the channel it belongs to.
-            if (m_playState != kAudioPlaying || m_channel != channel) return;
+            if (m_playState != kAudioPlaying || m_channel != channel)
+                return;
             m_library.ChannelPause(channel);
             m_playState = kAudioPaused;
             break;
@@ -175,9 +182,11 @@ void Player::OpenChannel(const std::string& path) {
     }
     if (handle == 0) {
         handle = m_library.MusicLoad(path, audio::kMusicPrescan);
-        if (handle != 0) kind = kModuleChannel;
+        if (handle != 0)
+            kind = kModuleChannel;
     }
-    if (handle == 0) return;
+    if (handle == 0)
+        return;
 
     audio::ChannelInfo info;
     if (m_library.ChannelGetInfo(handle, info) && (info.flags & audio::kSampleFlag8Bits)) {
@@ -197,37 +206,47 @@ void Player::OpenChannel(const std::string& path) {
 }
 
 uint32_t Player::BytesToMs(int64_t bytes) {
-    if (bytes < 0) bytes = 0;
+    if (bytes < 0)
+        bytes = 0;
     const double ms = std::nearbyint(m_library.ChannelBytes2Seconds(m_channel, bytes) * 1000.0);
-    if (!(ms > 0.0)) return 0;
-    if (ms >= 4294967295.0) return UINT32_MAX;
+    if (!(ms > 0.0))
+        return 0;
+    if (ms >= 4294967295.0)
+        return UINT32_MAX;
     return static_cast<uint32_t>(ms);
 }
 
 uint32_t Player::GetLengthMs() {
-    if (m_channelKind == kNoChannel) return 0;
+    if (m_channelKind == kNoChannel)
+        return 0;
     return BytesToMs(m_library.ChannelGetLength(m_channel));
 }
 
 uint32_t Player::GetPositionMs() {
     // Modules report their real position too, so a module ends and the playlist moves on.
-    if (m_channelKind == kNoChannel) return 0;
+    if (m_channelKind == kNoChannel)
+        return 0;
     return BytesToMs(m_library.ChannelGetPosition(m_channel));
 }
 
 bool Player::SeekToMs(uint32_t ms) {
-    if (m_channelKind == kNoChannel) return false;
-    if (ms > GetLengthMs()) return false;
-    if (m_playState == kStopped) return false;
+    if (m_channelKind == kNoChannel)
+        return false;
+    if (ms > GetLengthMs())
+        return false;
+    if (m_playState == kStopped)
+        return false;
     const int64_t bytes = m_library.ChannelSeconds2Bytes(m_channel, ms / 1000.0);
-    if (m_channelKind != kStreamChannel) return false;
+    if (m_channelKind != kStreamChannel)
+        return false;
     return m_library.ChannelSetPosition(m_channel, bytes);
 }
 
 void Player::BuildTrackEntry(const std::string& path, int i) {
     const std::string ext = LowerExtension(path);
     TrackFacts facts;
-    if (ClassifyFile(path) != kKindVideo) facts = m_trackInfo.Read(path, ext);
+    if (ClassifyFile(path) != kKindVideo)
+        facts = m_trackInfo.Read(path, ext);
     m_durationText = playlist::DurationText(facts.durationSeconds);
     m_playlist.SetRow(i, TrackTitle(path, facts), m_durationText);
     m_view.ProcessEventsOnce();
@@ -235,7 +254,8 @@ void Player::BuildTrackEntry(const std::string& path, int i) {
 
 void Player::MLTClick() {
     for (TagWindowHook* window : m_tagWindows) {
-        if (!window->IsVisible()) continue;
+        if (!window->IsVisible())
+            continue;
         const int savedCounter = m_playlist.EntryCounter();
         m_playlist.SetEntryCounter(window->Row());
         BuildTrackEntry(window->Path(), window->Row());

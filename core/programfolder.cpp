@@ -1,14 +1,16 @@
 #include "core/programfolder.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <system_error>
-#include <unistd.h>
 
 namespace tv::core {
 
 std::filesystem::path ProgramFolder(const std::filesystem::path& executableDir) {
-    if (const char* home = std::getenv("TORVANELL_HOME"); home && *home) return home;
-    if (!executableDir.empty() && access(executableDir.c_str(), W_OK) == 0) return executableDir;
+    if (const char* home = std::getenv("TORVANELL_HOME"); home && *home)
+        return home;
+    if (!executableDir.empty() && access(executableDir.c_str(), W_OK) == 0)
+        return executableDir;
 
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)

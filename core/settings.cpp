@@ -70,29 +70,42 @@ ButtonLook RandomButtonLook(bool on) {
 
 std::optional<ButtonLook> ReplayButtonLook(int mode) {
     switch (mode) {
-        case 0: return ButtonLook{"iRpl1", "Not Replay"};
-        case 1: return ButtonLook{"iRpl3", "Replay All"};
-        case 2: return ButtonLook{"iRpl5", "Replay One"};
-        default: return std::nullopt;
+        case 0:
+            return ButtonLook{"iRpl1", "Not Replay"};
+        case 1:
+            return ButtonLook{"iRpl3", "Replay All"};
+        case 2:
+            return ButtonLook{"iRpl5", "Replay One"};
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<std::string> SpectrumModeTick(int mode) {
     switch (mode) {
-        case 0: return "Lines";
-        case 1: return "Big Lines";
-        case 2: return "None";
-        default: return std::nullopt;
+        case 0:
+            return "Lines";
+        case 1:
+            return "Big Lines";
+        case 2:
+            return "None";
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<std::string> SpectrumSpeedTick(int intervalMs) {
     switch (intervalMs) {
-        case 10: return "Ultra";
-        case 30: return "High";
-        case 50: return "Normal";
-        case 70: return "Low";
-        default: return std::nullopt;
+        case 10:
+            return "Ultra";
+        case 30:
+            return "High";
+        case 50:
+            return "Normal";
+        case 70:
+            return "Low";
+        default:
+            return std::nullopt;
     }
 }
 

@@ -9,12 +9,12 @@ namespace tv::core {
 namespace {
 
 constexpr std::array<std::string_view, 26> kAudioExtensions = {
-    ".mp3", ".mp2", ".mp1", ".wav", ".ogg", ".mo3", ".it",  ".xm",  ".s3m",
-    ".mtm", ".mod", ".umx", ".wma", ".wm",  ".ofr", ".ofs", ".flac", ".wv",
+    ".mp3", ".mp2", ".mp1", ".wav",  ".ogg", ".mo3", ".it",  ".xm",   ".s3m",
+    ".mtm", ".mod", ".umx", ".wma",  ".wm",  ".ofr", ".ofs", ".flac", ".wv",
     ".aac", ".mp4", ".ac3", ".alac", ".ape", ".mpc", ".spx", ".tta"};
 constexpr std::array<std::string_view, 19> kVideoExtensions = {
-    ".asf", ".avi", ".avs", ".cme", ".cof", ".csa",  ".divx", ".m1v", ".m2v", ".mls",
-    ".mpeg", ".mpg", ".ogm", ".rm", ".viv", ".vob", ".wmv", ".3gp", ".xqt"};
+    ".asf",  ".avi", ".avs", ".cme", ".cof", ".csa", ".divx", ".m1v", ".m2v", ".mls",
+    ".mpeg", ".mpg", ".ogm", ".rm",  ".viv", ".vob", ".wmv",  ".3gp", ".xqt"};
 
 template <size_t N>
 bool Contains(const std::array<std::string_view, N>& list, const std::string& ext) {
@@ -23,7 +23,8 @@ bool Contains(const std::array<std::string_view, N>& list, const std::string& ex
 
 std::string Trimmed(const std::string& s) {
     const size_t first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
+    if (first == std::string::npos)
+        return {};
     return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
@@ -41,10 +42,12 @@ std::string FileNameOf(const std::string& path) {
 std::string LowerExtension(const std::string& path) {
     const std::string name = FileNameOf(path);
     const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return {};
+    if (dot == std::string::npos)
+        return {};
     std::string ext = name.substr(dot);
     for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return ext;
 }
 
@@ -56,9 +59,12 @@ std::string NameWithoutExtension(const std::string& path) {
 
 int ClassifyFile(const std::string& path) {
     const std::string ext = LowerExtension(path);
-    if (Contains(kAudioExtensions, ext)) return kKindAudio;
-    if (Contains(kVideoExtensions, ext)) return kKindVideo;
-    if (ext == ".swf") return kKindFlash;
+    if (Contains(kAudioExtensions, ext))
+        return kKindAudio;
+    if (Contains(kVideoExtensions, ext))
+        return kKindVideo;
+    if (ext == ".swf")
+        return kKindFlash;
     return kKindOther;
 }
 
@@ -67,7 +73,8 @@ std::string CleanTitle(const std::string& title) {
     std::replace(spaced.begin(), spaced.end(), '_', ' ');
     constexpr std::string_view kLeading = "0123456789.,!? _-";
     const size_t first = spaced.find_first_not_of(kLeading);
-    if (first == std::string::npos) return spaced;  // stripping would leave nothing
+    if (first == std::string::npos)
+        return spaced;  // stripping would leave nothing
     return spaced.substr(first);
 }
 

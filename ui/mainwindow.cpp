@@ -27,13 +27,15 @@ namespace tv::ui {
 
 namespace {
 
-constexpr int kTrackLeft = 10;   // Image4
+constexpr int kTrackLeft = 10;  // Image4
 constexpr int kTrackWidth = 300;
-constexpr int kKnobWidth = 20;   // Image5, Image10
+constexpr int kKnobWidth = 20;  // Image5, Image10
 constexpr int kKnobTravel = kTrackWidth - kKnobWidth;
 const QColor kInk(64, 64, 64);
 
-int Nearest(double v) { return static_cast<int>(std::nearbyint(v)); }
+int Nearest(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
 QLabel* MakeLabel(QWidget* parent, int x, int y, int w, int h, int px, bool bold) {
     auto* label = new QLabel(parent);
@@ -92,7 +94,9 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
     resize(320, 480);
 }
 
-TfrmMain::~TfrmMain() { m_playlist.SetListener(nullptr); }
+TfrmMain::~TfrmMain() {
+    m_playlist.SetListener(nullptr);
+}
 
 void TfrmMain::BuildControls() {
     imgi = MakeButton(this, 275, 3, 14, 14, QStringLiteral("i"), QStringLiteral("Information"));
@@ -122,8 +126,8 @@ void TfrmMain::BuildControls() {
     bPause = MakeButton(this, 143, 105, 35, 25, QStringLiteral("||"), QStringLiteral("Pause"));
     bStop = MakeButton(this, 178, 105, 35, 25, QStringLiteral("[]"), QStringLiteral("Stop"));
     bNext = MakeButton(this, 213, 105, 35, 25, QStringLiteral(">|"), QStringLiteral("Next"));
-    bEject = MakeButton(this, 268, 110, 21, 15, QStringLiteral("^"),
-                        QStringLiteral("Insert / Eject"));
+    bEject =
+        MakeButton(this, 268, 110, 21, 15, QStringLiteral("^"), QStringLiteral("Insert / Eject"));
     bEQ = MakeButton(this, 289, 110, 21, 15, QStringLiteral("EQ"), QStringLiteral("Equalizer"));
     ApplyModeLooks();
 
@@ -151,8 +155,8 @@ void TfrmMain::BuildControls() {
     tmrFFT->setInterval(50);
 
     m_spectrumMenu = new QMenu(this);
-    for (const char* name : {"Lines", "Big Lines", "None", "-", "Ultra", "High", "Normal", "Low",
-                             "-", "Peak"}) {
+    for (const char* name :
+         {"Lines", "Big Lines", "None", "-", "Ultra", "High", "Normal", "Low", "-", "Peak"}) {
         if (std::string(name) == "-") {
             m_spectrumMenu->addSeparator();
             continue;
@@ -175,7 +179,9 @@ std::filesystem::path TfrmMain::SettingsPath() const {
     return m_programFolder / core::kSettingsFileName;
 }
 
-std::filesystem::path TfrmMain::PlaylistPath() const { return m_programFolder / "default.m3u"; }
+std::filesystem::path TfrmMain::PlaylistPath() const {
+    return m_programFolder / "default.m3u";
+}
 
 std::optional<int> TfrmMain::FormCreate() {
     if (m_library.GetVersion() != audio::kExpectedVersion) {
@@ -189,8 +195,10 @@ std::optional<int> TfrmMain::FormCreate() {
     m_library.Start();
     audio::DeviceInfo info;
     if (m_library.GetInfo(info)) {
-        if (info.dsver < 8) ShowWarning("DirectX 8.0 is not installed on your computer");
-        if (info.eax) m_library.SetEAXParameters(25, 1.0f, 20.0f, 2.0f);
+        if (info.dsver < 8)
+            ShowWarning("DirectX 8.0 is not installed on your computer");
+        if (info.eax)
+            m_library.SetEAXParameters(25, 1.0f, 20.0f, 2.0f);
     }
     const int volume = m_library.GetVolume();
     m_outputVolume = volume < 0 ? 0 : std::min(volume, 100);
@@ -199,7 +207,8 @@ std::optional<int> TfrmMain::FormCreate() {
 
 void TfrmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_firstShow) FormShow();
+    if (m_firstShow)
+        FormShow();
 }
 
 void TfrmMain::FormShow() {
@@ -208,7 +217,8 @@ void TfrmMain::FormShow() {
     playlist::LoadPlaylistFile(m_playlist, PlaylistPath().string());
     LoadSettings();
     m_playlist.SetFocused(m_playlist.Current());
-    if (!m_firstArgument.empty()) AppendCommandLineFile();
+    if (!m_firstArgument.empty())
+        AppendCommandLineFile();
     m_playlist.RebuildRandomOrder();
     PlayList->ScrollToRow(m_playlist.Current());
     RepaintPlaylist();
@@ -222,7 +232,8 @@ void TfrmMain::AppendCommandLineFile() {
     m_playlist.SetEntryCounter(n);
     m_playlist.AppendPath(path);
     m_player->BuildTrackEntry(path, n);
-    if (n >= m_playlist.Count()) return;  // removed while events ran
+    if (n >= m_playlist.Count())
+        return;  // removed while events ran
     m_playlist.ClearSelection();
     m_playlist.Select(n);
     m_playlist.SetFocused(n);
@@ -241,7 +252,8 @@ void TfrmMain::LoadSettings() {
     m_player->SetChannelVolume(m_modes.volume);
     const int track = m_modes.trackPos;
     m_playlist.SetCurrent(track >= 0 && track < m_playlist.Count() ? track : -1);
-    if (m_effectChain) m_effectChain->SetEqualizerChecked(m_modes.equalizer);
+    if (m_effectChain)
+        m_effectChain->SetEqualizerChecked(m_modes.equalizer);
     tmrFFT->setInterval(std::max(1, m_modes.spectrumSpeed));  // a timer needs a positive interval
     ApplyModeLooks();
     if (auto tick = core::SpectrumModeTick(m_modes.spectrumMode)) {
@@ -252,7 +264,8 @@ void TfrmMain::LoadSettings() {
         for (const char* item : {"Ultra", "High", "Normal", "Low"})
             m_spectrumItems[item]->setChecked(*tick == item);
     }
-    if (m_modes.peak) m_spectrumItems["Peak"]->setChecked(true);
+    if (m_modes.peak)
+        m_spectrumItems["Peak"]->setChecked(true);
 }
 
 void TfrmMain::ApplyModeLooks() {
@@ -271,7 +284,8 @@ void TfrmMain::ApplyModeLooks() {
 std::vector<std::string> TfrmMain::TickedSpectrumItems() const {
     std::vector<std::string> out;
     for (const auto& [name, action] : m_spectrumItems)
-        if (action->isChecked()) out.push_back(name);
+        if (action->isChecked())
+            out.push_back(name);
     return out;
 }
 
@@ -286,7 +300,8 @@ void TfrmMain::SaveSettings() {
     s.volume = m_player->ChannelVolume();
     s.trackPos = m_playlist.Current();
     s.spectrumSpeed = tmrFFT->interval();
-    if (m_effectChain) s.equalizer = m_effectChain->EqualizerChecked();
+    if (m_effectChain)
+        s.equalizer = m_effectChain->EqualizerChecked();
     core::StoreMainSettings(ini, s);
     std::string error;
     if (!ini.Save(SettingsPath(), &error))
@@ -325,7 +340,9 @@ void TfrmMain::ShowPlayMenu() {
     menu.exec(QCursor::pos());
 }
 
-void TfrmMain::RepaintPlaylist() { PlayList->update(); }
+void TfrmMain::RepaintPlaylist() {
+    PlayList->update();
+}
 
 void TfrmMain::ShowTitle(const std::string& title) {
     lbTitle->setText(QString::fromStdString(title));
@@ -345,7 +362,9 @@ void TfrmMain::SetSpectrumTimer(bool on) {
         tmrFFT->stop();
 }
 
-void TfrmMain::SetSpectrumVisible(bool visible) { boxPaint->setVisible(visible); }
+void TfrmMain::SetSpectrumVisible(bool visible) {
+    boxPaint->setVisible(visible);
+}
 
 void TfrmMain::SetKnobsVisible(bool visible) {
     Image5->setVisible(visible);
@@ -370,26 +389,37 @@ void TfrmMain::PlayVideo(const std::string&) {}
 void TfrmMain::PauseVideo() {}
 void TfrmMain::CloseVideo() {}
 
-void TfrmMain::ProcessEventsOnce() { tv::ui::ProcessEventsOnce(); }
+void TfrmMain::ProcessEventsOnce() {
+    tv::ui::ProcessEventsOnce();
+}
 
-void TfrmMain::WaitWithEvents(int ms) { tv::ui::WaitWithEvents(ms); }
+void TfrmMain::WaitWithEvents(int ms) {
+    tv::ui::WaitWithEvents(ms);
+}
 
-void TfrmMain::ShowWarning(const std::string& text) { tv::ui::ShowWarning(text, this); }
+void TfrmMain::ShowWarning(const std::string& text) {
+    tv::ui::ShowWarning(text, this);
+}
 
-void TfrmMain::PlaylistChanged() { PlayList->update(); }
+void TfrmMain::PlaylistChanged() {
+    PlayList->update();
+}
 
 // --- position display and seek track ------------------------------------------------------
 
 void TfrmMain::tmrMainTimer() {
     const int state = m_player->PlayState();
-    if (state != core::kAudioPlaying && state != core::kAudioPaused) return;
+    if (state != core::kAudioPlaying && state != core::kAudioPaused)
+        return;
     const uint32_t length = m_player->GetLengthMs();
-    if (length == 0) return;
+    if (length == 0)
+        return;
     const uint32_t pos = m_player->GetPositionMs();
     m_knobsIdle = false;
     imgTrack->resize(Nearest(double(kTrackWidth) / length * pos), imgTrack->height());
     Image5->move(Nearest(pos * (double(kKnobTravel) / length)) + kTrackLeft, Image5->y());
-    if (!m_trackDrag && !m_knobDrag) Image10->move(Image5->x(), Image10->y());
+    if (!m_trackDrag && !m_knobDrag)
+        Image10->move(Image5->x(), Image10->y());
     m_knobsIdle = true;
     if (m_modes.timeMode == 0)
         lbPosLen->setText(QString::fromStdString(playlist::DurationText(pos / 1000)));
@@ -421,8 +451,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (type == QEvent::MouseMove) {
-        if (m_trackDrag) PlaceKnob(windowX - kTrackLeft - kKnobWidth / 2);
-        if (m_knobDrag) PlaceKnob(m_dragStartKnob + windowX - m_dragStartX);
+        if (m_trackDrag)
+            PlaceKnob(windowX - kTrackLeft - kKnobWidth / 2);
+        if (m_knobDrag)
+            PlaceKnob(m_dragStartKnob + windowX - m_dragStartX);
         return m_trackDrag || m_knobDrag;
     }
     if (type == QEvent::MouseButtonRelease && (m_trackDrag || m_knobDrag)) {
@@ -435,7 +467,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmMain::SeekRelease() {
     const int state = m_player->PlayState();
-    if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_knobsIdle) return;
+    if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_knobsIdle)
+        return;
     tmrMain->stop();
     const audio::Handle channel = m_player->Channel();
     m_library.ChannelSlideAttributes(channel, -1, 0, -101, 0);
@@ -444,8 +477,7 @@ void TfrmMain::SeekRelease() {
     // At the far right the next track starts once track advance is wired; until then the
     // knob seeks to the end like any other place.
     m_player->SeekToMs(static_cast<uint32_t>(std::nearbyint(double(length) * x / kKnobTravel)));
-    m_library.ChannelSlideAttributes(channel, -1, m_player->ChannelVolume(), -101,
-                                     core::kFadeTime);
+    m_library.ChannelSlideAttributes(channel, -1, m_player->ChannelVolume(), -101, core::kFadeTime);
     tmrMain->start();
 }
 

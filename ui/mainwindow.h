@@ -74,10 +74,10 @@ public:
     QLabel* lbChannelMode = nullptr;
     QLabel* lbTitle = nullptr;
     QWidget* boxPaint = nullptr;
-    QFrame* Image4 = nullptr;   // seek track
-    QFrame* imgTrack = nullptr; // progress fill
-    QFrame* Image5 = nullptr;   // position marker
-    QFrame* Image10 = nullptr;  // seek knob
+    QFrame* Image4 = nullptr;    // seek track
+    QFrame* imgTrack = nullptr;  // progress fill
+    QFrame* Image5 = nullptr;    // position marker
+    QFrame* Image10 = nullptr;   // seek knob
     QPushButton* imgi = nullptr;
     QPushButton* img_ = nullptr;
     QPushButton* imgX = nullptr;

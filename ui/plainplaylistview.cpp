@@ -32,7 +32,8 @@ int PlainPlaylistView::RowAt(int y) const {
 }
 
 void PlainPlaylistView::ScrollToRow(int row) {
-    if (row < 0 || row >= m_model.Count()) return;
+    if (row < 0 || row >= m_model.Count())
+        return;
     const int rowTop = row * playlist::kRowHeight;
     if (rowTop < m_top)
         m_top = rowTop;
@@ -49,10 +50,13 @@ void PlainPlaylistView::paintEvent(QPaintEvent*) {
     const int first = m_top / playlist::kRowHeight;
     for (int i = first; i < m_model.Count(); ++i) {
         const int y = i * playlist::kRowHeight - m_top;
-        if (y >= height()) break;
+        if (y >= height())
+            break;
         const QRect row(0, y, width(), playlist::kRowHeight);
-        if (i == m_model.Current()) p.fillRect(row, kCurrent);
-        if (m_model.IsSelected(i)) p.fillRect(row, kBack.lighter(150));
+        if (i == m_model.Current())
+            p.fillRect(row, kCurrent);
+        if (m_model.IsSelected(i))
+            p.fillRect(row, kBack.lighter(150));
         if (i == m_model.Focused()) {
             p.setPen(kText.darker(150));
             p.drawRect(row.adjusted(0, 0, -1, -1));
@@ -70,7 +74,8 @@ void PlainPlaylistView::paintEvent(QPaintEvent*) {
 
 void PlainPlaylistView::mousePressEvent(QMouseEvent* event) {
     const int row = RowAt(event->position().toPoint().y());
-    if (row < 0) return;
+    if (row < 0)
+        return;
     m_model.ClearSelection();
     m_model.Select(row);
     update();
@@ -78,14 +83,16 @@ void PlainPlaylistView::mousePressEvent(QMouseEvent* event) {
 
 void PlainPlaylistView::mouseDoubleClickEvent(QMouseEvent* event) {
     const int row = RowAt(event->position().toPoint().y());
-    if (row < 0) return;
+    if (row < 0)
+        return;
     m_model.SetFocused(row);
-    if (onActivate) onActivate(row);
+    if (onActivate)
+        onActivate(row);
 }
 
 void PlainPlaylistView::wheelEvent(QWheelEvent* event) {
-    m_top = std::clamp(m_top - event->angleDelta().y() / 120 * 3 * playlist::kRowHeight, 0,
-                       MaxTop());
+    m_top =
+        std::clamp(m_top - event->angleDelta().y() / 120 * 3 * playlist::kRowHeight, 0, MaxTop());
     update();
 }
 

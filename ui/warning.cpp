@@ -31,8 +31,8 @@ void ShowWarning(const std::string& text, QWidget* owner) {
         std::fflush(stderr);
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Torvanell"),
-                    QString::fromStdString(text), QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Torvanell"), QString::fromStdString(text),
+                    QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
@@ -44,6 +44,8 @@ WarningSink SetWarningSink(WarningSink sink) {
     return previous;
 }
 
-void ReportException(const std::exception& e) { ShowWarning(e.what()); }
+void ReportException(const std::exception& e) {
+    ShowWarning(e.what());
+}
 
 }  // namespace tv::ui

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -24,20 +24,24 @@ struct Outcome {
 Outcome RunPlayer(const std::string& env, const std::string& args, fs::path* home = nullptr) {
     std::string tmpl = (fs::temp_directory_path() / "tv-app-XXXXXX").string();
     const fs::path dir = mkdtemp(tmpl.data());
-    if (home) *home = dir;
+    if (home)
+        *home = dir;
     const std::string command = "cd '" + dir.string() + "' && TORVANELL_HOME='" + dir.string() +
                                 "' TORVANELL_WARNINGS_TO_STDERR=1 SDL_AUDIODRIVER=dummy "
-                                "QT_QPA_PLATFORM=offscreen " + env + " '" TV_TORVANELL_BINARY
-                                "' " + args + " 2>&1";
+                                "QT_QPA_PLATFORM=offscreen " +
+                                env + " '" TV_TORVANELL_BINARY "' " + args + " 2>&1";
     Outcome out;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
+    if (!pipe)
+        return out;
     std::array<char, 512> buffer{};
     size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.output.append(buffer.data(), n);
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        out.output.append(buffer.data(), n);
     const int raw = pclose(pipe);
     out.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    if (!home) fs::remove_all(dir);
+    if (!home)
+        fs::remove_all(dir);
     return out;
 }
 
@@ -47,7 +51,9 @@ struct FailureCase {
     const char* text;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.env; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.env;
+}
 
 class StartupFailure : public ::testing::TestWithParam<FailureCase> {};
 
@@ -64,11 +70,11 @@ TEST_P(StartupFailure, WarnsAndEndsWithItsStatusSavingNothing) {
     fs::remove_all(home);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AudioLibrary, StartupFailure,
-    ::testing::Values(FailureCase{"TORVANELL_TEST_BAD_VERSION=1", 4,
-                                  "BASS library version 2.2 not loaded"},
-                      FailureCase{"TORVANELL_TEST_FAIL_INIT=1", 5, "BASS not initialized"}));
+INSTANTIATE_TEST_SUITE_P(AudioLibrary, StartupFailure,
+                         ::testing::Values(FailureCase{"TORVANELL_TEST_BAD_VERSION=1", 4,
+                                                       "BASS library version 2.2 not loaded"},
+                                           FailureCase{"TORVANELL_TEST_FAIL_INIT=1", 5,
+                                                       "BASS not initialized"}));
 
 TEST(Startup, VersionAndHelpPrintAndExitWithoutStarting) {
     const Outcome version = RunPlayer("TORVANELL_TEST_FAIL_INIT=1", "--version");

@@ -26,14 +26,20 @@ public:
     std::function<void()> duringWait;
 
     void ShowButtonNormal(core::TransportButton) override {}
-    void ShowPlayMenu() override { ++playMenuShown; Log("ShowPlayMenu"); }
+    void ShowPlayMenu() override {
+        ++playMenuShown;
+        Log("ShowPlayMenu");
+    }
     void RepaintPlaylist() override {}
     void ShowTitle(const std::string& t) override { title = t; }
     void SetMainTimer(bool on) override { mainTimer = on; }
     void SetSpectrumTimer(bool on) override { spectrumTimer = on; }
     void SetSpectrumVisible(bool v) override { spectrumVisible = v; }
     void SetKnobsVisible(bool v) override { knobsVisible = v; }
-    void ClearTrackDisplay() override { title.clear(); Log("ClearTrackDisplay"); }
+    void ClearTrackDisplay() override {
+        title.clear();
+        Log("ClearTrackDisplay");
+    }
     void RefreshStreamInfo(const std::string&) override { Log("RefreshStreamInfo"); }
     void PlayVideo(const std::string& path) override { Log("PlayVideo(" + path + ")"); }
     void PauseVideo() override { Log("PauseVideo"); }
@@ -51,7 +57,8 @@ public:
 private:
     void Log(const std::string& s) { m_log.push_back(s); }
     void RunPending() {
-        if (!duringWait) return;
+        if (!duringWait)
+            return;
         auto f = std::move(duringWait);
         duringWait = nullptr;
         f();

@@ -1,8 +1,8 @@
 #include "core/inifile.h"
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -54,12 +54,12 @@ TEST_P(IniFileInt, OnlyWholeDecimalIntegersReplaceTheDefault) {
     EXPECT_EQ(ini.GetInt("S", "K", 77), GetParam().expected) << GetParam().stored;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, IniFileInt,
-    ::testing::Values(IntCase{"12", 12}, IntCase{"-3", -3}, IntCase{"+4", 4},
-                      IntCase{" 9 ", 9}, IntCase{"", 77}, IntCase{"abc", 77},
-                      IntCase{"12abc", 77}, IntCase{"1.5", 77}, IntCase{"0x10", 77},
-                      IntCase{"-", 77}, IntCase{"99999999999", 77}, IntCase{"- 3", 77}));
+INSTANTIATE_TEST_SUITE_P(Values, IniFileInt,
+                         ::testing::Values(IntCase{"12", 12}, IntCase{"-3", -3}, IntCase{"+4", 4},
+                                           IntCase{" 9 ", 9}, IntCase{"", 77}, IntCase{"abc", 77},
+                                           IntCase{"12abc", 77}, IntCase{"1.5", 77},
+                                           IntCase{"0x10", 77}, IntCase{"-", 77},
+                                           IntCase{"99999999999", 77}, IntCase{"- 3", 77}));
 
 TEST(IniFile, BooleansAreNonZeroIntegers) {
     const IniFile ini = IniFile::Parse("[S]\nA=1\nB=0\nC=-2\nD=yes\n");
@@ -71,11 +71,11 @@ TEST(IniFile, BooleansAreNonZeroIntegers) {
 }
 
 TEST(IniFile, SetKeepsEverythingElseAndPlacesNewKeysAtTheSectionEnd) {
-    IniFile ini = IniFile::Parse(
-        "# mine\n[Settings]\nVolume=10\nCustom=keep me\n\n[Extra]\nX=1\nodd line\n");
-    ini.SetInt("Settings", "volume", 55);    // existing key, other case: updated in place
-    ini.SetInt("Settings", "Replay", 2);     // new key: after the last key of the section
-    ini.Set("New", "Key", "v");              // new section: at the end
+    IniFile ini =
+        IniFile::Parse("# mine\n[Settings]\nVolume=10\nCustom=keep me\n\n[Extra]\nX=1\nodd line\n");
+    ini.SetInt("Settings", "volume", 55);  // existing key, other case: updated in place
+    ini.SetInt("Settings", "Replay", 2);   // new key: after the last key of the section
+    ini.Set("New", "Key", "v");            // new section: at the end
     EXPECT_EQ(ini.Render(),
               "# mine\n[Settings]\nVolume=55\nCustom=keep me\nReplay=2\n\n[Extra]\nX=1\n"
               "odd line\n[New]\nKey=v\n");

@@ -11,9 +11,9 @@ namespace tv::testing {
 using audio::Handle;
 }
 
+#include "core/effectchainhooks.h"
 #include "fakeaudiolibrary.h"
 #include "fakeplayerview.h"
-#include "core/effectchainhooks.h"
 
 using namespace tv::core;
 using tv::audio::StreamFormat;
@@ -33,8 +33,8 @@ public:
 
 const std::vector<std::string> kAllStreamOpeners(const std::string& path) {
     std::vector<std::string> out;
-    for (const char* f : {"Core", "WMA", "FLAC", "WV", "AAC", "MP4", "AC3", "ALAC", "APE", "MPC",
-                          "SPX", "TTA"})
+    for (const char* f :
+         {"Core", "WMA", "FLAC", "WV", "AAC", "MP4", "AC3", "ALAC", "APE", "MPC", "SPX", "TTA"})
         out.push_back(std::string("StreamCreateFile(") + f + "," + path + ",0)");
     return out;
 }
@@ -142,9 +142,9 @@ TEST_F(PlayerTest, StopOfAModuleFreesItAsAModule) {
     player.btnPlayClick();
     lib.ClearCalls();
     player.btnStopClick();
-    EXPECT_EQ(lib.calls, (std::vector<std::string>{"ChannelSlideAttributes(1,-1,0,-101,200)",
-                                                   "Wait(200)", "ChannelStop(1)", "MusicFree(1)",
-                                                   "ClearTrackDisplay"}));
+    EXPECT_EQ(lib.calls,
+              (std::vector<std::string>{"ChannelSlideAttributes(1,-1,0,-101,200)", "Wait(200)",
+                                        "ChannelStop(1)", "MusicFree(1)", "ClearTrackDisplay"}));
     EXPECT_TRUE(lib.liveChannels.empty());
     EXPECT_EQ(player.PlayState(), kStopped);
 }
@@ -276,7 +276,7 @@ TEST_F(PlayerTest, LengthAndPositionRoundToTheNearestMillisecond) {
     StartStream("/m/a.mp3");
     lib.bytesPerSecond = 1000.0;
     lib.lengthBytes = 123457;  // 123.457 s
-    lib.positionBytes = 5;      // 0.005 s
+    lib.positionBytes = 5;     // 0.005 s
     EXPECT_EQ(player.GetLengthMs(), 123457u);
     EXPECT_EQ(player.GetPositionMs(), 5u);
     lib.bytesPerSecond = 2000.0;

@@ -13,7 +13,8 @@ std::vector<std::string> KeysInOrder(const std::string& text) {
         size_t end = text.find('\n', pos);
         const std::string line = text.substr(pos, end - pos);
         pos = end + 1;
-        if (auto eq = line.find('='); eq != std::string::npos) keys.push_back(line.substr(0, eq));
+        if (auto eq = line.find('='); eq != std::string::npos)
+            keys.push_back(line.substr(0, eq));
     }
     return keys;
 }
@@ -54,8 +55,7 @@ TEST(Settings, DefaultPositionCentresTheSizeReadFromTheFile) {
 }
 
 TEST(Settings, OutOfRangeModesAreKeptButShowNoPictureOrTick) {
-    const IniFile ini =
-        IniFile::Parse("[Settings]\nReplay=7\nSpectrumSpeed=20\nSpectrumMode=5\n");
+    const IniFile ini = IniFile::Parse("[Settings]\nReplay=7\nSpectrumSpeed=20\nSpectrumMode=5\n");
     const MainSettings m = LoadMainSettings(ini, 1024, 768);
     EXPECT_EQ(m.replay, 7);
     EXPECT_FALSE(ReplayButtonLook(m.replay).has_value());
@@ -110,12 +110,12 @@ TEST(Settings, FreshFileHasEveryKeyInTheFixedOrder) {
     m.trackPos = -1;
     StoreMainSettings(ini, m);
     StoreOpenFolderSettings(ini, OpenFolderSettings{"/music", false});
-    EXPECT_EQ(KeysInOrder(ini.Render()),
-              (std::vector<std::string>{"MainWidth", "MainHeight", "MainPosX", "MainPosY",
-                                        "Volume", "TrackPos", "Equalizer", "Random", "Replay",
-                                        "TimeMode", "SpectrumMode", "SpectrumSpeed", "Peak",
-                                        "Path", "Subdirectories", "OpenWidth", "OpenHeight",
-                                        "OpenPosX", "OpenPosY"}));
+    EXPECT_EQ(
+        KeysInOrder(ini.Render()),
+        (std::vector<std::string>{"MainWidth", "MainHeight", "MainPosX", "MainPosY", "Volume",
+                                  "TrackPos", "Equalizer", "Random", "Replay", "TimeMode",
+                                  "SpectrumMode", "SpectrumSpeed", "Peak", "Path", "Subdirectories",
+                                  "OpenWidth", "OpenHeight", "OpenPosX", "OpenPosY"}));
     EXPECT_EQ(ini.Render().rfind("[Settings]\n", 0), 0u);
 }
 

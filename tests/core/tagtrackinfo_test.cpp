@@ -1,8 +1,8 @@
 #include "core/tagtrackinfo.h"
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using tv::core::TagTrackInfo;
@@ -52,12 +52,11 @@ TEST_P(TagTrackInfoTest, TitleComesFromTheTagsOrTheName) {
     EXPECT_EQ(facts.durationSeconds, 0u);  // half a second: fractions are cut off
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Id3v1, TagTrackInfoTest,
-    ::testing::Values(TagCase{"a.mp3", "Artist", "Title", "Artist - Title"},
-                      TagCase{"b.mp3", "", "Only Title", "Only Title"},
-                      TagCase{"c.mp3", "Only Artist", "", "Only Artist"},
-                      TagCase{"07_-_From_Name.mp3", "", "", "From Name"}));
+INSTANTIATE_TEST_SUITE_P(Id3v1, TagTrackInfoTest,
+                         ::testing::Values(TagCase{"a.mp3", "Artist", "Title", "Artist - Title"},
+                                           TagCase{"b.mp3", "", "Only Title", "Only Title"},
+                                           TagCase{"c.mp3", "Only Artist", "", "Only Artist"},
+                                           TagCase{"07_-_From_Name.mp3", "", "", "From Name"}));
 
 TEST(TagTrackInfo, UnreadableOrUntaggedFormatsGiveAnEmptyRecord) {
     TagTrackInfo reader;

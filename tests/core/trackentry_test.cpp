@@ -21,8 +21,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"x.tta", 1}, KindCase{"x.wm", 1}, KindCase{"x.alac", 1},
                       KindCase{"/v/clip.AVI", 2}, KindCase{"a.3gp", 2}, KindCase{"a.mpeg", 2},
                       KindCase{"a.xqt", 2}, KindCase{"f.swf", 3}, KindCase{"f.txt", 0},
-                      KindCase{"noext", 0}, KindCase{"/dir.mp3/noext", 0},
-                      KindCase{"a.mp3.bak", 0}, KindCase{"a.", 0}, KindCase{"", 0}));
+                      KindCase{"noext", 0}, KindCase{"/dir.mp3/noext", 0}, KindCase{"a.mp3.bak", 0},
+                      KindCase{"a.", 0}, KindCase{"", 0}));
 
 struct TitleCase {
     const char* path;
@@ -40,16 +40,17 @@ TEST_P(TrackTitleTest, BuildsAndCleansTheTitle) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, TrackTitleTest,
-    ::testing::Values(
-        TitleCase{"/m/song.flac", "", "", "song"}, TitleCase{"/m/tune.it", "", "", "tune"},
-        TitleCase{"/m/03_-_Intro.mp3", "", "", "Intro"},
-        TitleCase{"/m/1999.mp3", "", "", "1999"}, TitleCase{"/m/__--__.wav", "", "", "  --  "},
-        TitleCase{"/m/01. !?,Track_Two.ogg", "", "", "Track Two"},
-        TitleCase{"/m/x.mp3", "", " Only Title ", "Only Title"},
-        TitleCase{"/m/x.mp3", "Artist", "Title", "Artist - Title"},
-        TitleCase{"/m/x.mp3", "Band", "  ", "Band"},
-        TitleCase{"/m/x.wma", "2 Unlimited", "No_Limit", "Unlimited - No Limit"},
-        // Untagged formats and video keep the name even if a reader offered tags.
-        TitleCase{"/m/a_b.wav", "Artist", "Title", "a b"},
-        TitleCase{"/v/04 Clip.avi", "Artist", "Title", "Clip"},
-        TitleCase{"/m/no extension", "", "", "no extension"}));
+    ::testing::Values(TitleCase{"/m/song.flac", "", "", "song"},
+                      TitleCase{"/m/tune.it", "", "", "tune"},
+                      TitleCase{"/m/03_-_Intro.mp3", "", "", "Intro"},
+                      TitleCase{"/m/1999.mp3", "", "", "1999"},
+                      TitleCase{"/m/__--__.wav", "", "", "  --  "},
+                      TitleCase{"/m/01. !?,Track_Two.ogg", "", "", "Track Two"},
+                      TitleCase{"/m/x.mp3", "", " Only Title ", "Only Title"},
+                      TitleCase{"/m/x.mp3", "Artist", "Title", "Artist - Title"},
+                      TitleCase{"/m/x.mp3", "Band", "  ", "Band"},
+                      TitleCase{"/m/x.wma", "2 Unlimited", "No_Limit", "Unlimited - No Limit"},
+                      // Untagged formats and video keep the name even if a reader offered tags.
+                      TitleCase{"/m/a_b.wav", "Artist", "Title", "a b"},
+                      TitleCase{"/v/04 Clip.avi", "Artist", "Title", "Clip"},
+                      TitleCase{"/m/no extension", "", "", "no extension"}));

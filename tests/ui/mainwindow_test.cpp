@@ -1,5 +1,6 @@
 #include "ui/mainwindow.h"
 
+#include <gtest/gtest.h>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -8,7 +9,6 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 
 #include "core/audio/audiolibrary.h"
@@ -67,9 +67,9 @@ TEST_F(MainWindowTest, CreationChecksTheLibraryInItsOrder) {
     lib.volume = 37;
     auto w = Make();
     EXPECT_EQ(w->FormCreate(), std::nullopt);
-    EXPECT_EQ(lib.calls, (std::vector<std::string>{"GetVersion()", "Init(1,44100,4)", "Start()",
-                                                   "GetInfo()", "SetEAXParameters(25,1,20,2)",
-                                                   "GetVolume()"}));
+    EXPECT_EQ(lib.calls,
+              (std::vector<std::string>{"GetVersion()", "Init(1,44100,4)", "Start()", "GetInfo()",
+                                        "SetEAXParameters(25,1,20,2)", "GetVolume()"}));
     EXPECT_EQ(w->OutputVolume(), 37);
     EXPECT_TRUE(warnings.empty());
 }
@@ -87,9 +87,9 @@ TEST_F(MainWindowTest, CreationFailuresWarnAndGiveTheirExitStatus) {
     lib = FakeAudioLibrary{};
     lib.deviceInfo = {7, false};  // old effect interface: reported, the program goes on
     EXPECT_EQ(Make()->FormCreate(), std::nullopt);
-    EXPECT_EQ(warnings, (std::vector<std::string>{"BASS library version 2.2 not loaded",
-                                                  "BASS not initialized",
-                                                  "DirectX 8.0 is not installed on your computer"}));
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+                            "BASS library version 2.2 not loaded", "BASS not initialized",
+                            "DirectX 8.0 is not installed on your computer"}));
 }
 
 TEST_F(MainWindowTest, FirstShowWithoutFilesCentresTheDefaultWindow) {
@@ -111,11 +111,13 @@ TEST_F(MainWindowTest, FirstShowWithoutFilesCentresTheDefaultWindow) {
 }
 
 TEST_F(MainWindowTest, FirstShowAppliesSettingsAndKeepsDesignedLooksForOddValues) {
-    Write("default.m3u", "#EXTM3U\r\n#EXTINF:10,One\r\n/m/one.mp3\r\n#EXTINF:20,Two\r\n"
-                         "/m/two.mp3\r\n");
-    Write("settings.ini", "[Settings]\nMainWidth=626\nMainPosX=5\nMainPosY=6\nVolume=40\n"
-                          "TrackPos=1\nRandom=1\nReplay=7\nSpectrumMode=0\nSpectrumSpeed=20\n"
-                          "Peak=1\n");
+    Write("default.m3u",
+          "#EXTM3U\r\n#EXTINF:10,One\r\n/m/one.mp3\r\n#EXTINF:20,Two\r\n"
+          "/m/two.mp3\r\n");
+    Write("settings.ini",
+          "[Settings]\nMainWidth=626\nMainPosX=5\nMainPosY=6\nVolume=40\n"
+          "TrackPos=1\nRandom=1\nReplay=7\nSpectrumMode=0\nSpectrumSpeed=20\n"
+          "Peak=1\n");
     auto w = Make();
     ASSERT_EQ(w->FormCreate(), std::nullopt);
     w->show();

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <stdexcept>
 
 #include "ui/waitwithevents.h"
@@ -26,7 +26,8 @@ private:
 class Thrower : public QObject {
 public:
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::User) throw std::runtime_error("disk on fire");
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("disk on fire");
         return QObject::event(e);
     }
 };
