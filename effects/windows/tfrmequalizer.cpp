@@ -148,6 +148,11 @@ void TfrmEqualizer::barEQChange(int band) {
 
 void TfrmEqualizer::Button1Click() { hide(); }
 
+void TfrmEqualizer::CentreOn(const QWidget& mainWindow) {
+    const QRect frame = mainWindow.frameGeometry();
+    move(frame.center() - QPoint(width() / 2, height() / 2));
+}
+
 void TfrmEqualizer::CheckListBox1ClickCheck() {
     for (int k = 0; k < kDjEffectCount; ++k)
         m_model.SetEffectChecked(static_cast<DjEffect>(k),

@@ -33,6 +33,9 @@ public:
     void SetEqualizerChecked(bool checked);
     bool EqualizerChecked() const;
 
+    // Places the window over the centre of `mainWindow` (as it is shown from there).
+    void CentreOn(const QWidget& mainWindow);
+
     // --- handlers (public so the program and tests can run them as the user would) ------
     void chEqualizerClick();
     void boxEQSelectChange();

@@ -159,7 +159,12 @@ TEST_F(EqualizerWindow, EachTickInTheEffectListRunsExactlyItsOwnSwitch) {
     EXPECT_TRUE(fake.CallsStartingWith("ChannelSetDSP").empty());
 }
 
-TEST_F(EqualizerWindow, OkHidesTheWindow) {
+TEST_F(EqualizerWindow, OkHidesTheWindowThatWasShownOverTheMainWindowsCentre) {
+    QWidget main;
+    main.setGeometry(100, 200, 500, 300);
+    window.CentreOn(main);
+    EXPECT_NEAR(window.geometry().center().x(), main.frameGeometry().center().x(), 1);
+    EXPECT_NEAR(window.geometry().center().y(), main.frameGeometry().center().y(), 1);
     window.show();
     ASSERT_TRUE(window.isVisible());
     window.Button1()->click();
