@@ -39,11 +39,13 @@ bool FileStream::Open(const std::filesystem::path& path)
     m_head.clear();
     m_tail.clear();
     m_size = 0;
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO or device under a media name must not hang the reader; only regular
+    // files are read (for them the flag changes nothing).
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0)
         return false;
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(m_fd);
         m_fd = -1;
         return false;

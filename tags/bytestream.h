@@ -36,7 +36,8 @@ private:
     std::span<const uint8_t> m_bytes;
 };
 
-// A file opened for reading. Open() reports failure by its result; the descriptor is closed by
+// A regular file opened for reading. Open() reports failure by its result (also for folders,
+// FIFOs and devices); the descriptor is closed by
 // the destructor. With CacheEnds(head, tail) the first `head` and the last `tail` bytes are read
 // once (two reads) and every later read that lies inside one of them is served from memory, so
 // several readers looking at the same file cost one open and a handful of system calls.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "tags/mpegaudio.h"
 #include "tags/textcodec.h"
 #include "tags/trackinfo.h"
@@ -65,11 +67,17 @@ TEST(TrackInfo, UsualFileCostsTwoReads)
     EXPECT_EQ(stream.SystemReads(), 2);
 }
 
-TEST(TrackInfo, MissingFileIsNotOpened)
+TEST(TrackInfo, OnlyRegularFilesAreOpened)
 {
-    const MpegTrackInfo info = ReadMpegTrackInfo("/nonexistent/x.mp3");
-    EXPECT_FALSE(info.Opened);
-    EXPECT_EQ(info.Duration, 0);
+    TempDir dir;
+    const auto fifo = dir.Path() / "pipe.mp3";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Missing, a folder, and a FIFO nobody writes to (which must not block the reader).
+    for (const auto& path : {dir.Path() / "missing.mp3", dir.Path(), fifo}) {
+        const MpegTrackInfo info = ReadMpegTrackInfo(path);
+        EXPECT_FALSE(info.Opened) << path;
+        EXPECT_EQ(info.Duration, 0);
+    }
 }
 
 } // namespace
