@@ -75,6 +75,39 @@ std::string DecodeText(const uint8_t* p, size_t n, uint8_t enc)
     }
 }
 
+// True when `at` is the end of the frames, padding, or a frame header whose size fits the tag.
+bool LooksLikeFrameStart(ByteStream& stream, int64_t at, int64_t end)
+{
+    if (at == end)
+        return true;
+    uint8_t h[10] = {};
+    if (at > end || !stream.ReadExact(at, h, std::min<int64_t>(10, end - at)))
+        return false;
+    if (h[0] == 0)
+        return true; // padding
+    if (at + 10 > end)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        if (!((h[i] >= 'A' && h[i] <= 'Z') || (h[i] >= '0' && h[i] <= '9')))
+            return false;
+    const int64_t room = end - at - 10;
+    return int64_t(ReadSynchsafe32(h + 4)) <= room || int64_t(ReadBE32(h + 4)) <= room;
+}
+
+// 2.4 frame sizes are synchsafe, but some writers put plain sizes there. A size byte with its
+// top bit set cannot be synchsafe; otherwise the plain reading is taken only when it, and not
+// the synchsafe one, lands on the next frame or the padding.
+int64_t FrameSize24(ByteStream& stream, int64_t pos, const uint8_t* bytes, int64_t end)
+{
+    const int64_t plain = ReadBE32(bytes);
+    const int64_t safe = ReadSynchsafe32(bytes);
+    if ((bytes[0] | bytes[1] | bytes[2] | bytes[3]) & 0x80)
+        return plain;
+    if (plain == safe || LooksLikeFrameStart(stream, pos + 10 + safe, end))
+        return safe;
+    return LooksLikeFrameStart(stream, pos + 10 + plain, end) ? plain : safe;
+}
+
 } // namespace
 
 const char* SlotId(int slot, bool v22) { return kIds[slot][v22 ? 1 : 0]; }
@@ -185,7 +218,7 @@ bool WalkID3v2Frames(ByteStream& source, const ID3v2Header& header, int64_t tagT
                 size = ReadBE24(raw + 3);
             } else {
                 frame.Id.assign(reinterpret_cast<char*>(raw), 4);
-                size = major >= 4 ? ReadSynchsafe32(raw + 4) : ReadBE32(raw + 4);
+                size = major >= 4 ? FrameSize24(*stream, pos, raw + 4, end) : ReadBE32(raw + 4);
                 frame.StatusFlags = raw[8];
                 format = raw[9];
             }

@@ -100,6 +100,21 @@ TEST(ID3v2, SynchsafeFrameSizeAfterALargePictureIn24)
     EXPECT_EQ(v2.Artist(), "Picture");
 }
 
+TEST(ID3v2, PlainFrameSizesIn24AreRecognised)
+{
+    // Some writers put plain sizes into 2.4 frames; 200 = 0x000000C8 has its top bit set in the
+    // last byte, 300 = 0x0000012C reads as 172 synchsafe and lands inside the picture.
+    for (int length : {200, 300}) {
+        const Bytes picture = B(std::string("\0image/png\0\x03\0", 13)) + Bytes(size_t(length - 13), 0x41);
+        Bytes tag = ID3v2(4, {{"APIC", picture}, {"TIT2", Latin1("Plain")}}, 20);
+        tag[10 + 4] = 0;
+        tag[10 + 5] = 0;
+        tag[10 + 6] = uint8_t(length >> 8);
+        tag[10 + 7] = uint8_t(length);
+        EXPECT_EQ(ReadBytes(tag + kAudio).Title(), "Plain") << length;
+    }
+}
+
 TEST(ID3v2, ExtendedHeaderIsSkipped)
 {
     // 2.3: a size of 6 not counting itself; 2.4: a synchsafe size of 6 counting itself.
