@@ -16,32 +16,39 @@ EffectChain::EffectChain(audio::AudioLibrary& library, ChannelQuery query)
 }
 
 void EffectChain::InitEffectParameters(uint8_t mask) {
-    if (mask & kFlagEqualizer) m_paramEq.fBandwidth = 9.0f;
+    if (mask & kFlagEqualizer)
+        m_paramEq.fBandwidth = 9.0f;
 }
 
 audio::Handle EffectChain::EffectHandle(uint8_t flag) const {
     for (const auto& e : m_single)
-        if (e.flag == flag) return e.handle;
+        if (e.flag == flag)
+            return e.handle;
     return 0;
 }
 
 void EffectChain::RemoveAllEffects() {
     const audio::Handle channel = Current().channel;
     auto remove = [&](audio::Handle& handle) {
-        if (handle != 0 && m_library.ChannelRemoveFX(channel, handle)) handle = 0;
+        if (handle != 0 && m_library.ChannelRemoveFX(channel, handle))
+            handle = 0;
     };
-    for (auto& e : m_single) remove(e.handle);
-    for (auto& h : m_bandFx) remove(h);
+    for (auto& e : m_single)
+        remove(e.handle);
+    for (auto& h : m_bandFx)
+        remove(h);
 }
 
 void EffectChain::ForgetEffectHandles() {
-    for (auto& e : m_single) e.handle = 0;
+    for (auto& e : m_single)
+        e.handle = 0;
     m_bandFx.fill(0);
 }
 
 void EffectChain::AttachBand(audio::Handle channel, int band, int8_t gain) {
     audio::Handle& handle = m_bandFx[band];
-    if (handle == 0) handle = m_library.ChannelSetFX(channel, audio::kFxParamEq, 1);
+    if (handle == 0)
+        handle = m_library.ChannelSetFX(channel, audio::kFxParamEq, 1);
     m_paramEq.fCenter = static_cast<float>(EqBandFrequencies[band]);
     m_paramEq.fGain = static_cast<float>(gain);
     // Sent even when the attach failed; the library refuses handle 0 and that is ignored.
@@ -50,13 +57,16 @@ void EffectChain::AttachBand(audio::Handle channel, int band, int8_t gain) {
 
 void EffectChain::ApplyEffects(uint8_t flags) {
     const ChannelState current = Current();
-    if (!current.live) return;
+    if (!current.live)
+        return;
     const audio::Handle channel = current.channel;
     RemoveAllEffects();
 
     for (auto& e : m_single) {
-        if (!(flags & e.flag)) continue;
-        if (e.handle == 0) e.handle = m_library.ChannelSetFX(channel, e.type, 1);
+        if (!(flags & e.flag))
+            continue;
+        if (e.handle == 0)
+            e.handle = m_library.ChannelSetFX(channel, e.type, 1);
         if (e.handle != 0 && m_library.FXGetParameters(e.handle, e.record))
             m_library.FXSetParameters(e.handle, e.record);
     }
@@ -66,12 +76,14 @@ void EffectChain::ApplyEffects(uint8_t flags) {
         for (int i = 0; i < kBandCount; ++i)
             AttachBand(channel, i, turbo && i <= 2 ? TurboBassGains[i] : m_eqGains[i]);
     } else if (turbo) {
-        for (int i = 0; i <= 2; ++i) AttachBand(channel, i, TurboBassGains[i]);
+        for (int i = 0; i <= 2; ++i)
+            AttachBand(channel, i, TurboBassGains[i]);
     }
 }
 
 void EffectChain::SetSlidersFromPreset(const EqRecord& record) {
-    for (int i = 0; i < kBandCount; ++i) SetSliderPosition(i, -record[i]);
+    for (int i = 0; i < kBandCount; ++i)
+        SetSliderPosition(i, -record[i]);
 }
 
 void EffectChain::boxEQSelectChange() {
@@ -87,7 +99,8 @@ void EffectChain::boxEQSelectChange() {
 
 void EffectChain::barEQChange(int band) {
     m_eqGains.at(band) = static_cast<int8_t>(-m_sliders.at(band));
-    if (!m_presetLoading) m_presetIndex = kPresetCustom;
+    if (!m_presetLoading)
+        m_presetIndex = kPresetCustom;
     m_effectFlags |= kFlagEqualizer;
     ApplyEffects(m_effectFlags);
 }
@@ -122,29 +135,44 @@ void EffectChain::UpdateRotation() {
 }
 
 void EffectChain::SetEqualizerChecked(bool checked) {
-    if (m_chEqualizer == checked) return;
+    if (m_chEqualizer == checked)
+        return;
     m_chEqualizer = checked;
     chEqualizerClick();
 }
 
 void EffectChain::SetSliderPosition(int band, int position) {
     position = std::clamp(position, kSliderMin, kSliderMax);
-    if (m_sliders.at(band) == position) return;
+    if (m_sliders.at(band) == position)
+        return;
     m_sliders[band] = position;
     barEQChange(band);
 }
 
 void EffectChain::SetEffectChecked(DjEffect effect, bool checked) {
     bool& box = m_djChecks.at(static_cast<int>(effect));
-    if (box == checked) return;
+    if (box == checked)
+        return;
     box = checked;
     switch (effect) {
-        case DjEffect::Flange: chFlangeClick(); break;
-        case DjEffect::Chorus: chChorusClick(); break;
-        case DjEffect::Echo: chEchoClick(); break;
-        case DjEffect::Reverb: chReverbClick(); break;
-        case DjEffect::Bass: chBassClick(); break;
-        case DjEffect::Rotate: chRotateClick(); break;
+        case DjEffect::Flange:
+            chFlangeClick();
+            break;
+        case DjEffect::Chorus:
+            chChorusClick();
+            break;
+        case DjEffect::Echo:
+            chEchoClick();
+            break;
+        case DjEffect::Reverb:
+            chReverbClick();
+            break;
+        case DjEffect::Bass:
+            chBassClick();
+            break;
+        case DjEffect::Rotate:
+            chRotateClick();
+            break;
     }
 }
 

@@ -33,20 +33,24 @@ std::vector<std::string> SplitCommas(const std::string& text) {
     std::vector<std::string> parts;
     std::stringstream in(text);
     std::string part;
-    while (std::getline(in, part, ',')) parts.push_back(part);
-    if (!text.empty() && text.back() == ',') parts.push_back("");
+    while (std::getline(in, part, ','))
+        parts.push_back(part);
+    if (!text.empty() && text.back() == ',')
+        parts.push_back("");
     return parts;
 }
 
 std::optional<int> PresetByName(const std::string& name) {
     for (int i = 0; i < kPresetCount; ++i)
-        if (Lower(kPresetNames[i]) == Lower(name)) return i;
+        if (Lower(kPresetNames[i]) == Lower(name))
+            return i;
     return std::nullopt;
 }
 
 std::optional<EqRecord> ParseGains(const std::string& text) {
     const auto parts = SplitCommas(text);
-    if (parts.size() != kBandCount) return std::nullopt;
+    if (parts.size() != kBandCount)
+        return std::nullopt;
     EqRecord gains{};
     for (int i = 0; i < kBandCount; ++i) {
         size_t used = 0;
@@ -56,7 +60,8 @@ std::optional<EqRecord> ParseGains(const std::string& text) {
         } catch (const std::exception&) {
             return std::nullopt;
         }
-        if (used != parts[i].size() || value < kSliderMin || value > kSliderMax) return std::nullopt;
+        if (used != parts[i].size() || value < kSliderMin || value > kSliderMax)
+            return std::nullopt;
         gains[i] = static_cast<int8_t>(value);
     }
     return gains;
@@ -67,18 +72,21 @@ std::optional<DjEffect> EffectByName(const std::string& name) {
         {"flanger", DjEffect::Flange}, {"chorus", DjEffect::Chorus}, {"echo", DjEffect::Echo},
         {"reverb", DjEffect::Reverb},  {"bass", DjEffect::Bass},     {"rotate", DjEffect::Rotate}};
     for (auto [text, effect] : kNames)
-        if (Lower(name) == text) return effect;
+        if (Lower(name) == text)
+            return effect;
     return std::nullopt;
 }
 
 // Fills `options` from the words; returns an error text, empty when they are fine.
 std::string ParseArgs(std::vector<std::string> args, RenderOptions& options) {
-    if (!args.empty() && args.front() == "--render") args.erase(args.begin());
+    if (!args.empty() && args.front() == "--render")
+        args.erase(args.begin());
     std::vector<std::string> positional;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) return false;
+            if (i + 1 >= args.size())
+                return false;
             out = args[++i];
             return true;
         };
@@ -86,18 +94,25 @@ std::string ParseArgs(std::vector<std::string> args, RenderOptions& options) {
         if (a == "--float") {
             options.floatOutput = true;
         } else if (a == "--preset") {
-            if (!value(v)) return "--preset needs a name";
+            if (!value(v))
+                return "--preset needs a name";
             options.preset = PresetByName(v);
-            if (!options.preset) return "unknown preset \"" + v + "\"";
+            if (!options.preset)
+                return "unknown preset \"" + v + "\"";
         } else if (a == "--eq") {
-            if (!value(v)) return "--eq needs ten gains";
+            if (!value(v))
+                return "--eq needs ten gains";
             options.eq = ParseGains(v);
-            if (!options.eq) return "--eq needs ten whole dB values from -15 to 15, comma separated: \"" + v + "\"";
+            if (!options.eq)
+                return "--eq needs ten whole dB values from -15 to 15, comma separated: \"" + v +
+                       "\"";
         } else if (a == "--effects") {
-            if (!value(v)) return "--effects needs a list";
+            if (!value(v))
+                return "--effects needs a list";
             for (const auto& name : SplitCommas(v)) {
                 const auto effect = EffectByName(name);
-                if (!effect) return "unknown effect \"" + name + "\"";
+                if (!effect)
+                    return "unknown effect \"" + name + "\"";
                 options.effects.push_back(*effect);
             }
         } else if (a.rfind("--", 0) == 0) {
@@ -106,7 +121,9 @@ std::string ParseArgs(std::vector<std::string> args, RenderOptions& options) {
             positional.push_back(a);
         }
     }
-    if (positional.size() != 2) return "usage: torvanell --render IN OUT.wav [--preset NAME] [--eq G80,...,G14K] [--effects LIST] [--float]";
+    if (positional.size() != 2)
+        return "usage: torvanell --render IN OUT.wav [--preset NAME] [--eq G80,...,G14K] "
+               "[--effects LIST] [--float]";
     options.input = positional[0];
     options.output = positional[1];
     return {};
@@ -124,7 +141,8 @@ public:
         const int64_t samples = 2 * count;
         if (m_float) {
             m_buffer.resize(samples * 4);
-            for (int64_t i = 0; i < samples; ++i) PutLe(&m_buffer[4 * i], Bits(frames[i]), 4);
+            for (int64_t i = 0; i < samples; ++i)
+                PutLe(&m_buffer[4 * i], Bits(frames[i]), 4);
         } else {
             m_buffer.resize(samples * 2);
             for (int64_t i = 0; i < samples; ++i) {
@@ -150,7 +168,8 @@ private:
         return u;
     }
     static void PutLe(uint8_t* at, uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(v >> (8 * i));
+        for (int i = 0; i < bytes; ++i)
+            at[i] = static_cast<uint8_t>(v >> (8 * i));
     }
     void Put(uint32_t v, int bytes) {
         uint8_t b[4];
@@ -159,7 +178,8 @@ private:
     }
     void Tag(const char* t) { m_out.write(t, 4); }
     void WriteHeader(uint64_t dataBytes) {
-        const uint32_t data = static_cast<uint32_t>(std::min<uint64_t>(dataBytes, 0xFFFFFFFFu - 64));
+        const uint32_t data =
+            static_cast<uint32_t>(std::min<uint64_t>(dataBytes, 0xFFFFFFFFu - 64));
         const int bytesPerSample = m_float ? 4 : 2;
         // Float data carries the extension size and a "fact" chunk, as readers expect.
         const uint32_t fmtSize = m_float ? 18 : 16;
@@ -199,14 +219,17 @@ audio::Handle OpenInput(audio::Engine& engine, const std::filesystem::path& path
 }
 
 void SetUpChain(EffectChain& chain, const RenderOptions& options) {
-    if (options.preset || options.eq) chain.SetEqualizerChecked(true);
+    if (options.preset || options.eq)
+        chain.SetEqualizerChecked(true);
     if (options.preset) {
         chain.SetPresetIndex(*options.preset);
         chain.boxEQSelectChange();
     }
     if (options.eq)
-        for (int i = 0; i < kBandCount; ++i) chain.SetSliderPosition(i, -(*options.eq)[i]);
-    for (DjEffect e : options.effects) chain.SetEffectChecked(e, true);
+        for (int i = 0; i < kBandCount; ++i)
+            chain.SetSliderPosition(i, -(*options.eq)[i]);
+    for (DjEffect e : options.effects)
+        chain.SetEffectChecked(e, true);
 }
 
 }  // namespace
@@ -235,12 +258,14 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& err) {
     std::vector<float> block(2 * 4096);
     while (writer.Ok()) {
         const int64_t got = engine.RenderOffline(channel, block.data(), 4096);
-        if (got <= 0) break;
+        if (got <= 0)
+            break;
         writer.Write(block.data(), got);
     }
     std::error_code renameError;
     const bool written = writer.Ok() && writer.Finish();
-    if (written) std::filesystem::rename(partial, out, renameError);
+    if (written)
+        std::filesystem::rename(partial, out, renameError);
     if (!written || renameError) {
         std::error_code ignored;
         std::filesystem::remove(partial, ignored);

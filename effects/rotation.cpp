@@ -11,13 +11,15 @@ float NextRotatePhase(float phase) {
     // subtraction, which spares the division in the mixing loop.
     const double pi = kRotatePi;
     double p = static_cast<double>(phase) + kRotateStep;
-    if (p >= pi) p = p < 2.0 * pi ? p - pi : std::fmod(p, pi);
+    if (p >= pi)
+        p = p < 2.0 * pi ? p - pi : std::fmod(p, pi);
     return static_cast<float>(p);
 }
 
 void RotateDspProc(audio::Handle, audio::Handle, float* frames, uint32_t frameCount, void* user) {
     auto* state = static_cast<RotateState*>(user);
-    if (!state || !frames) return;
+    if (!state || !frames)
+        return;
     float phase = state->RotatePhase.load(std::memory_order_relaxed);
     for (uint32_t i = 0; i < frameCount; ++i) {
         const double p = phase;

@@ -35,22 +35,25 @@ int main(int argc, char** argv) {
     audio::Handle h = 0;
     for (int f = 0; f < audio::kStreamFormatCount && !h; ++f)
         h = engine.StreamCreateFile(static_cast<audio::StreamFormat>(f), argv[1], 0);
-    if (!h) h = engine.MusicLoad(argv[1], audio::kMusicPrescan);
-    if (!h) return 1;
+    if (!h)
+        h = engine.MusicLoad(argv[1], audio::kMusicPrescan);
+    if (!h)
+        return 1;
 
     effects::EffectChain chain(engine, [h] { return effects::ChannelState{h, true}; });
     if (effectsOn) {
         chain.SetEqualizerChecked(true);
         chain.SetPresetIndex(1);
         chain.boxEQSelectChange();
-        for (auto e : {effects::DjEffect::Flange, effects::DjEffect::Chorus,
-                       effects::DjEffect::Echo, effects::DjEffect::Reverb,
-                       effects::DjEffect::Rotate})
+        for (auto e :
+             {effects::DjEffect::Flange, effects::DjEffect::Chorus, effects::DjEffect::Echo,
+              effects::DjEffect::Reverb, effects::DjEffect::Rotate})
             chain.SetEffectChecked(e, true);
     }
     std::vector<float> block(4096 * 2);
     int64_t frames = 0;
-    while (const int64_t got = engine.RenderOffline(h, block.data(), 4096)) frames += got;
+    while (const int64_t got = engine.RenderOffline(h, block.data(), 4096))
+        frames += got;
     const double seconds = double(frames) / audio::kOutputRate;
     const double cpu = CpuSeconds();
     std::printf("effects %s seconds %.2f cpu %.3f realtime x%.0f\n", effectsOn ? "on" : "off",

@@ -82,7 +82,8 @@ void TfrmEqualizer::BuildEqualizerGroup() {
 
     m_boxEQSelect = new QComboBox(m_group);
     m_boxEQSelect->setObjectName("boxEQSelect");
-    for (const char* name : kPresetNames) m_boxEQSelect->addItem(name);
+    for (const char* name : kPresetNames)
+        m_boxEQSelect->addItem(name);
     m_boxEQSelect->setCurrentIndex(0);
     m_boxEQSelect->setGeometry(40, 112, 96, 22);
     connect(m_boxEQSelect, &QComboBox::activated, this, &TfrmEqualizer::boxEQSelectChange);
@@ -113,20 +114,26 @@ void TfrmEqualizer::BuildEffectsGroup() {
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }
-    connect(m_checkList, &QListWidget::itemChanged, this,
-            &TfrmEqualizer::CheckListBox1ClickCheck);
+    connect(m_checkList, &QListWidget::itemChanged, this, &TfrmEqualizer::CheckListBox1ClickCheck);
 }
 
 void TfrmEqualizer::SetEqControlsEnabled(bool enabled) {
-    for (QSlider* s : m_sliders) s->setEnabled(enabled);
-    for (QLabel* l : m_freqLabels) l->setEnabled(enabled);
-    for (QLabel* l : m_dbLabels) l->setEnabled(enabled);
+    for (QSlider* s : m_sliders)
+        s->setEnabled(enabled);
+    for (QLabel* l : m_freqLabels)
+        l->setEnabled(enabled);
+    for (QLabel* l : m_dbLabels)
+        l->setEnabled(enabled);
     m_boxEQSelect->setEnabled(enabled);
 }
 
-void TfrmEqualizer::SetEqualizerChecked(bool checked) { m_chEqualizer->setChecked(checked); }
+void TfrmEqualizer::SetEqualizerChecked(bool checked) {
+    m_chEqualizer->setChecked(checked);
+}
 
-bool TfrmEqualizer::EqualizerChecked() const { return m_chEqualizer->isChecked(); }
+bool TfrmEqualizer::EqualizerChecked() const {
+    return m_chEqualizer->isChecked();
+}
 
 void TfrmEqualizer::chEqualizerClick() {
     const bool on = m_chEqualizer->isChecked();
@@ -138,7 +145,8 @@ void TfrmEqualizer::boxEQSelectChange() {
     m_model.SetPresetIndex(m_boxEQSelect->currentIndex());
     m_model.ClickButton5();
     // Mirror the main sliders; each of ours that moves forwards its band again.
-    for (int i = 0; i < kBandCount; ++i) m_sliders[i]->setValue(m_model.SliderPosition(i));
+    for (int i = 0; i < kBandCount; ++i)
+        m_sliders[i]->setValue(m_model.SliderPosition(i));
 }
 
 void TfrmEqualizer::barEQChange(int band) {
@@ -146,7 +154,9 @@ void TfrmEqualizer::barEQChange(int band) {
     m_model.ClickBandButton(band);
 }
 
-void TfrmEqualizer::Button1Click() { hide(); }
+void TfrmEqualizer::Button1Click() {
+    hide();
+}
 
 void TfrmEqualizer::CentreOn(const QWidget& mainWindow) {
     const QRect frame = mainWindow.frameGeometry();

@@ -15,9 +15,7 @@ using Calls = std::vector<std::string>;
 
 class Chain : public ::testing::Test {
 protected:
-    Chain() {
-        fake.liveChannels.insert(kChannel);
-    }
+    Chain() { fake.liveChannels.insert(kChannel); }
     // The player's view of the channel: live while something plays.
     effects::ChannelState Query() const { return {kChannel, live}; }
 
@@ -40,10 +38,11 @@ TEST_F(Chain, FreshModelStartsAtDefaultWithNineSemitoneBands) {
 TEST_F(Chain, SingleEffectsAttachInOrderWithTheirFreshParametersWrittenBack) {
     chain.ApplyEffects(effects::kFlagFlanger | effects::kFlagChorus | effects::kFlagEcho |
                        effects::kFlagReverb);
-    EXPECT_EQ(fake.calls, (Calls{"ChannelSetFX(7,4,1)", "FXGetParameters(100)", "FXSetParameters(100)",
-                                 "ChannelSetFX(7,0,1)", "FXGetParameters(101)", "FXSetParameters(101)",
-                                 "ChannelSetFX(7,3,1)", "FXGetParameters(102)", "FXSetParameters(102)",
-                                 "ChannelSetFX(7,8,1)", "FXGetParameters(103)", "FXSetParameters(103)"}));
+    EXPECT_EQ(fake.calls,
+              (Calls{"ChannelSetFX(7,4,1)", "FXGetParameters(100)", "FXSetParameters(100)",
+                     "ChannelSetFX(7,0,1)", "FXGetParameters(101)", "FXSetParameters(101)",
+                     "ChannelSetFX(7,3,1)", "FXGetParameters(102)", "FXSetParameters(102)",
+                     "ChannelSetFX(7,8,1)", "FXGetParameters(103)", "FXSetParameters(103)"}));
     EXPECT_EQ(chain.EffectHandle(effects::kFlagEcho), 102u);
     // The record read back is the one written: the echo keeps its defaults.
     EXPECT_EQ(std::get<audio::EchoParams>(fake.fxParams.at(102)).fLeftDelay, 500.0f);
@@ -84,10 +83,10 @@ TEST_F(Chain, TurboBassWithTheEqualizerOverridesTheLowThreeBandsOnly) {
 TEST_F(Chain, FailedAttachLeavesTheEffectOutButBandsStillGetTheirParameters) {
     fake.fxFails = true;
     chain.ApplyEffects(effects::kFlagEcho | effects::kFlagTurboBass);
-    EXPECT_EQ(fake.calls, (Calls{"ChannelSetFX(7,3,1)", "ChannelSetFX(7,7,1)",
-                                 "FXSetParameters(0,80,9,6)", "ChannelSetFX(7,7,1)",
-                                 "FXSetParameters(0,170,9,5)", "ChannelSetFX(7,7,1)",
-                                 "FXSetParameters(0,310,9,4)"}));
+    EXPECT_EQ(fake.calls,
+              (Calls{"ChannelSetFX(7,3,1)", "ChannelSetFX(7,7,1)", "FXSetParameters(0,80,9,6)",
+                     "ChannelSetFX(7,7,1)", "FXSetParameters(0,170,9,5)", "ChannelSetFX(7,7,1)",
+                     "FXSetParameters(0,310,9,4)"}));
 }
 
 TEST_F(Chain, FailedRemovalKeepsItsHandleAndBlocksANewAttachOfThatKind) {
@@ -112,7 +111,8 @@ TEST_F(Chain, SwitchingWhileStoppedAttachesNothingUntilTheNextChannelOpens) {
     chain.ClickButton5();
     chain.SetSliderPosition(4, -3);
     EXPECT_TRUE(fake.calls.empty());
-    EXPECT_EQ(chain.EffectFlags(), effects::kFlagChorus | effects::kFlagTurboBass | effects::kFlagEqualizer);
+    EXPECT_EQ(chain.EffectFlags(),
+              effects::kFlagChorus | effects::kFlagTurboBass | effects::kFlagEqualizer);
 
     // The player opens a new channel: forget, start, apply.
     fake.liveChannels.insert(9);
@@ -235,10 +235,11 @@ TEST_F(Chain, EqualizerSwitchRemovesTheBandsButKeepsTheGains) {
 // --- the DJ switches and the rotation ---------------------------------------------------------
 
 TEST_F(Chain, EachCheckBoxDrivesItsOwnBit) {
-    const std::pair<DjEffect, uint8_t> boxes[] = {
-        {DjEffect::Flange, effects::kFlagFlanger}, {DjEffect::Chorus, effects::kFlagChorus},
-        {DjEffect::Echo, effects::kFlagEcho},       {DjEffect::Reverb, effects::kFlagReverb},
-        {DjEffect::Bass, effects::kFlagTurboBass}};
+    const std::pair<DjEffect, uint8_t> boxes[] = {{DjEffect::Flange, effects::kFlagFlanger},
+                                                  {DjEffect::Chorus, effects::kFlagChorus},
+                                                  {DjEffect::Echo, effects::kFlagEcho},
+                                                  {DjEffect::Reverb, effects::kFlagReverb},
+                                                  {DjEffect::Bass, effects::kFlagTurboBass}};
     for (auto [box, flag] : boxes) {
         chain.SetEffectChecked(box, true);
         EXPECT_EQ(chain.EffectFlags(), flag);

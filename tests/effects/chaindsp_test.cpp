@@ -52,7 +52,8 @@ TEST_F(ChainDsp, AllSingleEffectsTogetherStayFiniteAndAudible) {
     ASSERT_EQ(fake.effects.size(), 4u);
     auto signal = StereoSine(440, 2 * kRate, 0.5);
     fake.Render(signal);
-    for (float v : signal) ASSERT_TRUE(std::isfinite(v));
+    for (float v : signal)
+        ASSERT_TRUE(std::isfinite(v));
     EXPECT_GT(Rms(signal, 0, kRate, 2 * kRate), 0.01);
     EXPECT_LT(Rms(signal, 0, kRate, 2 * kRate), 2.0);
 }

@@ -18,7 +18,8 @@ double MeasuredGainDb(std::vector<std::unique_ptr<audio::Effect>>& effects, doub
     const int frames = kRate;  // one second
     auto signal = StereoSine(hz, frames);
     const auto input = signal;
-    for (auto& e : effects) ProcessInBlocks(*e, signal);
+    for (auto& e : effects)
+        ProcessInBlocks(*e, signal);
     const int from = frames / 2;
     return ToDb(Rms(signal, 0, from, frames) / Rms(input, 0, from, frames));
 }
@@ -36,29 +37,34 @@ std::vector<std::unique_ptr<audio::Effect>> TenBands(const effects::EqRecord& ga
 // --- factory and records -------------------------------------------------------------------
 
 TEST(EffectFactory, FreshEffectsReportTheirTypesDefaultsAndRefuseOtherRecords) {
-    const std::pair<uint32_t, size_t> types[] = {{audio::kFxChorus, 0}, {audio::kFxEcho, 1},
-                                                 {audio::kFxFlanger, 2}, {audio::kFxParamEq, 3},
+    const std::pair<uint32_t, size_t> types[] = {{audio::kFxChorus, 0},
+                                                 {audio::kFxEcho, 1},
+                                                 {audio::kFxFlanger, 2},
+                                                 {audio::kFxParamEq, 3},
                                                  {audio::kFxReverb, 4}};
     for (auto [type, index] : types) {
         auto effect = CreateEffect(type, kRate);
         ASSERT_NE(effect, nullptr) << type;
         const audio::FxParams p = effect->GetParams();
         EXPECT_EQ(p.index(), index) << type;
-        const audio::FxParams other =
-            index == 3 ? audio::FxParams{audio::EchoParams{}} : audio::FxParams{audio::ParamEqParams{}};
+        const audio::FxParams other = index == 3 ? audio::FxParams{audio::EchoParams{}}
+                                                 : audio::FxParams{audio::ParamEqParams{}};
         EXPECT_FALSE(effect->SetParams(other)) << type;
     }
-    const auto eq = std::get<audio::ParamEqParams>(CreateEffect(audio::kFxParamEq, kRate)->GetParams());
+    const auto eq =
+        std::get<audio::ParamEqParams>(CreateEffect(audio::kFxParamEq, kRate)->GetParams());
     EXPECT_EQ(eq.fCenter, 8000.0f);
     EXPECT_EQ(eq.fBandwidth, 12.0f);
     EXPECT_EQ(eq.fGain, 0.0f);
     const auto echo = std::get<audio::EchoParams>(CreateEffect(audio::kFxEcho, kRate)->GetParams());
     EXPECT_EQ(echo.fLeftDelay, 500.0f);
     EXPECT_EQ(echo.fFeedback, 50.0f);
-    const auto fl = std::get<audio::FlangerParams>(CreateEffect(audio::kFxFlanger, kRate)->GetParams());
+    const auto fl =
+        std::get<audio::FlangerParams>(CreateEffect(audio::kFxFlanger, kRate)->GetParams());
     EXPECT_EQ(fl.fFeedback, -50.0f);
     EXPECT_EQ(fl.lPhase, 2);
-    const auto rv = std::get<audio::ReverbParams>(CreateEffect(audio::kFxReverb, kRate)->GetParams());
+    const auto rv =
+        std::get<audio::ReverbParams>(CreateEffect(audio::kFxReverb, kRate)->GetParams());
     EXPECT_EQ(rv.fReverbTime, 1000.0f);
     EXPECT_FLOAT_EQ(rv.fHighFreqRTRatio, 0.001f);
 
@@ -85,7 +91,8 @@ TEST(EffectFactory, OutOfRangeRecordsAreLimitedNotTakenAsGiven) {
     // An extreme record still processes into finite samples.
     auto signal = StereoSine(440, 4 * kRate);
     ProcessInBlocks(*echo, signal);
-    EXPECT_TRUE(std::all_of(signal.begin(), signal.end(), [](float v) { return std::isfinite(v); }));
+    EXPECT_TRUE(
+        std::all_of(signal.begin(), signal.end(), [](float v) { return std::isfinite(v); }));
 }
 
 // --- parametric equalizer -------------------------------------------------------------------
@@ -124,7 +131,8 @@ TEST(ParamEq, CentreAboveAThirdOfTheRateIsClampedThere) {
     auto signal = StereoSine(7350.0 * 2, kRate);  // 7350 Hz at half the rate
     const auto input = signal;
     ProcessInBlocks(*one.back(), signal);
-    EXPECT_NEAR(ToDb(Rms(signal, 1, kRate / 2, kRate) / Rms(input, 1, kRate / 2, kRate)), 12.0, 0.5);
+    EXPECT_NEAR(ToDb(Rms(signal, 1, kRate / 2, kRate) / Rms(input, 1, kRate / 2, kRate)), 12.0,
+                0.5);
 }
 
 // --- echo -----------------------------------------------------------------------------------
@@ -144,11 +152,14 @@ TEST(Echo, ImpulseReturnsAfterTheDelayAndEachRepeatIsSixDecibelsLower) {
             const int from = repeat * delay - kRate / 1000, to = repeat * delay + kRate / 1000;
             int peakAt = from;
             for (int i = from; i <= to; ++i)
-                if (std::abs(signal[2 * i + side]) > std::abs(signal[2 * peakAt + side])) peakAt = i;
+                if (std::abs(signal[2 * i + side]) > std::abs(signal[2 * peakAt + side]))
+                    peakAt = i;
             const double level = std::abs(signal[2 * peakAt + side]);
             EXPECT_EQ(peakAt, repeat * delay) << "repeat " << repeat;
-            if (repeat == 1) EXPECT_NEAR(ToDb(level), ToDb(0.5 * std::sqrt(0.75)), 0.05);
-            else EXPECT_NEAR(ToDb(level / previous), -6.02, 0.05) << "repeat " << repeat;
+            if (repeat == 1)
+                EXPECT_NEAR(ToDb(level), ToDb(0.5 * std::sqrt(0.75)), 0.05);
+            else
+                EXPECT_NEAR(ToDb(level / previous), -6.02, 0.05) << "repeat " << repeat;
             previous = level;
         }
     }
@@ -187,7 +198,8 @@ TEST_P(ReverbTime, TailFallsBySixtyDecibelsAtTheReverbTime) {
     const int window = kRate / 20;
     const int start = burst + kRate / 20;
     const int later = start + static_cast<int>(rt / 1000 * kRate);
-    const double fall = ToDb(Rms(signal, 0, later, later + window) / Rms(signal, 0, start, start + window));
+    const double fall =
+        ToDb(Rms(signal, 0, later, later + window) / Rms(signal, 0, start, start + window));
     EXPECT_NEAR(fall, -60.0, 10.0);
 }
 
@@ -200,7 +212,8 @@ TEST(Reverb, MixSharesPowerBetweenDryAndWet) {
     auto signal = StereoSine(440, kRate / 2);
     const auto input = signal;
     ProcessInBlocks(*reverb, signal);
-    EXPECT_NEAR(ToDb(Rms(signal, 0, kRate / 4, kRate / 2) / Rms(input, 0, kRate / 4, kRate / 2)), 0.0, 0.1);
+    EXPECT_NEAR(ToDb(Rms(signal, 0, kRate / 4, kRate / 2) / Rms(input, 0, kRate / 4, kRate / 2)),
+                0.0, 0.1);
 }
 
 // --- chorus and flanger ---------------------------------------------------------------------
@@ -216,14 +229,17 @@ std::vector<double> Envelope(const std::vector<float>& frames, int side, int fro
 
 double Correlation(const std::vector<double>& a, const std::vector<double>& b, int lag) {
     double ma = 0, mb = 0;
-    for (double v : a) ma += v;
-    for (double v : b) mb += v;
+    for (double v : a)
+        ma += v;
+    for (double v : b)
+        mb += v;
     ma /= a.size();
     mb /= b.size();
     double sum = 0, na = 0, nb = 0;
     for (size_t i = 0; i < a.size(); ++i) {
         const long j = static_cast<long>(i) + lag;
-        if (j < 0 || j >= static_cast<long>(b.size())) continue;
+        if (j < 0 || j >= static_cast<long>(b.size()))
+            continue;
         sum += (a[i] - ma) * (b[j] - mb);
         na += (a[i] - ma) * (a[i] - ma);
         nb += (b[j] - mb) * (b[j] - mb);
@@ -250,7 +266,8 @@ TEST_P(Modulation, OutputEnvelopeSwingsAtTheOscillatorFrequency) {
 
     EXPECT_GT(Rms(signal, 0, kRate / 2, frames) / 0.25, 0.05);
     double diff = 0;
-    for (size_t i = 0; i < signal.size(); ++i) diff = std::max(diff, double(std::abs(signal[i] - input[i])));
+    for (size_t i = 0; i < signal.size(); ++i)
+        diff = std::max(diff, double(std::abs(signal[i] - input[i])));
     EXPECT_GT(diff, 0.05) << "the output should differ from the input";
 
     const auto left = Envelope(signal, 0, kRate / 2);
@@ -265,7 +282,8 @@ TEST_P(Modulation, OutputEnvelopeSwingsAtTheOscillatorFrequency) {
     double best = -2;
     for (int lag = static_cast<int>(0.6 * period * perStep); lag <= 1.4 * period * perStep; ++lag) {
         const double r = Correlation(left, left, lag);
-        if (r > best) best = r, bestLag = lag;
+        if (r > best)
+            best = r, bestLag = lag;
     }
     EXPECT_GT(best, 0.8);
     EXPECT_NEAR(bestLag / perStep, period, 0.03 * period);
@@ -276,7 +294,8 @@ TEST_P(Modulation, OutputEnvelopeSwingsAtTheOscillatorFrequency) {
     best = -2;
     for (int lag = -maxShift; lag <= maxShift; ++lag) {
         const double r = Correlation(right, left, lag);
-        if (r > best) best = r, shift = lag;
+        if (r > best)
+            best = r, shift = lag;
     }
     EXPECT_NEAR(shift / perStep, c.rightLeadTurns * period, 0.03 * period);
 }
@@ -298,7 +317,8 @@ class ParameterChange : public ::testing::TestWithParam<ChangeCase> {};
 // Largest step between neighbouring samples of the left side in [from, to).
 double LargestStep(const std::vector<float>& f, int from, int to) {
     double m = 0;
-    for (int i = from + 1; i < to; ++i) m = std::max(m, double(std::abs(f[2 * i] - f[2 * i - 2])));
+    for (int i = from + 1; i < to; ++i)
+        m = std::max(m, double(std::abs(f[2 * i] - f[2 * i - 2])));
     return m;
 }
 
@@ -311,7 +331,8 @@ TEST_P(ParameterChange, IsGlidedWithoutAClick) {
     ProcessInBlocks(*effect, before);
     // Continue the same sine after the change.
     for (int i = 0; i < 2 * kRate; ++i)
-        after[2 * i] = after[2 * i + 1] = static_cast<float>(0.4 * std::sin(2 * std::numbers::pi * 100 * (i + 2 * kRate) / kRate));
+        after[2 * i] = after[2 * i + 1] = static_cast<float>(
+            0.4 * std::sin(2 * std::numbers::pi * 100 * (i + 2 * kRate) / kRate));
     ASSERT_TRUE(effect->SetParams(c.change));
     ProcessInBlocks(*effect, after);
     std::vector<float> joined(before);
@@ -327,11 +348,16 @@ TEST_P(ParameterChange, IsGlidedWithoutAClick) {
 
 INSTANTIATE_TEST_SUITE_P(
     Effects, ParameterChange,
-    ::testing::Values(ChangeCase{"echo delay", audio::kFxEcho, audio::EchoParams{50.0f, 50.0f, 333.0f, 777.0f, 0}},
-                      ChangeCase{"echo mix", audio::kFxEcho, audio::EchoParams{100.0f, 50.0f, 500.0f, 500.0f, 0}},
-                      ChangeCase{"chorus delay", audio::kFxChorus, audio::ChorusParams{50, 10, 25, 1.1f, 1, 5, 3}},
-                      ChangeCase{"flanger mix", audio::kFxFlanger, audio::FlangerParams{100, 100, -50, 0.25f, 1, 2, 2}},
-                      ChangeCase{"reverb mix", audio::kFxReverb, audio::ReverbParams{0.0f, -20.0f, 1000.0f, 0.5f}}),
+    ::testing::Values(ChangeCase{"echo delay", audio::kFxEcho,
+                                 audio::EchoParams{50.0f, 50.0f, 333.0f, 777.0f, 0}},
+                      ChangeCase{"echo mix", audio::kFxEcho,
+                                 audio::EchoParams{100.0f, 50.0f, 500.0f, 500.0f, 0}},
+                      ChangeCase{"chorus delay", audio::kFxChorus,
+                                 audio::ChorusParams{50, 10, 25, 1.1f, 1, 5, 3}},
+                      ChangeCase{"flanger mix", audio::kFxFlanger,
+                                 audio::FlangerParams{100, 100, -50, 0.25f, 1, 2, 2}},
+                      ChangeCase{"reverb mix", audio::kFxReverb,
+                                 audio::ReverbParams{0.0f, -20.0f, 1000.0f, 0.5f}}),
     [](const auto& info) {
         std::string n = info.param.name;
         std::replace(n.begin(), n.end(), ' ', '_');

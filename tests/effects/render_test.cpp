@@ -22,13 +22,15 @@ namespace fs = std::filesystem;
 void WriteWav16(const fs::path& path, const std::vector<float>& frames) {
     std::ofstream out(path, std::ios::binary);
     auto put = [&](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(v >> (8 * i)));
+        for (int i = 0; i < bytes; ++i)
+            out.put(static_cast<char>(v >> (8 * i)));
     };
     const uint32_t data = static_cast<uint32_t>(frames.size() * 2);
     out.write("RIFF", 4), put(36 + data, 4), out.write("WAVEfmt ", 8);
     put(16, 4), put(1, 2), put(2, 2), put(kRate, 4), put(kRate * 4, 4), put(4, 2), put(16, 2);
     out.write("data", 4), put(data, 4);
-    for (float f : frames) put(static_cast<uint16_t>(static_cast<int16_t>(std::lround(f * 32767))), 2);
+    for (float f : frames)
+        put(static_cast<uint16_t>(static_cast<int16_t>(std::lround(f * 32767))), 2);
 }
 
 struct Wav {
@@ -42,17 +44,21 @@ Wav ReadWav(const fs::path& path) {
     std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), {});
     auto u = [&](size_t at, int bytes) {
         uint32_t v = 0;
-        for (int i = 0; i < bytes; ++i) v |= uint32_t(b.at(at + i)) << (8 * i);
+        for (int i = 0; i < bytes; ++i)
+            v |= uint32_t(b.at(at + i)) << (8 * i);
         return v;
     };
     Wav w;
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) return w;
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4))
+        return w;
     for (size_t at = 12; at + 8 <= b.size();) {
         const uint32_t size = u(at + 4, 4);
         if (!std::memcmp(&b[at], "fmt ", 4)) {
-            w.format = u(at + 8, 2), w.channels = u(at + 10, 2), w.rate = u(at + 12, 4), w.bits = u(at + 22, 2);
+            w.format = u(at + 8, 2), w.channels = u(at + 10, 2), w.rate = u(at + 12, 4),
+            w.bits = u(at + 22, 2);
         } else if (!std::memcmp(&b[at], "data", 4)) {
-            for (size_t i = at + 8; i + w.bits / 8 <= at + 8 + size && i + w.bits / 8 <= b.size(); i += w.bits / 8) {
+            for (size_t i = at + 8; i + w.bits / 8 <= at + 8 + size && i + w.bits / 8 <= b.size();
+                 i += w.bits / 8) {
                 if (w.bits == 16) {
                     w.frames.push_back(static_cast<int16_t>(u(i, 2)) / 32768.0f);
                 } else {
@@ -71,8 +77,9 @@ Wav ReadWav(const fs::path& path) {
 class Render : public ::testing::Test {
 protected:
     Render() {
-        dir = fs::temp_directory_path() / ("tv-effects-render-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+              ("tv-effects-render-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
     }
     ~Render() override { fs::remove_all(dir); }
@@ -84,7 +91,8 @@ protected:
     // Level of a sine at `hz` after rendering with `options`, against rendering without.
     double GainDb(double hz, const std::vector<std::string>& options) {
         WriteWav16(dir / "in.wav", StereoSine(hz, kRate));
-        std::vector<std::string> args = {"--render", (dir / "in.wav").string(), (dir / "fx.wav").string(), "--float"};
+        std::vector<std::string> args = {"--render", (dir / "in.wav").string(),
+                                         (dir / "fx.wav").string(), "--float"};
         args.insert(args.end(), options.begin(), options.end());
         EXPECT_EQ(Run(args), 0) << errors.str();
         EXPECT_EQ(Run({(dir / "in.wav").string(), (dir / "plain.wav").string(), "--float"}), 0);
@@ -113,22 +121,28 @@ TEST_F(Render, EchoOfAnImpulseArrivesHalfASecondLater) {
     std::vector<float> impulse(2 * (kRate + kRate / 4), 0.0f);
     impulse[0] = impulse[1] = 1.0f;
     WriteWav16(dir / "click.wav", impulse);
-    ASSERT_EQ(Run({(dir / "click.wav").string(), (dir / "echo.wav").string(), "--effects", "echo", "--float"}), 0)
+    ASSERT_EQ(Run({(dir / "click.wav").string(), (dir / "echo.wav").string(), "--effects", "echo",
+                   "--float"}),
+              0)
         << errors.str();
     const Wav w = ReadWav(dir / "echo.wav");
     ASSERT_EQ(w.format, 3);
     ASSERT_GE(w.frames.size(), impulse.size());
     int peak = kRate / 4;
     for (int i = kRate / 4; i < kRate; ++i)
-        if (std::abs(w.frames[2 * i]) > std::abs(w.frames[2 * peak])) peak = i;
+        if (std::abs(w.frames[2 * i]) > std::abs(w.frames[2 * peak]))
+            peak = i;
     EXPECT_NEAR(peak, kRate / 2, kRate / 1000);
-    EXPECT_NEAR(ToDb(std::abs(w.frames[2 * peak]) / (2 * std::abs(w.frames[0]))), ToDb(0.5 * std::sqrt(0.75)), 0.3);
+    EXPECT_NEAR(ToDb(std::abs(w.frames[2 * peak]) / (2 * std::abs(w.frames[0]))),
+                ToDb(0.5 * std::sqrt(0.75)), 0.3);
 }
 
 TEST_F(Render, DefaultOutputIsSixteenBitStereoAtTheOutputRate) {
     WriteWav16(dir / "in.wav", StereoSine(440, kRate / 2));
     ASSERT_EQ(Run({(dir / "in.wav").string(), (dir / "out.wav").string(), "--effects",
-                   "flanger,chorus,reverb,rotate"}), 0) << errors.str();
+                   "flanger,chorus,reverb,rotate"}),
+              0)
+        << errors.str();
     const Wav w = ReadWav(dir / "out.wav");
     EXPECT_EQ(w.format, 1);
     EXPECT_EQ(w.bits, 16);
@@ -152,7 +166,8 @@ TEST_P(RenderRefuses, WithAClearMessageAndNoOutputFile) {
     std::vector<std::string> args;
     for (const auto& a : GetParam().extra) {
         std::string s = a;
-        if (s.rfind("@", 0) == 0) s = (dir / s.substr(1)).string();
+        if (s.rfind("@", 0) == 0)
+            s = (dir / s.substr(1)).string();
         args.push_back(s);
     }
     EXPECT_EQ(Run(args), 1);
@@ -164,11 +179,20 @@ TEST_P(RenderRefuses, WithAClearMessageAndNoOutputFile) {
 INSTANTIATE_TEST_SUITE_P(
     BadInput, RenderRefuses,
     ::testing::Values(
-        BadCase{"UnknownPreset", {"@in.wav", "@out.wav", "--preset", "Jazz"}, "unknown preset \"Jazz\""},
-        BadCase{"UnknownEffect", {"@in.wav", "@out.wav", "--effects", "echo,phaser"}, "unknown effect \"phaser\""},
-        BadCase{"NineGains", {"@in.wav", "@out.wav", "--eq", "1,2,3,4,5,6,7,8,9"}, "--eq needs ten"},
-        BadCase{"GainOutOfRange", {"@in.wav", "@out.wav", "--eq", "0,0,0,0,16,0,0,0,0,0"}, "--eq needs ten"},
-        BadCase{"GainNotANumber", {"@in.wav", "@out.wav", "--eq", "0,0,0,0,x,0,0,0,0,0"}, "--eq needs ten"},
+        BadCase{"UnknownPreset",
+                {"@in.wav", "@out.wav", "--preset", "Jazz"},
+                "unknown preset \"Jazz\""},
+        BadCase{"UnknownEffect",
+                {"@in.wav", "@out.wav", "--effects", "echo,phaser"},
+                "unknown effect \"phaser\""},
+        BadCase{
+            "NineGains", {"@in.wav", "@out.wav", "--eq", "1,2,3,4,5,6,7,8,9"}, "--eq needs ten"},
+        BadCase{"GainOutOfRange",
+                {"@in.wav", "@out.wav", "--eq", "0,0,0,0,16,0,0,0,0,0"},
+                "--eq needs ten"},
+        BadCase{"GainNotANumber",
+                {"@in.wav", "@out.wav", "--eq", "0,0,0,0,x,0,0,0,0,0"},
+                "--eq needs ten"},
         BadCase{"MissingInput", {"@missing.wav", "@out.wav"}, "cannot read"},
         BadCase{"NotAudio", {"@text.wav", "@out.wav"}, "cannot read"},
         BadCase{"UnwritableOutput", {"@in.wav", "@no/such/folder/out.wav"}, "cannot write"},

@@ -18,7 +18,8 @@ using effects::RotateState;
 // returns the output.
 std::vector<float> Rotate(RotateState& state, int frames, float left = 1.0f, float right = 1.0f) {
     std::vector<float> buf(2 * static_cast<size_t>(frames));
-    for (int i = 0; i < frames; ++i) buf[2 * i] = left, buf[2 * i + 1] = right;
+    for (int i = 0; i < frames; ++i)
+        buf[2 * i] = left, buf[2 * i + 1] = right;
     for (int at = 0; at < frames; at += 1024)
         RotateDspProc(1, 2, buf.data() + 2 * at, std::min(1024, frames - at), &state);
     return buf;
@@ -32,7 +33,8 @@ TEST(Rotation, StartsEvenThenSilencesTheRightSideAQuarterSweepLater) {
     EXPECT_NEAR(out[1], std::sqrt(0.5), 1e-6);
     int quietest = 0;
     for (int i = 0; i < 40000; ++i)
-        if (std::abs(out[2 * i + 1]) < std::abs(out[2 * quietest + 1])) quietest = i;
+        if (std::abs(out[2 * i + 1]) < std::abs(out[2 * quietest + 1]))
+            quietest = i;
     EXPECT_NEAR(quietest, 26180, 200);
     EXPECT_LT(std::abs(out[2 * quietest + 1]), 1e-3);
     EXPECT_NEAR(out[2 * quietest], 1.0f, 1e-6);  // all on the left
@@ -47,7 +49,8 @@ TEST(Rotation, PhaseStaysWithinZeroToPiAndWrapsAfterThreeQuarterSweeps) {
         const float next = effects::NextRotatePhase(phase);
         ASSERT_GE(next, 0.0f) << i;
         ASSERT_LT(next, effects::kRotatePi) << i;
-        if (next < phase && wrapAt < 0) wrapAt = i;
+        if (next < phase && wrapAt < 0)
+            wrapAt = i;
         phase = next;
     }
     EXPECT_NEAR(wrapAt, 78540, 200);
@@ -55,7 +58,8 @@ TEST(Rotation, PhaseStaysWithinZeroToPiAndWrapsAfterThreeQuarterSweeps) {
     // The processor keeps the same phase in its state across blocks.
     Rotate(state, 100000);
     float expected = effects::kRotateStartPhase;
-    for (int i = 0; i < 100000; ++i) expected = effects::NextRotatePhase(expected);
+    for (int i = 0; i < 100000; ++i)
+        expected = effects::NextRotatePhase(expected);
     EXPECT_EQ(state.RotatePhase.load(), expected);
 }
 

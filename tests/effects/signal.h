@@ -17,7 +17,8 @@ inline constexpr int kRate = 44100;
 inline std::vector<float> StereoSine(double hz, int frames, double amplitude = 0.25) {
     std::vector<float> out(2 * static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i) {
-        const float v = static_cast<float>(amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate));
+        const float v =
+            static_cast<float>(amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate));
         out[2 * i] = out[2 * i + 1] = v;
     }
     return out;
@@ -26,11 +27,14 @@ inline std::vector<float> StereoSine(double hz, int frames, double amplitude = 0
 // RMS of one side over frames [from, to).
 inline double Rms(const std::vector<float>& frames, int side, int from, int to) {
     double sum = 0;
-    for (int i = from; i < to; ++i) sum += double(frames[2 * i + side]) * frames[2 * i + side];
+    for (int i = from; i < to; ++i)
+        sum += double(frames[2 * i + side]) * frames[2 * i + side];
     return std::sqrt(sum / std::max(1, to - from));
 }
 
-inline double ToDb(double ratio) { return 20.0 * std::log10(ratio); }
+inline double ToDb(double ratio) {
+    return 20.0 * std::log10(ratio);
+}
 
 // Runs `effect` over `frames` in blocks of 1024, as the mixing thread does.
 inline void ProcessInBlocks(audio::Effect& effect, std::vector<float>& frames) {
@@ -48,8 +52,10 @@ inline double PeakDb(double f0, double gainDb, double hz, double semitones = 9.0
     const double alpha =
         std::sin(w0) * std::sinh(std::log(2.0) / 2 * semitones / 12 * w0 / std::sin(w0));
     const std::complex<double> z = std::exp(std::complex<double>(0, -2 * pi * hz / kRate));
-    const std::complex<double> num = (1 + alpha * A) - 2 * std::cos(w0) * z + (1 - alpha * A) * z * z;
-    const std::complex<double> den = (1 + alpha / A) - 2 * std::cos(w0) * z + (1 - alpha / A) * z * z;
+    const std::complex<double> num =
+        (1 + alpha * A) - 2 * std::cos(w0) * z + (1 - alpha * A) * z * z;
+    const std::complex<double> den =
+        (1 + alpha / A) - 2 * std::cos(w0) * z + (1 - alpha / A) * z * z;
     return 20 * std::log10(std::abs(num / den));
 }
 

@@ -26,7 +26,8 @@ class EqualizerWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         if (!QApplication::instance()) {
-            if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+            if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+                qputenv("QT_QPA_PLATFORM", "offscreen");
             static int argc = 1;
             static char name[] = "tv_effects_tests";
             static char* argv[] = {name, nullptr};
@@ -38,7 +39,8 @@ protected:
     int Applications() const {
         // Every application of a live chain with the equalizer on ends with band 9's parameters.
         int n = 0;
-        for (const auto& c : fake.calls) n += c.find(",14000,9,") != std::string::npos;
+        for (const auto& c : fake.calls)
+            n += c.find(",14000,9,") != std::string::npos;
         return n;
     }
 
@@ -142,10 +144,10 @@ TEST_F(EqualizerWindow, EachTickInTheEffectListRunsExactlyItsOwnSwitch) {
     window.CheckListBox1()->item(4)->setCheckState(Qt::Checked);  // "Mega Bass"
     EXPECT_TRUE(model.EffectChecked(DjEffect::Bass));
     EXPECT_EQ(model.EffectFlags(), effects::kFlagTurboBass);
-    EXPECT_EQ(fake.calls, (std::vector<std::string>{
-                              "ChannelSetFX(3,7,1)", "FXSetParameters(100,80,9,6)",
-                              "ChannelSetFX(3,7,1)", "FXSetParameters(101,170,9,5)",
-                              "ChannelSetFX(3,7,1)", "FXSetParameters(102,310,9,4)"}));
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{"ChannelSetFX(3,7,1)", "FXSetParameters(100,80,9,6)",
+                                        "ChannelSetFX(3,7,1)", "FXSetParameters(101,170,9,5)",
+                                        "ChannelSetFX(3,7,1)", "FXSetParameters(102,310,9,4)"}));
 
     fake.ClearCalls();
     window.CheckListBox1()->item(5)->setCheckState(Qt::Checked);  // "Rotate"
@@ -153,7 +155,7 @@ TEST_F(EqualizerWindow, EachTickInTheEffectListRunsExactlyItsOwnSwitch) {
     EXPECT_TRUE(model.EffectChecked(DjEffect::Rotate));
 
     fake.ClearCalls();
-    window.CheckListBox1()->item(3)->setCheckState(Qt::Checked);  // "Reverbrate"
+    window.CheckListBox1()->item(3)->setCheckState(Qt::Checked);   // "Reverbrate"
     EXPECT_EQ(fake.CallsStartingWith("ChannelSetFX").size(), 4u);  // reverb + three bass bands
     EXPECT_EQ(fake.CallsStartingWith("ChannelSetFX").front(), "ChannelSetFX(3,8,1)");
     EXPECT_TRUE(fake.CallsStartingWith("ChannelSetDSP").empty());

@@ -23,8 +23,7 @@ Params Limited(const Params& p, float maxDelayMs) {
 
 template <typename Params>
 ModulationSettings SettingsOf(const Params& p) {
-    return {p.fWetDryMix, p.fDepth,  p.fFeedback, p.fFrequency,
-            p.lWaveform,  p.fDelay, p.lPhase};
+    return {p.fWetDryMix, p.fDepth, p.fFeedback, p.fFrequency, p.lWaveform, p.fDelay, p.lPhase};
 }
 
 }  // namespace
@@ -35,7 +34,8 @@ Chorus::Chorus(int sampleRate) : m_delay(sampleRate, kChorusMaxDelayMs) {
 
 bool Chorus::SetParams(const FxParams& params) {
     const auto* p = std::get_if<ChorusParams>(&params);
-    if (!p) return false;
+    if (!p)
+        return false;
     m_params = Limited(*p, kChorusMaxDelayMs);
     m_delay.Configure(SettingsOf(m_params), false);
     return true;
@@ -47,7 +47,8 @@ Flanger::Flanger(int sampleRate) : m_delay(sampleRate, kFlangerMaxDelayMs) {
 
 bool Flanger::SetParams(const FxParams& params) {
     const auto* p = std::get_if<FlangerParams>(&params);
-    if (!p) return false;
+    if (!p)
+        return false;
     m_params = Limited(*p, kFlangerMaxDelayMs);
     m_delay.Configure(SettingsOf(m_params), false);
     return true;

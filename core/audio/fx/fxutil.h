@@ -9,13 +9,18 @@ namespace tv::audio::fx {
 
 // `value` limited to lo..hi; a value that is not a number becomes `fallback`.
 inline float ClampParam(float value, float lo, float hi, float fallback) {
-    if (std::isnan(value)) return fallback;
+    if (std::isnan(value))
+        return fallback;
     return value < lo ? lo : (value > hi ? hi : value);
 }
 
-inline int ClampParam(int value, int lo, int hi) { return value < lo ? lo : (value > hi ? hi : value); }
+inline int ClampParam(int value, int lo, int hi) {
+    return value < lo ? lo : (value > hi ? hi : value);
+}
 
-inline double DbToGain(double db) { return std::pow(10.0, db / 20.0); }
+inline double DbToGain(double db) {
+    return std::pow(10.0, db / 20.0);
+}
 
 // A one-pole glide from the current value to a target (time constant `seconds`, 5 ms unless
 // told). Fresh smoothers start at their target so a new effect does not fade in.
@@ -29,7 +34,8 @@ public:
     double Next() {
         m_value += (m_target - m_value) * m_coeff;
         // Close enough is exact, so a finished glide lets the effect take its fast path.
-        if (std::abs(m_target - m_value) <= 1e-9 * (1.0 + std::abs(m_target))) m_value = m_target;
+        if (std::abs(m_target - m_value) <= 1e-9 * (1.0 + std::abs(m_target)))
+            m_value = m_target;
         return m_value;
     }
     bool Settled() const { return m_value == m_target; }

@@ -14,7 +14,8 @@ constexpr int kSineSteps = 2048;
 const std::array<double, kSineSteps + 1>& SineTable() {
     static const auto table = [] {
         std::array<double, kSineSteps + 1> t{};
-        for (int i = 0; i <= kSineSteps; ++i) t[i] = std::sin(2.0 * std::numbers::pi * i / kSineSteps);
+        for (int i = 0; i <= kSineSteps; ++i)
+            t[i] = std::sin(2.0 * std::numbers::pi * i / kSineSteps);
         return t;
     }();
     return table;
@@ -26,10 +27,13 @@ ModulatedDelay::ModulatedDelay(int sampleRate, float maxDelayMs) : m_sampleRate(
     // The taps reach at most one and a half base delays back, plus room for interpolation.
     const int needed = static_cast<int>(std::ceil(maxDelayMs * 1.5 * sampleRate / 1000.0)) + 4;
     int size = 1;
-    while (size < needed) size <<= 1;
+    while (size < needed)
+        size <<= 1;
     m_mask = size - 1;
-    for (auto& line : m_line) line.assign(size, 0.0f);
-    for (Smoothed* s : {&m_mix, &m_feedback, &m_rightOffset}) s->Init(sampleRate);
+    for (auto& line : m_line)
+        line.assign(size, 0.0f);
+    for (Smoothed* s : {&m_mix, &m_feedback, &m_rightOffset})
+        s->Init(sampleRate);
     // Moving taps change the pitch while they move; a slow glide keeps that inaudible.
     m_baseDelay.Init(sampleRate, 0.05);
     m_swing.Init(sampleRate, 0.05);
@@ -54,7 +58,8 @@ void ModulatedDelay::Configure(const ModulationSettings& s, bool immediately) {
 
 double ModulatedDelay::Oscillator(double phase) const {
     phase -= std::floor(phase);
-    if (m_waveform == 0) return 1.0 - 4.0 * std::abs(phase - 0.5);  // triangle, -1..1
+    if (m_waveform == 0)
+        return 1.0 - 4.0 * std::abs(phase - 0.5);  // triangle, -1..1
     const double x = phase * kSineSteps;
     const int i = static_cast<int>(x);
     const auto& t = SineTable();
@@ -101,12 +106,14 @@ void ModulatedDelay::Run(float* frames, int count) {
         }
         m_write = (m_write + 1) & m_mask;
         m_lfoPhase += m_lfoStep;
-        if (m_lfoPhase >= 1.0) m_lfoPhase -= 1.0;
+        if (m_lfoPhase >= 1.0)
+            m_lfoPhase -= 1.0;
     }
 }
 
 void ModulatedDelay::Reset() {
-    for (auto& line : m_line) std::fill(line.begin(), line.end(), 0.0f);
+    for (auto& line : m_line)
+        std::fill(line.begin(), line.end(), 0.0f);
     m_write = 0;
     m_lfoPhase = 0;
 }

@@ -76,7 +76,8 @@ void ParamEq::Reset() {
 
 bool ParamEq::SetParams(const FxParams& params) {
     const auto* p = std::get_if<ParamEqParams>(&params);
-    if (!p) return false;
+    if (!p)
+        return false;
     ParamEqParams next;
     next.fCenter = ClampParam(p->fCenter, 80.0f, 16000.0f, 8000.0f);
     next.fBandwidth = ClampParam(p->fBandwidth, 1.0f, 36.0f, 12.0f);

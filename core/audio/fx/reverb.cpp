@@ -23,7 +23,8 @@ float Reverb::Allpass::Run(float x) {
     const float delayed = buffer[pos];
     const float w = x + kAllpassCoeff * delayed;
     buffer[pos] = w;
-    if (++pos == static_cast<int>(buffer.size())) pos = 0;
+    if (++pos == static_cast<int>(buffer.size()))
+        pos = 0;
     return delayed - kAllpassCoeff * w;
 }
 
@@ -70,7 +71,8 @@ void Reverb::Configure(bool immediately) {
 
 void Reverb::Process(float* frames, int count) {
     bool settled = m_dry.Settled() && m_wet.Settled();
-    for (int k = 0; k < kLines; ++k) settled = settled && m_loopGain[k].Settled() && m_damping[k].Settled();
+    for (int k = 0; k < kLines; ++k)
+        settled = settled && m_loopGain[k].Settled() && m_damping[k].Settled();
     if (settled)
         Run<false>(frames, count);
     else
@@ -96,17 +98,18 @@ void Reverb::Run(float* frames, int count) {
         }
         const float inL = frames[2 * i], inR = frames[2 * i + 1];
         float out[kLines];
-        for (int k = 0; k < kLines; ++k) out[k] = m_lines[k][m_pos[k]];
+        for (int k = 0; k < kLines; ++k)
+            out[k] = m_lines[k][m_pos[k]];
         // Hadamard mixing (orthogonal after the 1/2), so the loop gains alone set the decay.
-        const float h[kLines] = {0.5f * (out[0] + out[1] + out[2] + out[3]),
-                                 0.5f * (out[0] - out[1] + out[2] - out[3]),
-                                 0.5f * (out[0] + out[1] - out[2] - out[3]),
-                                 0.5f * (out[0] - out[1] - out[2] + out[3])};
+        const float h[kLines] = {
+            0.5f * (out[0] + out[1] + out[2] + out[3]), 0.5f * (out[0] - out[1] + out[2] - out[3]),
+            0.5f * (out[0] + out[1] - out[2] - out[3]), 0.5f * (out[0] - out[1] - out[2] + out[3])};
         const float feed[kLines] = {inL, inR, inL, inR};
         for (int k = 0; k < kLines; ++k) {
             m_damped[k] = (1.0f - damping[k]) * h[k] + damping[k] * m_damped[k];
             m_lines[k][m_pos[k]] = 0.5f * feed[k] + gain[k] * m_damped[k];
-            if (++m_pos[k] == static_cast<int>(m_lines[k].size())) m_pos[k] = 0;
+            if (++m_pos[k] == static_cast<int>(m_lines[k].size()))
+                m_pos[k] = 0;
         }
         float wetL = 0.5f * (out[0] + out[2]);
         float wetR = 0.5f * (out[1] + out[3]);
@@ -120,7 +123,8 @@ void Reverb::Run(float* frames, int count) {
 }
 
 void Reverb::Reset() {
-    for (auto& line : m_lines) std::fill(line.begin(), line.end(), 0.0f);
+    for (auto& line : m_lines)
+        std::fill(line.begin(), line.end(), 0.0f);
     m_pos.fill(0);
     m_damped.fill(0.0f);
     for (auto& side : m_allpass)
@@ -132,7 +136,8 @@ void Reverb::Reset() {
 
 bool Reverb::SetParams(const FxParams& params) {
     const auto* p = std::get_if<ReverbParams>(&params);
-    if (!p) return false;
+    if (!p)
+        return false;
     const ReverbParams defaults;
     m_params.fInGain = ClampParam(p->fInGain, -96.0f, 0.0f, defaults.fInGain);
     m_params.fReverbMix = ClampParam(p->fReverbMix, -96.0f, 0.0f, defaults.fReverbMix);
