@@ -18,6 +18,7 @@
 #include "core/programfolder.h"
 #include "core/tagtrackinfo.h"
 #include "effects/effectchain.h"
+#include "playlist/windows/tfrmopen.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
 #include "ui/placeholderwindows.h"
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
     main->SetEffectChain(&chain);
     if (const auto exitStatus = main->FormCreate())
         return *exitStatus;
-    auto frmOpen = std::make_unique<tv::ui::TfrmOpen>(main->SettingsPath());
+    auto frmOpen = std::make_unique<tv::playlist::TfrmOpen>(main->SettingsPath());
     auto frmEqualizer = std::make_unique<tv::ui::TfrmEqualizer>();
     auto frmiMpeg = std::make_unique<tv::ui::TfrmiMpeg>();
     auto frmMP3Tag = std::make_unique<tv::ui::TfrmMP3Tag>();

@@ -1,28 +1,11 @@
 #pragma once
 
-// The program's secondary windows, created once at start in their fixed order and kept
-// hidden. Their content arrives with the parts that own them; the open-folder window already
-// keeps its keys in settings.ini.
+// Stand-ins for secondary windows whose content arrives with the parts that own them; the
+// program creates them once at start in their fixed order and keeps them hidden.
 
 #include <QWidget>
-#include <filesystem>
-
-#include "core/settings.h"
 
 namespace tv::ui {
-
-// The open-folder window: reads its keys when created, writes them when destroyed (merged
-// into settings.ini, keeping every other key).
-class TfrmOpen : public QWidget {
-public:
-    TfrmOpen(std::filesystem::path settingsPath, QWidget* parent = nullptr);
-    ~TfrmOpen() override;
-    const core::OpenFolderSettings& Settings() const { return m_settings; }
-
-private:
-    std::filesystem::path m_settingsPath;
-    core::OpenFolderSettings m_settings;
-};
 
 class TfrmEqualizer : public QWidget {};
 class TfrmiMpeg : public QWidget {};

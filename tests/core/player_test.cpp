@@ -6,11 +6,6 @@
 
 #include "core/audio/audiolibrary.h"
 
-// The shared fake names the handle type without its namespace.
-namespace tv::testing {
-using audio::Handle;
-}
-
 #include "core/effectchainhooks.h"
 #include "fakeaudiolibrary.h"
 #include "fakeplayerview.h"

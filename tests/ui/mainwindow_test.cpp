@@ -12,13 +12,8 @@
 #include <sstream>
 
 #include "core/audio/audiolibrary.h"
-#include "ui/placeholderwindows.h"
 #include "ui/warning.h"
 
-// The shared fake names the handle type without its namespace.
-namespace tv::testing {
-using audio::Handle;
-}
 #include "fakeaudiolibrary.h"
 
 namespace fs = std::filesystem;
@@ -161,7 +156,6 @@ TEST_F(MainWindowTest, CloseFadesAndDestroySavesSettingsAndPlaylist) {
     {
         auto w = Make("/m/a.mp3");
         ASSERT_EQ(w->FormCreate(), std::nullopt);
-        tv::ui::TfrmOpen open(w->SettingsPath());
         w->show();
         lib.ClearCalls();
         EXPECT_TRUE(w->close());
@@ -174,11 +168,11 @@ TEST_F(MainWindowTest, CloseFadesAndDestroySavesSettingsAndPlaylist) {
         EXPECT_EQ(lib.CallsStartingWith("ChannelSlideAttributes").size(), 1u);
         EXPECT_TRUE(lib.CallsStartingWith("ChannelStop").empty());
         w->FormDestroy();
-    }  // the open-folder window writes its keys as it goes
+    }
     const std::string ini = ReadAll(home / "settings.ini");
     EXPECT_EQ(ini.rfind("[Settings]\nMine=keep\nMainWidth=320\nMainHeight=480\n", 0), 0u) << ini;
     for (const char* key : {"Volume=80\n", "TrackPos=0\n", "Replay=0\n", "SpectrumSpeed=50\n",
-                            "Peak=0\nPath=\nSubdirectories=1\nOpenWidth=308\n", "[Other]\nA=1\n"})
+                            "Peak=0\n", "[Other]\nA=1\n"})
         EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
     EXPECT_NE(ReadAll(home / "default.m3u").find("/m/a.mp3"), std::string::npos);
 }
