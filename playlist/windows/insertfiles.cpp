@@ -9,11 +9,13 @@ namespace tv::playlist {
 int InsertFiles(const std::vector<std::string>& names, std::vector<std::string>& staging,
                 PlaylistModel& model, const std::vector<std::string>& masks,
                 const InsertCallbacks& callbacks) {
-    if (names.empty()) return 0;  // the dialog was cancelled
+    if (names.empty())
+        return 0;  // the dialog was cancelled
     int added = 0;
     staging.clear();
     for (const std::string& name : names) {
-        if (name.empty()) continue;
+        if (name.empty())
+            continue;
         switch (ClassifyDroppedName(name)) {
             case DroppedKind::Playlist:
                 // Loaded now, so its entries come before everything staged by this command.
@@ -29,7 +31,8 @@ int InsertFiles(const std::vector<std::string>& names, std::vector<std::string>&
     }
     added += AppendStagedFiles(model, staging, callbacks.append);
     const bool stopped = !callbacks.playState || callbacks.playState() == 0;
-    if (stopped && callbacks.play) callbacks.play();
+    if (stopped && callbacks.play)
+        callbacks.play();
     return added;
 }
 

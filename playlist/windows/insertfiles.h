@@ -18,9 +18,9 @@ namespace tv::playlist {
 
 // What InsertFiles needs from the main window.
 struct InsertCallbacks {
-    AppendCallbacks append;            // handed to AppendStagedFiles
-    std::function<int()> playState;    // PlayState; 0 is stopped
-    std::function<void()> play;        // presses Play (btnPlay)
+    AppendCallbacks append;          // handed to AppendStagedFiles
+    std::function<int()> playState;  // PlayState; 0 is stopped
+    std::function<void()> play;      // presses Play (btnPlay)
 };
 
 // N2Click after the dialog: `names` in the dialog's order. An empty list is a cancelled dialog

@@ -29,7 +29,8 @@ QString FilterEntry(const char* caption, const QStringList& patterns) {
 // The empty mask parts the audio patterns from the video patterns.
 size_t AudioVideoBoundary() {
     for (size_t i = 0; i < kMaskList.size(); ++i) {
-        if (kMaskList[i].empty()) return i;
+        if (kMaskList[i].empty())
+            return i;
     }
     return kMaskList.size();
 }
@@ -39,7 +40,8 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& text,
     // The text after the tab is drawn as the item's key; no shortcut is registered.
     QAction* action = menu->addAction(text);
     action->setObjectName(QLatin1String(name));
-    if (onClick) QObject::connect(action, &QAction::triggered, menu, [f = std::move(onClick)] { f(); });
+    if (onClick)
+        QObject::connect(action, &QAction::triggered, menu, [f = std::move(onClick)] { f(); });
     return action;
 }
 
@@ -50,10 +52,10 @@ PlayMenuItems CreatePlayMenu(QWidget* parent, std::function<void()> n2Click,
     PlayMenuItems items;
     items.PlayMenu = new QMenu(parent);
     items.PlayMenu->setObjectName(QStringLiteral("PlayMenu"));
-    items.N2 = AddItem(items.PlayMenu, "N2", QStringLiteral("Insert file\tShift+Ins"),
-                       std::move(n2Click));
-    items.N3 = AddItem(items.PlayMenu, "N3", QStringLiteral("Insert folder\tIns"),
-                       std::move(n3Click));
+    items.N2 =
+        AddItem(items.PlayMenu, "N2", QStringLiteral("Insert file\tShift+Ins"), std::move(n2Click));
+    items.N3 =
+        AddItem(items.PlayMenu, "N3", QStringLiteral("Insert folder\tIns"), std::move(n3Click));
     return items;
 }
 
@@ -65,7 +67,9 @@ QStringList OpenDialogFilters() {
             FilterEntry("Audio Formats", audio), FilterEntry("Video Formats", video)};
 }
 
-QString OpenDialogFilter() { return OpenDialogFilters().join(QStringLiteral(";;")); }
+QString OpenDialogFilter() {
+    return OpenDialogFilters().join(QStringLiteral(";;"));
+}
 
 std::vector<std::string> ShowOpenDialog(QWidget* parent) {
     const QStringList filters = OpenDialogFilters();
@@ -74,7 +78,8 @@ std::vector<std::string> ShowOpenDialog(QWidget* parent) {
         parent, QString(), QString(), filters.join(QStringLiteral(";;")), &selectedFilter);
     std::vector<std::string> names;
     names.reserve(static_cast<size_t>(chosen.size()));
-    for (const QString& name : chosen) names.push_back(QFile::encodeName(name).toStdString());
+    for (const QString& name : chosen)
+        names.push_back(QFile::encodeName(name).toStdString());
     return names;
 }
 

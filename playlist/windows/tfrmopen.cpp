@@ -24,7 +24,9 @@ QString FromLocalPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-std::string ToLocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string ToLocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 }  // namespace
 
@@ -84,9 +86,9 @@ void TfrmOpen::BuildControls() {
     connect(Button2, &QPushButton::clicked, this, &TfrmOpen::Button2Click);
 
     // Key preview: the window sees every key press before its controls do.
-    for (QWidget* control : {static_cast<QWidget*>(ShellTreeView1),
-                             static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(Button1),
-                             static_cast<QWidget*>(Button2)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(ShellTreeView1), static_cast<QWidget*>(CheckBox1),
+          static_cast<QWidget*>(Button1), static_cast<QWidget*>(Button2)})
         control->installEventFilter(this);
     installEventFilter(this);
 }
@@ -98,14 +100,14 @@ void TfrmOpen::LayOutControls() {
     ShellTreeView1->setGeometry(kMargin, kMargin, w - 2 * kMargin, barTop - 2 * kMargin);
     const int buttonTop = barTop + (kBarHeight - kButtonHeight) / 2;
     Button2->setGeometry(w - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
-    Button1->setGeometry(w - 2 * (kMargin + kButtonWidth), buttonTop, kButtonWidth,
-                         kButtonHeight);
+    Button1->setGeometry(w - 2 * (kMargin + kButtonWidth), buttonTop, kButtonWidth, kButtonHeight);
     const int checkWidth = Button1->x() - 2 * kMargin;
     CheckBox1->setGeometry(kMargin, buttonTop, checkWidth, kButtonHeight);
 }
 
 void TfrmOpen::ApplySettings(const core::OpenFolderSettings& settings) {
-    if (settings.path && !settings.path->empty()) SelectPath(*settings.path);
+    if (settings.path && !settings.path->empty())
+        SelectPath(*settings.path);
     CheckBox1->setChecked(settings.subdirectories);
     // The position is the frame's, the size the client area's; CurrentSettings reads them
     // back the same way, so the window does not creep from run to run.
@@ -116,15 +118,18 @@ void TfrmOpen::ApplySettings(const core::OpenFolderSettings& settings) {
 
 std::string TfrmOpen::SelectedPath() const {
     const QModelIndexList selected = ShellTreeView1->selectionModel()->selectedIndexes();
-    if (selected.isEmpty()) return {};
+    if (selected.isEmpty())
+        return {};
     return ToLocalPath(m_model->filePath(selected.front()));
 }
 
 bool TfrmOpen::SelectPath(const std::string& path) {
     std::error_code error;
-    if (path.empty() || !std::filesystem::is_directory(path, error)) return false;
+    if (path.empty() || !std::filesystem::is_directory(path, error))
+        return false;
     const QModelIndex index = m_model->index(FromLocalPath(path));
-    if (!index.isValid()) return false;
+    if (!index.isValid())
+        return false;
     ShellTreeView1->setCurrentIndex(index);
     ShellTreeView1->scrollTo(index);
     return true;
@@ -152,10 +157,16 @@ void TfrmOpen::Button1Click() {
     emit StagedFilesReady();
 }
 
-void TfrmOpen::Button2Click() { hide(); }
+void TfrmOpen::Button2Click() {
+    hide();
+}
 
 void TfrmOpen::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The folders above the selected one may have been read only after it was selected.
+    const QModelIndex current = ShellTreeView1->currentIndex();
+    if (current.isValid())
+        ShellTreeView1->scrollTo(current, QAbstractItemView::PositionAtCenter);
     ShellTreeView1->setFocus(Qt::OtherFocusReason);
 }
 
@@ -165,7 +176,8 @@ void TfrmOpen::resizeEvent(QResizeEvent* event) {
 }
 
 bool TfrmOpen::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Escape) {  // FormKeyPress
         Button2Click();

@@ -1,10 +1,10 @@
 // The insert menu, the open dialog's filter and the "Insert file" command after the dialog.
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QFileDialog>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -43,7 +43,8 @@ TEST(OpenDialogFilter, ThreeEntriesInOrderWithEveryPatternOnce) {
 TEST(PlayMenu, TwoItemsShowingTheirKeysWithoutTakingThem) {
     QWidget owner;
     int n2 = 0, n3 = 0;
-    const PlayMenuItems items = CreatePlayMenu(&owner, [&] { ++n2; }, [&] { ++n3; });
+    const PlayMenuItems items = CreatePlayMenu(
+        &owner, [&] { ++n2; }, [&] { ++n3; });
     ASSERT_NE(items.PlayMenu, nullptr);
     EXPECT_EQ(items.PlayMenu->parent(), &owner);
     EXPECT_EQ(items.PlayMenu->actions(), (QList<QAction*>{items.N2, items.N3}));
@@ -79,7 +80,8 @@ protected:
     }
     std::vector<std::string> Paths() const {
         std::vector<std::string> paths;
-        for (const Entry& e : model.Entries()) paths.push_back(e.path);
+        for (const Entry& e : model.Entries())
+            paths.push_back(e.path);
         return paths;
     }
 
@@ -110,7 +112,8 @@ TEST_P(InsertFilesTest, PlaylistFirstThenFilesAndFoldersInOrderPlayOnlyWhenStopp
     // Only the staged rows are completed; Play comes after all of them.
     std::vector<std::string> expected{"build 2 " + staged[0], "build 3 " + staged[1],
                                       "build 4 " + staged[2]};
-    if (playState == 0) expected.push_back("play rows 5");
+    if (playState == 0)
+        expected.push_back("play rows 5");
     EXPECT_EQ(log, expected);
 }
 

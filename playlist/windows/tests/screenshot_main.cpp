@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <out.png> [folder]\n", argv[0]);
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir home;
     tv::playlist::TfrmOpen window((home.path() + QStringLiteral("/settings.ini")).toStdString());
@@ -24,7 +25,11 @@ int main(int argc, char** argv) {
     // The folder tree is read in the background; give it a moment to fill in.
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (timer.elapsed() < 1500)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    window.hide();
+    window.show();  // shows the selected folder again now that the folders above it are read
+    QApplication::processEvents();
     if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;

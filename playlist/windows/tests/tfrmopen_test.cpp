@@ -1,6 +1,7 @@
 // The open-folder window: geometry, its keys in settings.ini, OK/Enter scanning the chosen
 // folder into the staging list, Esc/Cancel leaving everything as it was.
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -40,7 +40,8 @@ std::string ReadAll(const fs::path& path) {
 bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     QElapsedTimer timer;
     timer.start();
-    while (!done() && timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!done() && timer.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
 }
 
@@ -80,13 +81,14 @@ TEST_F(OpenFolderTest, CreatedHiddenWithDesignGeometryAndAnchoredControls) {
     EXPECT_EQ(w->SelectedPath(), "");
     EXPECT_EQ(w->ShellTreeView1->contextMenuPolicy(), Qt::PreventContextMenu);
 
+    w->show();
     for (const QSize size : {QSize(308, 284), QSize(500, 420)}) {
         w->resize(size);
         const int width = size.width(), height = size.height();
         EXPECT_EQ(w->ShellTreeView1->geometry(), QRect(8, 8, width - 16, height - 56));
-        for (QWidget* control : {static_cast<QWidget*>(w->CheckBox1),
-                                 static_cast<QWidget*>(w->Button1),
-                                 static_cast<QWidget*>(w->Button2)}) {
+        for (QWidget* control :
+             {static_cast<QWidget*>(w->CheckBox1), static_cast<QWidget*>(w->Button1),
+              static_cast<QWidget*>(w->Button2)}) {
             EXPECT_GE(control->y(), height - 40) << control->objectName().toStdString();
             EXPECT_LE(control->geometry().bottom(), height - 1);
         }
@@ -117,7 +119,7 @@ TEST_F(OpenFolderTest, TreeShowsFoldersOnlyAndNoHiddenOnes) {
 
 struct StoredPathCase {
     const char* name;
-    std::function<std::string(const OpenFolderTest&)> stored;
+    const char* suffix;  // appended to the music folder; nullptr stores an empty path
     bool selected;
 };
 
@@ -125,7 +127,7 @@ class StoredPathTest : public OpenFolderTest,
                        public ::testing::WithParamInterface<StoredPathCase> {};
 
 TEST_P(StoredPathTest, SelectedWhenItIsAFolderOtherwiseIgnoredWhileOtherKeysApply) {
-    const std::string stored = GetParam().stored(*this);
+    const std::string stored = GetParam().suffix ? music + GetParam().suffix : std::string();
     Write(Settings(), "[Settings]\nPath=" + stored +
                           "\nSubdirectories=0\nOpenWidth=400\nOpenHeight=350\n"
                           "OpenPosX=12\nOpenPosY=34\n");
@@ -135,18 +137,13 @@ TEST_P(StoredPathTest, SelectedWhenItIsAFolderOtherwiseIgnoredWhileOtherKeysAppl
     EXPECT_EQ(w->geometry(), QRect(12, 34, 400, 350));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    OpenFolder, StoredPathTest,
-    ::testing::Values(
-        StoredPathCase{"ExistingFolder", [](const OpenFolderTest& t) { return t.music; }, true},
-        StoredPathCase{"NestedFolder",
-                       [](const OpenFolderTest& t) { return t.music + "/sub"; }, true},
-        StoredPathCase{"GoneFolder",
-                       [](const OpenFolderTest& t) { return t.music + "/gone"; }, false},
-        StoredPathCase{"AFile",
-                       [](const OpenFolderTest& t) { return t.music + "/a.mp3"; }, false},
-        StoredPathCase{"Empty", [](const OpenFolderTest&) { return std::string(); }, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(OpenFolder, StoredPathTest,
+                         ::testing::Values(StoredPathCase{"ExistingFolder", "", true},
+                                           StoredPathCase{"NestedFolder", "/sub", true},
+                                           StoredPathCase{"GoneFolder", "/gone", false},
+                                           StoredPathCase{"AFile", "/a.mp3", false},
+                                           StoredPathCase{"Empty", nullptr, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OpenFolderTest, KeysWrittenInTheirOrderWhenDestroyedKeepingOthers) {
     Write(Settings(), "[Settings]\nMine=keep\n[Other]\nA=1\n");
@@ -192,24 +189,29 @@ TEST_P(ConfirmTest, ScansTheChosenFolderIntoTheStagingListThenSignalsOnce) {
     w->StagingList() = {"/stale/left.mp3"};
     std::vector<std::string> atSignal;
     bool hiddenAtSignal = false;
-    int signals = 0;
+    int emitted = 0;
     QObject::connect(w.get(), &TfrmOpen::StagedFilesReady, [&] {
-        ++signals;
+        ++emitted;
         atSignal = w->StagingList();
         hiddenAtSignal = !w->isVisible();
     });
     w->show();
     switch (how) {
-        case Confirm::OkButton: QTest::mouseClick(w->Button1, Qt::LeftButton); break;
-        case Confirm::EnterInTree: QTest::keyClick(w->ShellTreeView1, Qt::Key_Return); break;
+        case Confirm::OkButton:
+            QTest::mouseClick(w->Button1, Qt::LeftButton);
+            break;
+        case Confirm::EnterInTree:
+            QTest::keyClick(w->ShellTreeView1, Qt::Key_Return);
+            break;
         case Confirm::KeypadEnterInTree:
             QTest::keyClick(w->ShellTreeView1, Qt::Key_Enter, Qt::KeypadModifier);
             break;
     }
-    EXPECT_EQ(signals, 1);
+    EXPECT_EQ(emitted, 1);
     EXPECT_TRUE(hiddenAtSignal);
     std::vector<std::string> expected;
-    if (subdirectories) expected.push_back(music + "/sub/c.mp3");
+    if (subdirectories)
+        expected.push_back(music + "/sub/c.mp3");
     expected.push_back(music + "/a.mp3");
     expected.push_back(music + "/b.ogg");
     EXPECT_EQ(atSignal, expected);
@@ -249,11 +251,21 @@ TEST_P(DismissTest, ClosesWithoutChangesAndReopensOnTheSameFolderWithTheTreeFocu
     w->show();
     w->Button2->setFocus();
     switch (GetParam()) {
-        case Dismiss::CancelButton: QTest::mouseClick(w->Button2, Qt::LeftButton); break;
-        case Dismiss::EscInTree: QTest::keyClick(w->ShellTreeView1, Qt::Key_Escape); break;
-        case Dismiss::EscOnCheckBox: QTest::keyClick(w->CheckBox1, Qt::Key_Escape); break;
-        case Dismiss::EscOnOk: QTest::keyClick(w->Button1, Qt::Key_Escape); break;
-        case Dismiss::EscOnWindow: QTest::keyClick(w.get(), Qt::Key_Escape); break;
+        case Dismiss::CancelButton:
+            QTest::mouseClick(w->Button2, Qt::LeftButton);
+            break;
+        case Dismiss::EscInTree:
+            QTest::keyClick(w->ShellTreeView1, Qt::Key_Escape);
+            break;
+        case Dismiss::EscOnCheckBox:
+            QTest::keyClick(w->CheckBox1, Qt::Key_Escape);
+            break;
+        case Dismiss::EscOnOk:
+            QTest::keyClick(w->Button1, Qt::Key_Escape);
+            break;
+        case Dismiss::EscOnWindow:
+            QTest::keyClick(w.get(), Qt::Key_Escape);
+            break;
     }
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(spy.count(), 0);
