@@ -364,5 +364,36 @@ INSTANTIATE_TEST_SUITE_P(
         return n;
     });
 
+// --- long silence ---------------------------------------------------------------------------
+
+struct SilenceCase {
+    const char* name;
+    uint32_t type;
+    int silentSeconds;
+};
+
+class LongSilence : public ::testing::TestWithParam<SilenceCase> {};
+
+// Decaying loops must reach true zero: tails stuck in the subnormal range make every later
+// block many times slower.
+TEST_P(LongSilence, TailEndsInExactZeros) {
+    const auto& c = GetParam();
+    auto effect = CreateEffect(c.type, kRate);
+    auto sound = StereoSine(300, kRate / 2, 0.8);
+    ProcessInBlocks(*effect, sound);
+    std::vector<float> silence(2 * static_cast<size_t>(kRate) * c.silentSeconds, 0.0f);
+    ProcessInBlocks(*effect, silence);
+    const auto last = silence.end() - 2 * 4096;
+    EXPECT_TRUE(std::all_of(last, silence.end(), [](float v) { return v == 0.0f; }))
+        << c.name << ": " << *std::max_element(last, silence.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(Effects, LongSilence,
+                         ::testing::Values(SilenceCase{"reverb", audio::kFxReverb, 30},
+                                           SilenceCase{"echo", audio::kFxEcho, 90},
+                                           SilenceCase{"chorus", audio::kFxChorus, 10},
+                                           SilenceCase{"eq", audio::kFxParamEq, 10}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace tv::testing

@@ -51,6 +51,7 @@ float Echo::Tap(int line, int delay) const {
 }
 
 void Echo::Process(float* frames, int count) {
+    const DenormalGuard flushSubnormals;
     const bool settled = m_mix.Settled() && m_feedback.Settled();
     for (int i = 0; i < count; ++i) {
         const double mix = settled ? m_mix.Value() : m_mix.Next();

@@ -4,6 +4,9 @@
 // parameter smoother that keeps changes free of clicks.
 
 #include <cmath>
+#if defined(__SSE__) || defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
 
 namespace tv::audio::fx {
 
@@ -17,6 +20,26 @@ inline float ClampParam(float value, float lo, float hi, float fallback) {
 inline int ClampParam(int value, int lo, int hi) {
     return value < lo ? lo : (value > hi ? hi : value);
 }
+
+// Flushes subnormal numbers to zero for the life of one Process call and restores the
+// caller's mode afterwards. Feedback loops that decay into the subnormal range would
+// otherwise never reach zero and make every later block many times slower.
+class DenormalGuard {
+public:
+#if defined(__SSE__) || defined(__x86_64__)
+    DenormalGuard() : m_saved(_mm_getcsr()) {
+        _mm_setcsr(m_saved | kFlushToZero | kDenormalsAreZero);
+    }
+    ~DenormalGuard() {
+        _mm_setcsr(m_saved);
+    }
+
+private:
+    static constexpr unsigned kFlushToZero = 0x8000;
+    static constexpr unsigned kDenormalsAreZero = 0x0040;
+    unsigned m_saved;
+#endif
+};
 
 inline double DbToGain(double db) {
     return std::pow(10.0, db / 20.0);

@@ -67,6 +67,7 @@ double ModulatedDelay::Oscillator(double phase) const {
 }
 
 void ModulatedDelay::Process(float* frames, int count) {
+    const DenormalGuard flushSubnormals;
     const bool settled = m_mix.Settled() && m_feedback.Settled() && m_baseDelay.Settled() &&
                          m_swing.Settled() && m_rightOffset.Settled();
     if (settled)

@@ -49,6 +49,7 @@ float ParamEq::Run(const BiquadCoeffs& c, State& s, float x) {
 }
 
 void ParamEq::Process(float* frames, int count) {
+    const DenormalGuard flushSubnormals;
     int i = 0;
     for (; i < count && m_fadeLeft > 0; ++i, --m_fadeLeft) {
         const float w = static_cast<float>(m_fadeLeft) / static_cast<float>(m_fadeLength);

@@ -70,6 +70,7 @@ void Reverb::Configure(bool immediately) {
 }
 
 void Reverb::Process(float* frames, int count) {
+    const DenormalGuard flushSubnormals;
     bool settled = m_dry.Settled() && m_wet.Settled();
     for (int k = 0; k < kLines; ++k)
         settled = settled && m_loopGain[k].Settled() && m_damping[k].Settled();
