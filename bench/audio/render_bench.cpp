@@ -31,11 +31,14 @@ int main(int argc, char** argv) {
     Handle h = 0;
     for (int f = 0; f < kStreamFormatCount && !h; ++f)
         h = engine.StreamCreateFile(static_cast<StreamFormat>(f), argv[1], 0);
-    if (!h) h = engine.MusicLoad(argv[1], kMusicPrescan);
-    if (!h) return 1;
+    if (!h)
+        h = engine.MusicLoad(argv[1], kMusicPrescan);
+    if (!h)
+        return 1;
     std::vector<float> block(4096 * 2);
     int64_t frames = 0;
-    while (const int64_t got = engine.RenderOffline(h, block.data(), 4096)) frames += got;
+    while (const int64_t got = engine.RenderOffline(h, block.data(), 4096))
+        frames += got;
     std::printf("frames %lld seconds %.2f cpu %.3f\n", static_cast<long long>(frames),
                 double(frames) / kOutputRate, CpuSeconds());
     return 0;

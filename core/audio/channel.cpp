@@ -10,7 +10,7 @@ namespace {
 constexpr size_t kRingFrames = 32768;             // about 0.74 s at the output rate
 constexpr size_t kAheadFrames = kOutputRate / 2;  // the decode thread stays this far ahead
 constexpr int kDecodeChunk = 2048;
-constexpr int kPrimeFrames = 8192;                // decoded on Play so the first block is sound
+constexpr int kPrimeFrames = 8192;  // decoded on Play so the first block is sound
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
 
 }  // namespace
@@ -32,11 +32,13 @@ Channel::~Channel() {
         m_quit = true;
     }
     m_wake.notify_all();
-    if (m_thread.joinable()) m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void Channel::Play(SpinLock& mixLock, bool restart) {
-    if (restart || m_ended.load(std::memory_order_acquire)) SetPosition(mixLock, 0);
+    if (restart || m_ended.load(std::memory_order_acquire))
+        SetPosition(mixLock, 0);
     if (!m_thread.joinable()) {
         {
             std::lock_guard lock(m_decoderMutex);
@@ -50,7 +52,8 @@ void Channel::Play(SpinLock& mixLock, bool restart) {
 
 bool Channel::SetPosition(SpinLock& mixLock, int64_t sourceFrame) {
     std::lock_guard decoderLock(m_decoderMutex);
-    if (!m_decoder->Seek(sourceFrame)) return false;
+    if (!m_decoder->Seek(sourceFrame))
+        return false;
     {
         std::lock_guard lock(mixLock);
         m_ring.Reset();
@@ -58,9 +61,11 @@ bool Channel::SetPosition(SpinLock& mixLock, int64_t sourceFrame) {
         m_taken.store(0, std::memory_order_release);
         m_ended.store(false, std::memory_order_release);
         m_decodeEnded.store(false, std::memory_order_release);
-        for (auto& fx : m_effects) fx.effect->Reset();
+        for (auto& fx : m_effects)
+            fx.effect->Reset();
     }
-    if (m_thread.joinable()) FillLocked(kPrimeFrames);
+    if (m_thread.joinable())
+        FillLocked(kPrimeFrames);
     m_wake.notify_all();
     return true;
 }
@@ -77,8 +82,8 @@ int64_t Channel::PositionFrames() const {
 void Channel::DecodeLoop() {
     std::unique_lock lock(m_decoderMutex);
     while (!m_quit) {
-        const bool wanted = !m_decodeEnded.load(std::memory_order_relaxed) &&
-                            m_ring.Available() < kAheadFrames;
+        const bool wanted =
+            !m_decodeEnded.load(std::memory_order_relaxed) && m_ring.Available() < kAheadFrames;
         if (wanted) {
             FillLocked(kDecodeChunk);
             // Let a waiting Seek or Free in between chunks.
@@ -93,13 +98,17 @@ void Channel::DecodeLoop() {
 }
 
 void Channel::FillLocked(int frames) {
-    if (m_decodeEnded.load(std::memory_order_relaxed)) return;
+    if (m_decodeEnded.load(std::memory_order_relaxed))
+        return;
     frames = std::min<int>(frames, static_cast<int>(m_ring.Space()));
     frames = std::min<int>(frames, static_cast<int>(m_decodeBuffer.size() / 2));
-    if (frames <= 0) return;
+    if (frames <= 0)
+        return;
     const int got = m_decoder->Read(m_decodeBuffer.data(), frames);
-    if (got > 0) m_ring.Write(m_decodeBuffer.data(), static_cast<size_t>(got));
-    if (got < frames) m_decodeEnded.store(true, std::memory_order_release);
+    if (got > 0)
+        m_ring.Write(m_decodeBuffer.data(), static_cast<size_t>(got));
+    if (got < frames)
+        m_decodeEnded.store(true, std::memory_order_release);
 }
 
 void Channel::PullFromRing(float* dst, int frames) {
@@ -118,7 +127,8 @@ void Channel::PullFromRing(float* dst, int frames) {
 
 int Channel::PullDirect(float* dst, int frames) {
     std::lock_guard lock(m_decoderMutex);
-    if (m_decodeEnded.load(std::memory_order_relaxed)) return 0;
+    if (m_decodeEnded.load(std::memory_order_relaxed))
+        return 0;
     const int got = m_decoder->Read(dst, frames);
     m_taken.fetch_add(got, std::memory_order_acq_rel);
     if (got == 0) {
@@ -131,7 +141,8 @@ int Channel::PullDirect(float* dst, int frames) {
 void Channel::ProcessChain(float* frames, int count) {
     for (const auto& dsp : m_dsps)
         dsp.proc(dsp.handle, m_handle, frames, static_cast<uint32_t>(count), dsp.user);
-    for (const auto& fx : m_effects) fx.effect->Process(frames, count);
+    for (const auto& fx : m_effects)
+        fx.effect->Process(frames, count);
     ApplyVolume(frames, count);
     Tap(frames, count);
 }
@@ -143,7 +154,8 @@ void Channel::ApplyVolume(float* frames, int count) {
         frames[2 * i] *= m_volume;
         frames[2 * i + 1] *= m_volume;
     }
-    if (m_volume == 1.0f) return;
+    if (m_volume == 1.0f)
+        return;
     for (; i < count; ++i) {
         frames[2 * i] *= m_volume;
         frames[2 * i + 1] *= m_volume;
@@ -185,7 +197,8 @@ void Channel::AddDsp(Handle dsp, DspProc proc, void* user, int priority) {
 bool Channel::RemoveDsp(Handle dsp) {
     auto it = std::find_if(m_dsps.begin(), m_dsps.end(),
                            [&](const DspSlot& s) { return s.handle == dsp; });
-    if (it == m_dsps.end()) return false;
+    if (it == m_dsps.end())
+        return false;
     m_dsps.erase(it);
     return true;
 }
@@ -199,7 +212,8 @@ void Channel::AddEffect(Handle fx, int priority, std::unique_ptr<Effect> effect)
 std::unique_ptr<Effect> Channel::TakeEffect(Handle fx) {
     auto it = std::find_if(m_effects.begin(), m_effects.end(),
                            [&](const FxSlot& s) { return s.handle == fx; });
-    if (it == m_effects.end()) return nullptr;
+    if (it == m_effects.end())
+        return nullptr;
     auto effect = std::move(it->effect);
     m_effects.erase(it);
     return effect;
@@ -207,7 +221,8 @@ std::unique_ptr<Effect> Channel::TakeEffect(Handle fx) {
 
 Effect* Channel::FindEffect(Handle fx) {
     for (auto& slot : m_effects)
-        if (slot.handle == fx) return slot.effect.get();
+        if (slot.handle == fx)
+            return slot.effect.get();
     return nullptr;
 }
 

@@ -114,7 +114,7 @@ private:
     RingBuffer m_ring;
 
     // Position: m_base source frames at the last seek plus m_taken output frames since.
-    int64_t m_base = 0;                  // mix lock
+    int64_t m_base = 0;  // mix lock
     std::atomic<int64_t> m_taken{0};
     std::atomic<bool> m_ended{false};
 

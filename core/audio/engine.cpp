@@ -22,7 +22,9 @@ bool EnvSet(const char* name) {
     return v && std::strcmp(v, "1") == 0;
 }
 
-int64_t BytesPerFrame(const Channel& ch) { return static_cast<int64_t>(ch.Info().channels) * 2; }
+int64_t BytesPerFrame(const Channel& ch) {
+    return static_cast<int64_t>(ch.Info().channels) * 2;
+}
 
 }  // namespace
 
@@ -35,12 +37,15 @@ Engine::Engine(std::unique_ptr<Output> output)
 }
 
 void Engine::RegisterEffectType(uint32_t type, EffectFactory factory) {
-    if (factory) m_effectTypes[type] = std::move(factory);
-    else m_effectTypes.erase(type);
+    if (factory)
+        m_effectTypes[type] = std::move(factory);
+    else
+        m_effectTypes.erase(type);
 }
 
 Engine::~Engine() {
-    if (m_output) m_output->Close();
+    if (m_output)
+        m_output->Close();
     m_live.fill(nullptr);
     m_channels.clear();
 }
@@ -50,9 +55,12 @@ uint32_t Engine::GetVersion() {
 }
 
 bool Engine::Init(int, uint32_t, uint32_t) {
-    if (EnvSet("TORVANELL_TEST_FAIL_INIT")) return false;
-    if (m_open) return true;
-    if (!m_output || !m_output->Open(kOutputRate, &Engine::MixThunk, this)) return false;
+    if (EnvSet("TORVANELL_TEST_FAIL_INIT"))
+        return false;
+    if (m_open)
+        return true;
+    if (!m_output || !m_output->Open(kOutputRate, &Engine::MixThunk, this))
+        return false;
     if (!m_output->Start()) {
         m_output->Close();
         return false;
@@ -61,21 +69,29 @@ bool Engine::Init(int, uint32_t, uint32_t) {
     return true;
 }
 
-bool Engine::Start() { return m_open && m_output->Start(); }
+bool Engine::Start() {
+    return m_open && m_output->Start();
+}
 
 bool Engine::GetInfo(DeviceInfo& info) {
-    if (!m_open) return false;
+    if (!m_open)
+        return false;
     info.dsver = kEffectsVersion;
     info.eax = false;
     return true;
 }
 
-bool Engine::SetEAXParameters(int, float, float, float) { return false; }
+bool Engine::SetEAXParameters(int, float, float, float) {
+    return false;
+}
 
-int Engine::GetVolume() { return m_volume; }
+int Engine::GetVolume() {
+    return m_volume;
+}
 
 bool Engine::SetVolume(int volume) {
-    if (volume < 0 || volume > 100) return false;
+    if (volume < 0 || volume > 100)
+        return false;
     m_volume = volume;
     std::lock_guard lock(m_chainLock);
     m_masterGain = static_cast<float>(volume) / 100.0f;
@@ -84,14 +100,17 @@ bool Engine::SetVolume(int volume) {
 
 Handle Engine::NextHandle() {
     // Handles are never reused, so a stale handle can never reach a newer channel.
-    if (m_nextHandle == 0) m_nextHandle = 1;
+    if (m_nextHandle == 0)
+        m_nextHandle = 1;
     return m_nextHandle++;
 }
 
 Handle Engine::AddChannel(bool module, std::unique_ptr<Decoder> decoder) {
-    if (!decoder) return 0;
+    if (!decoder)
+        return 0;
     auto slot = std::find(m_live.begin(), m_live.end(), nullptr);
-    if (slot == m_live.end()) return 0;
+    if (slot == m_live.end())
+        return 0;
     const Handle handle = NextHandle();
     auto channel = std::make_unique<Channel>(handle, module, std::move(decoder));
     {
@@ -102,8 +121,7 @@ Handle Engine::AddChannel(bool module, std::unique_ptr<Decoder> decoder) {
     return handle;
 }
 
-Handle Engine::StreamCreateFile(StreamFormat format, const std::filesystem::path& path,
-                                uint32_t) {
+Handle Engine::StreamCreateFile(StreamFormat format, const std::filesystem::path& path, uint32_t) {
     return AddChannel(false, OpenFfmpegDecoder(format, path));
 }
 
@@ -118,7 +136,8 @@ Channel* Engine::Find(Handle channel) const {
 
 bool Engine::ChannelGetInfo(Handle channel, ChannelInfo& info) {
     const Channel* ch = Find(channel);
-    if (!ch) return false;
+    if (!ch)
+        return false;
     info.freq = ch->Info().rate;
     info.chans = ch->Info().channels;
     info.flags = ch->Info().eightBit ? kSampleFlag8Bits : 0;
@@ -127,7 +146,8 @@ bool Engine::ChannelGetInfo(Handle channel, ChannelInfo& info) {
 
 bool Engine::FreeChannel(Handle channel, bool module) {
     auto it = m_channels.find(channel);
-    if (it == m_channels.end() || it->second->IsModule() != module) return false;
+    if (it == m_channels.end() || it->second->IsModule() != module)
+        return false;
     std::unique_ptr<Channel> doomed = std::move(it->second);
     m_channels.erase(it);
     {
@@ -141,19 +161,25 @@ bool Engine::FreeChannel(Handle channel, bool module) {
     return true;
 }
 
-bool Engine::StreamFree(Handle channel) { return FreeChannel(channel, false); }
-bool Engine::MusicFree(Handle channel) { return FreeChannel(channel, true); }
+bool Engine::StreamFree(Handle channel) {
+    return FreeChannel(channel, false);
+}
+bool Engine::MusicFree(Handle channel) {
+    return FreeChannel(channel, true);
+}
 
 bool Engine::ChannelPlay(Handle channel, bool restart) {
     Channel* ch = Find(channel);
-    if (!ch) return false;
+    if (!ch)
+        return false;
     ch->Play(m_chainLock, restart);
     return true;
 }
 
 bool Engine::ChannelPause(Handle channel) {
     Channel* ch = Find(channel);
-    if (!ch || ch->GetState() != Channel::State::Playing) return false;
+    if (!ch || ch->GetState() != Channel::State::Playing)
+        return false;
     std::lock_guard lock(m_chainLock);
     ch->SetState(Channel::State::Paused);
     return true;
@@ -161,7 +187,8 @@ bool Engine::ChannelPause(Handle channel) {
 
 bool Engine::ChannelStop(Handle channel) {
     Channel* ch = Find(channel);
-    if (!ch) return false;
+    if (!ch)
+        return false;
     std::lock_guard lock(m_chainLock);
     ch->SetState(Channel::State::Stopped);
     return true;
@@ -169,8 +196,10 @@ bool Engine::ChannelStop(Handle channel) {
 
 bool Engine::ChannelSlideAttributes(Handle channel, int, int volume, int, uint32_t ms) {
     Channel* ch = Find(channel);
-    if (!ch) return false;
-    if (volume < 0) return true;
+    if (!ch)
+        return false;
+    if (volume < 0)
+        return true;
     const float target = static_cast<float>(std::min(volume, 100)) / 100.0f;
     const int64_t frames = static_cast<int64_t>(ms) * kOutputRate / 1000;
     std::lock_guard lock(m_chainLock);
@@ -180,52 +209,61 @@ bool Engine::ChannelSlideAttributes(Handle channel, int, int volume, int, uint32
 
 int64_t Engine::ChannelGetLength(Handle channel) {
     const Channel* ch = Find(channel);
-    if (!ch) return -1;
+    if (!ch)
+        return -1;
     return ch->Info().lengthFrames * BytesPerFrame(*ch);
 }
 
 int64_t Engine::ChannelGetPosition(Handle channel) {
     const Channel* ch = Find(channel);
-    if (!ch) return -1;
+    if (!ch)
+        return -1;
     return ch->PositionFrames() * BytesPerFrame(*ch);
 }
 
 double Engine::ChannelBytes2Seconds(Handle channel, int64_t bytes) {
     const Channel* ch = Find(channel);
-    if (!ch || bytes < 0 || ch->Info().rate == 0) return -1.0;
+    if (!ch || bytes < 0 || ch->Info().rate == 0)
+        return -1.0;
     return static_cast<double>(bytes) /
            (static_cast<double>(BytesPerFrame(*ch)) * static_cast<double>(ch->Info().rate));
 }
 
 int64_t Engine::ChannelSeconds2Bytes(Handle channel, double seconds) {
     const Channel* ch = Find(channel);
-    if (!ch || !(seconds >= 0.0) || !std::isfinite(seconds)) return -1;
+    if (!ch || !(seconds >= 0.0) || !std::isfinite(seconds))
+        return -1;
     return std::llround(seconds * ch->Info().rate) * BytesPerFrame(*ch);
 }
 
 bool Engine::ChannelSetPosition(Handle channel, int64_t bytes) {
     Channel* ch = Find(channel);
-    if (!ch || bytes < 0) return false;
+    if (!ch || bytes < 0)
+        return false;
     const int64_t frame = bytes / BytesPerFrame(*ch);
-    if (ch->Info().lengthFrames > 0 && frame > ch->Info().lengthFrames) return false;
+    if (ch->Info().lengthFrames > 0 && frame > ch->Info().lengthFrames)
+        return false;
     return ch->SetPosition(m_chainLock, frame);
 }
 
 int32_t Engine::ChannelGetData(Handle channel, float* buffer, uint32_t flags) {
     const Channel* ch = Find(channel);
-    if (!ch || !buffer || flags != kDataFft1024) return -1;
+    if (!ch || !buffer || flags != kDataFft1024)
+        return -1;
     float mono[kTapFrames];
     {
         std::lock_guard lock(m_chainLock);
         ch->CopyTap(mono);
     }
-    if (!m_fft.Compute(mono, buffer)) return -1;
+    if (!m_fft.Compute(mono, buffer))
+        return -1;
     return kTapFrames * 2 * 2;  // 1024 stereo frames of 16-bit samples
 }
 
 Handle Engine::ChannelSetDSP(Handle channel, DspProc proc, void* user, int priority) {
     Channel* ch = Find(channel);
-    if (!ch || !proc) return 0;
+    if (!ch || !proc)
+        return 0;
     const Handle dsp = NextHandle();
     {
         std::lock_guard lock(m_chainLock);
@@ -238,7 +276,8 @@ Handle Engine::ChannelSetDSP(Handle channel, DspProc proc, void* user, int prior
 bool Engine::ChannelRemoveDSP(Handle channel, Handle dsp) {
     Channel* ch = Find(channel);
     auto owner = m_dspOwner.find(dsp);
-    if (!ch || owner == m_dspOwner.end() || owner->second != channel) return false;
+    if (!ch || owner == m_dspOwner.end() || owner->second != channel)
+        return false;
     {
         std::lock_guard lock(m_chainLock);
         ch->RemoveDsp(dsp);
@@ -249,11 +288,14 @@ bool Engine::ChannelRemoveDSP(Handle channel, Handle dsp) {
 
 Handle Engine::ChannelSetFX(Handle channel, uint32_t type, int priority) {
     Channel* ch = Find(channel);
-    if (!ch) return 0;
+    if (!ch)
+        return 0;
     auto factory = m_effectTypes.find(type);
-    if (factory == m_effectTypes.end()) return 0;
+    if (factory == m_effectTypes.end())
+        return 0;
     std::unique_ptr<Effect> effect = factory->second(kOutputRate);
-    if (!effect) return 0;
+    if (!effect)
+        return 0;
     const Handle fx = NextHandle();
     {
         std::lock_guard lock(m_chainLock);
@@ -266,7 +308,8 @@ Handle Engine::ChannelSetFX(Handle channel, uint32_t type, int priority) {
 bool Engine::ChannelRemoveFX(Handle channel, Handle fx) {
     Channel* ch = Find(channel);
     auto owner = m_fxOwner.find(fx);
-    if (!ch || owner == m_fxOwner.end() || owner->second != channel) return false;
+    if (!ch || owner == m_fxOwner.end() || owner->second != channel)
+        return false;
     std::unique_ptr<Effect> removed;
     {
         std::lock_guard lock(m_chainLock);
@@ -278,23 +321,29 @@ bool Engine::ChannelRemoveFX(Handle channel, Handle fx) {
 
 bool Engine::FXGetParameters(Handle fx, FxParams& params) {
     auto owner = m_fxOwner.find(fx);
-    if (owner == m_fxOwner.end()) return false;
+    if (owner == m_fxOwner.end())
+        return false;
     Channel* ch = Find(owner->second);
-    if (!ch) return false;
+    if (!ch)
+        return false;
     std::lock_guard lock(m_chainLock);
     Effect* effect = ch->FindEffect(fx);
-    if (!effect) return false;
+    if (!effect)
+        return false;
     FxParams current = effect->GetParams();
-    if (current.index() != params.index()) return false;
+    if (current.index() != params.index())
+        return false;
     params = current;
     return true;
 }
 
 bool Engine::FXSetParameters(Handle fx, const FxParams& params) {
     auto owner = m_fxOwner.find(fx);
-    if (owner == m_fxOwner.end()) return false;
+    if (owner == m_fxOwner.end())
+        return false;
     Channel* ch = Find(owner->second);
-    if (!ch) return false;
+    if (!ch)
+        return false;
     std::lock_guard lock(m_chainLock);
     Effect* effect = ch->FindEffect(fx);
     return effect && effect->SetParams(params);
@@ -312,27 +361,32 @@ void Engine::Mix(float* out, int frames) {
         const int n = std::min(kMaxBlockFrames, frames - done);
         float* dst = out + static_cast<size_t>(done) * 2;
         for (Channel* ch : m_live) {
-            if (!ch || ch->GetState() != Channel::State::Playing) continue;
+            if (!ch || ch->GetState() != Channel::State::Playing)
+                continue;
             ch->PullFromRing(scratch, n);
             ch->ProcessChain(scratch, n);
-            for (int i = 0; i < 2 * n; ++i) dst[i] += scratch[i] * m_masterGain;
+            for (int i = 0; i < 2 * n; ++i)
+                dst[i] += scratch[i] * m_masterGain;
         }
     }
 }
 
 int64_t Engine::RenderOffline(Handle channel, float* out, int64_t frames) {
     Channel* ch = Find(channel);
-    if (!ch || !out || frames <= 0 || ch->Streaming()) return 0;
+    if (!ch || !out || frames <= 0 || ch->Streaming())
+        return 0;
     int64_t done = 0;
     while (done < frames) {
         const int n = static_cast<int>(std::min<int64_t>(kMaxBlockFrames, frames - done));
         float* dst = out + done * 2;
         const int got = ch->PullDirect(dst, n);
-        if (got == 0) break;
+        if (got == 0)
+            break;
         std::lock_guard lock(m_chainLock);
         ch->ProcessChain(dst, got);
         if (m_masterGain != 1.0f)
-            for (int i = 0; i < 2 * got; ++i) dst[i] *= m_masterGain;
+            for (int i = 0; i < 2 * got; ++i)
+                dst[i] *= m_masterGain;
         done += got;
     }
     return done;

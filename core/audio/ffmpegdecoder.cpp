@@ -16,8 +16,12 @@ namespace tv::audio {
 namespace Internal {
 
 namespace {
-bool DemuxerIs(const char* demuxer, const char* name) { return std::strcmp(demuxer, name) == 0; }
-bool IsMov(const char* demuxer) { return DemuxerIs(demuxer, "mov,mp4,m4a,3gp,3g2,mj2"); }
+bool DemuxerIs(const char* demuxer, const char* name) {
+    return std::strcmp(demuxer, name) == 0;
+}
+bool IsMov(const char* demuxer) {
+    return DemuxerIs(demuxer, "mov,mp4,m4a,3gp,3g2,mj2");
+}
 }  // namespace
 
 bool FormatAccepts(StreamFormat format, const char* demuxer, int codecId) {
@@ -27,7 +31,8 @@ bool FormatAccepts(StreamFormat format, const char* demuxer, int codecId) {
             if (DemuxerIs(demuxer, "mp3"))
                 return codec == AV_CODEC_ID_MP1 || codec == AV_CODEC_ID_MP2 ||
                        codec == AV_CODEC_ID_MP3;
-            if (DemuxerIs(demuxer, "ogg")) return codec == AV_CODEC_ID_VORBIS;
+            if (DemuxerIs(demuxer, "ogg"))
+                return codec == AV_CODEC_ID_VORBIS;
             return DemuxerIs(demuxer, "wav") || DemuxerIs(demuxer, "aiff");
         case StreamFormat::WMA:
             return DemuxerIs(demuxer, "asf") &&
@@ -37,18 +42,26 @@ bool FormatAccepts(StreamFormat format, const char* demuxer, int codecId) {
         case StreamFormat::FLAC:
             return DemuxerIs(demuxer, "flac") ||
                    (DemuxerIs(demuxer, "ogg") && codec == AV_CODEC_ID_FLAC);
-        case StreamFormat::WV: return DemuxerIs(demuxer, "wv");
-        case StreamFormat::AAC: return DemuxerIs(demuxer, "aac");
+        case StreamFormat::WV:
+            return DemuxerIs(demuxer, "wv");
+        case StreamFormat::AAC:
+            return DemuxerIs(demuxer, "aac");
         // An MP4 container carries AAC and friends; Apple Lossless in the same container
         // belongs to the ALAC opener, so the codec tells the two apart.
-        case StreamFormat::MP4: return IsMov(demuxer) && codec != AV_CODEC_ID_ALAC;
-        case StreamFormat::AC3: return DemuxerIs(demuxer, "ac3") || DemuxerIs(demuxer, "eac3");
+        case StreamFormat::MP4:
+            return IsMov(demuxer) && codec != AV_CODEC_ID_ALAC;
+        case StreamFormat::AC3:
+            return DemuxerIs(demuxer, "ac3") || DemuxerIs(demuxer, "eac3");
         case StreamFormat::ALAC:
             return (IsMov(demuxer) || DemuxerIs(demuxer, "caf")) && codec == AV_CODEC_ID_ALAC;
-        case StreamFormat::APE: return DemuxerIs(demuxer, "ape");
-        case StreamFormat::MPC: return DemuxerIs(demuxer, "mpc") || DemuxerIs(demuxer, "mpc8");
-        case StreamFormat::SPX: return DemuxerIs(demuxer, "ogg") && codec == AV_CODEC_ID_SPEEX;
-        case StreamFormat::TTA: return DemuxerIs(demuxer, "tta");
+        case StreamFormat::APE:
+            return DemuxerIs(demuxer, "ape");
+        case StreamFormat::MPC:
+            return DemuxerIs(demuxer, "mpc") || DemuxerIs(demuxer, "mpc8");
+        case StreamFormat::SPX:
+            return DemuxerIs(demuxer, "ogg") && codec == AV_CODEC_ID_SPEEX;
+        case StreamFormat::TTA:
+            return DemuxerIs(demuxer, "tta");
     }
     return false;
 }
@@ -80,8 +93,10 @@ struct FileIo {
     static int64_t Seek(void* opaque, int64_t offset, int whence) {
         auto* self = static_cast<FileIo*>(opaque);
         whence &= ~AVSEEK_FORCE;
-        if (whence == AVSEEK_SIZE) return self->size;
-        if (fseeko(self->file, offset, whence) != 0) return -1;
+        if (whence == AVSEEK_SIZE)
+            return self->size;
+        if (fseeko(self->file, offset, whence) != 0)
+            return -1;
         return ftello(self->file);
     }
 };
@@ -98,7 +113,8 @@ public:
             av_freep(&m_io->buffer);
             avio_context_free(&m_io);
         }
-        if (m_file.file) std::fclose(m_file.file);
+        if (m_file.file)
+            std::fclose(m_file.file);
     }
 
     bool Open(StreamFormat format, const std::filesystem::path& path);
@@ -134,14 +150,18 @@ private:
 
 bool FfmpegDecoder::OpenContainer(const std::filesystem::path& path) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
     m_file.file = std::fopen(path.c_str(), "rb");
-    if (!m_file.file) return false;
+    if (!m_file.file)
+        return false;
     m_file.size = static_cast<int64_t>(std::filesystem::file_size(path, ec));
-    if (ec || m_file.size <= 0) return false;
+    if (ec || m_file.size <= 0)
+        return false;
 
     auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-    if (!buffer) return false;
+    if (!buffer)
+        return false;
     m_io = avio_alloc_context(buffer, kIoBufferSize, 0, &m_file, &FileIo::ReadPacket, nullptr,
                               &FileIo::Seek);
     if (!m_io) {
@@ -149,7 +169,8 @@ bool FfmpegDecoder::OpenContainer(const std::filesystem::path& path) {
         return false;
     }
     m_format = avformat_alloc_context();
-    if (!m_format) return false;
+    if (!m_format)
+        return false;
     m_format->pb = m_io;
     m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
     if (avformat_open_input(&m_format, "", nullptr, nullptr) < 0) {
@@ -160,16 +181,21 @@ bool FfmpegDecoder::OpenContainer(const std::filesystem::path& path) {
 }
 
 bool FfmpegDecoder::OpenCodec() {
-    if (avformat_find_stream_info(m_format, nullptr) < 0) return false;
+    if (avformat_find_stream_info(m_format, nullptr) < 0)
+        return false;
     const AVCodec* codec = nullptr;
     const int index = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (index < 0 || !codec) return false;
+    if (index < 0 || !codec)
+        return false;
     m_stream = m_format->streams[index];
     for (unsigned i = 0; i < m_format->nb_streams; ++i)
-        if (static_cast<int>(i) != index) m_format->streams[i]->discard = AVDISCARD_ALL;
+        if (static_cast<int>(i) != index)
+            m_format->streams[i]->discard = AVDISCARD_ALL;
     m_codec = avcodec_alloc_context3(codec);
-    if (!m_codec || avcodec_parameters_to_context(m_codec, m_stream->codecpar) < 0) return false;
-    if (avcodec_open2(m_codec, codec, nullptr) < 0) return false;
+    if (!m_codec || avcodec_parameters_to_context(m_codec, m_stream->codecpar) < 0)
+        return false;
+    if (avcodec_open2(m_codec, codec, nullptr) < 0)
+        return false;
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
     return m_packet && m_frame;
@@ -178,8 +204,8 @@ bool FfmpegDecoder::OpenCodec() {
 bool FfmpegDecoder::SetUpResampler() {
     AVChannelLayout in{};
     if (m_codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || m_codec->ch_layout.nb_channels == 0)
-        av_channel_layout_default(&in, m_codec->ch_layout.nb_channels > 0
-                                           ? m_codec->ch_layout.nb_channels : 1);
+        av_channel_layout_default(
+            &in, m_codec->ch_layout.nb_channels > 0 ? m_codec->ch_layout.nb_channels : 1);
     else if (av_channel_layout_copy(&in, &m_codec->ch_layout) < 0)
         return false;
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
@@ -189,21 +215,26 @@ bool FfmpegDecoder::SetUpResampler() {
     // lower, so mono files would sound quieter than stereo ones).
     const bool mono = in.nb_channels == 1;
     av_channel_layout_uninit(&in);
-    if (rc < 0) return false;
+    if (rc < 0)
+        return false;
     if (mono) {
         const double toBoth[2] = {1.0, 1.0};
-        if (swr_set_matrix(m_swr, toBoth, 1) < 0) return false;
+        if (swr_set_matrix(m_swr, toBoth, 1) < 0)
+            return false;
     }
     return swr_init(m_swr) >= 0;
 }
 
 bool FfmpegDecoder::Open(StreamFormat format, const std::filesystem::path& path) {
     QuietLogs();
-    if (!OpenContainer(path)) return false;
-    if (!OpenCodec()) return false;
+    if (!OpenContainer(path))
+        return false;
+    if (!OpenCodec())
+        return false;
     if (!Internal::FormatAccepts(format, m_format->iformat->name, m_stream->codecpar->codec_id))
         return false;
-    if (m_codec->sample_rate <= 0 || !SetUpResampler()) return false;
+    if (m_codec->sample_rate <= 0 || !SetUpResampler())
+        return false;
 
     m_info.rate = static_cast<uint32_t>(m_codec->sample_rate);
     m_info.channels = static_cast<uint32_t>(std::max(1, m_codec->ch_layout.nb_channels));
@@ -225,8 +256,10 @@ bool FfmpegDecoder::Open(StreamFormat format, const std::filesystem::path& path)
 bool FfmpegDecoder::ReceiveFrame() {
     while (true) {
         const int rc = avcodec_receive_frame(m_codec, m_frame);
-        if (rc == 0) return true;
-        if (rc != AVERROR(EAGAIN)) return false;  // drained or failed
+        if (rc == 0)
+            return true;
+        if (rc != AVERROR(EAGAIN))
+            return false;  // drained or failed
         // Feed the next packet of our stream; at the end, drain the codec.
         int read = 0;
         while ((read = av_read_frame(m_format, m_packet)) >= 0 &&
@@ -239,7 +272,8 @@ bool FfmpegDecoder::ReceiveFrame() {
         const int sent = avcodec_send_packet(m_codec, m_packet);
         av_packet_unref(m_packet);
         // A damaged packet is skipped; the next one may decode again.
-        if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA) return false;
+        if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA)
+            return false;
     }
 }
 
@@ -262,7 +296,8 @@ int FfmpegDecoder::Convert(const AVFrame* frame, int skip) {
     const int outMax = swr_get_out_samples(m_swr, inCount);
     m_pending.resize(static_cast<size_t>(std::max(outMax, 0)) * 2);
     m_pendingPos = 0;
-    if (outMax <= 0) return 0;
+    if (outMax <= 0)
+        return 0;
     uint8_t* out[1] = {reinterpret_cast<uint8_t*>(m_pending.data())};
     const int made = swr_convert(m_swr, out, outMax, frame ? planes : nullptr, inCount);
     m_pending.resize(static_cast<size_t>(std::max(made, 0)) * 2);
@@ -289,7 +324,8 @@ bool FfmpegDecoder::DecodeMore() {
                     av_frame_unref(m_frame);
                     continue;
                 }
-                if (at < m_seekTarget) skip = static_cast<int>(m_seekTarget - at);
+                if (at < m_seekTarget)
+                    skip = static_cast<int>(m_seekTarget - at);
             }
             m_seekTarget = -1;
         }
@@ -297,7 +333,8 @@ bool FfmpegDecoder::DecodeMore() {
         av_frame_unref(m_frame);
         return true;  // a frame may resample to nothing yet; Read simply asks again
     }
-    if (m_flushed) return false;
+    if (m_flushed)
+        return false;
     m_flushed = true;
     return Convert(nullptr, 0) > 0;
 }
@@ -309,7 +346,8 @@ int FfmpegDecoder::Read(float* out, int frames) {
         if (ready == 0) {
             m_pending.clear();
             m_pendingPos = 0;
-            if (!DecodeMore()) break;
+            if (!DecodeMore())
+                break;
             continue;
         }
         const size_t n = std::min(ready, static_cast<size_t>(frames - done));
@@ -322,7 +360,8 @@ int FfmpegDecoder::Read(float* out, int frames) {
 }
 
 bool FfmpegDecoder::Seek(int64_t sourceFrame) {
-    if (sourceFrame < 0) return false;
+    if (sourceFrame < 0)
+        return false;
     const int64_t start = m_stream->start_time != AV_NOPTS_VALUE ? m_stream->start_time : 0;
     const int64_t ts =
         start + av_rescale_q(sourceFrame, AVRational{1, m_codec->sample_rate}, m_stream->time_base);
@@ -330,11 +369,13 @@ bool FfmpegDecoder::Seek(int64_t sourceFrame) {
     if (rc < 0) {
         // Streams without an index (raw AAC, some MPEG files) start over and decode forward.
         rc = avformat_seek_file(m_format, -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
-        if (rc < 0) return false;
+        if (rc < 0)
+            return false;
     }
     avcodec_flush_buffers(m_codec);
     swr_close(m_swr);
-    if (swr_init(m_swr) < 0) return false;
+    if (swr_init(m_swr) < 0)
+        return false;
     m_pending.clear();
     m_pendingPos = 0;
     m_inputDone = false;
@@ -345,11 +386,11 @@ bool FfmpegDecoder::Seek(int64_t sourceFrame) {
 
 }  // namespace
 
-std::unique_ptr<Decoder> OpenFfmpegDecoder(StreamFormat format,
-                                           const std::filesystem::path& path) {
+std::unique_ptr<Decoder> OpenFfmpegDecoder(StreamFormat format, const std::filesystem::path& path) {
     try {
         auto decoder = std::make_unique<FfmpegDecoder>();
-        if (!decoder->Open(format, path)) return nullptr;
+        if (!decoder->Open(format, path))
+            return nullptr;
         return decoder;
     } catch (...) {
         return nullptr;

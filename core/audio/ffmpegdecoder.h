@@ -15,8 +15,7 @@ namespace tv::audio {
 // Opens `path` as a stream of `format`. nullptr when the file is missing, unreadable, of
 // another format, or holds no decodable audio frame. Never throws; logs nothing.
 // Runs on the calling thread (the user-interface thread) and reads the file.
-std::unique_ptr<Decoder> OpenFfmpegDecoder(StreamFormat format,
-                                           const std::filesystem::path& path);
+std::unique_ptr<Decoder> OpenFfmpegDecoder(StreamFormat format, const std::filesystem::path& path);
 
 namespace Internal {
 // Whether the opener of `format` takes content that FFmpeg identified as the demuxer

@@ -28,7 +28,8 @@ public:
     // Any thread that owns the output. Mixes `frames` frames into `out` as the device
     // thread would; false (and `out` untouched) before Open/Start or after Close.
     bool Pull(float* out, int frames) {
-        if (!m_started || !m_mix) return false;
+        if (!m_started || !m_mix)
+            return false;
         m_mix(m_user, out, frames);
         return true;
     }

@@ -61,8 +61,10 @@ private:
     void Copy(size_t start, size_t frames, Fn fn) {
         const size_t at = start & m_mask;
         const size_t first = std::min(frames, Capacity() - at);
-        if (first) fn(at, 0, first);
-        if (frames > first) fn(0, first, frames - first);
+        if (first)
+            fn(at, 0, first);
+        if (frames > first)
+            fn(0, first, frames - first);
     }
 
     std::vector<float> m_data;

@@ -15,7 +15,8 @@ public:
 
     bool Open(int rate, MixFunction mix, void* user) override {
         Close();
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            return false;
         m_subsystem = true;
         m_mix = mix;
         m_user = user;
@@ -38,7 +39,8 @@ public:
     }
 
     bool Start() override {
-        if (m_device == 0) return false;
+        if (m_device == 0)
+            return false;
         SDL_PauseAudioDevice(m_device, 0);
         return true;
     }
@@ -69,6 +71,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Output> CreateSdlOutput() { return std::make_unique<SdlOutput>(); }
+std::unique_ptr<Output> CreateSdlOutput() {
+    return std::make_unique<SdlOutput>();
+}
 
 }  // namespace tv::audio

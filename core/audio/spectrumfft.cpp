@@ -28,8 +28,10 @@ SpectrumFft::~SpectrumFft() {
 }
 
 bool SpectrumFft::Compute(const float* mono, float* magnitudes) {
-    if (!m_tx) return false;
-    for (size_t i = 0; i < kSize; ++i) m_in[i] = AVComplexFloat{mono[i] * m_window[i], 0.0f};
+    if (!m_tx)
+        return false;
+    for (size_t i = 0; i < kSize; ++i)
+        m_in[i] = AVComplexFloat{mono[i] * m_window[i], 0.0f};
     m_fn(m_tx, m_out, m_in, sizeof(AVComplexFloat));
     // The window's sum is kSize / 2; a sine of amplitude 1 puts half its energy in each of
     // its two mirrored bins, so |X| * 2 / (kSize / 2) gives 1.0 at the bin centre.

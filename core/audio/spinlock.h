@@ -13,7 +13,8 @@ class SpinLock {
 public:
     void lock() noexcept {
         while (m_locked.exchange(true, std::memory_order_acquire)) {
-            while (m_locked.load(std::memory_order_relaxed)) std::this_thread::yield();
+            while (m_locked.load(std::memory_order_relaxed))
+                std::this_thread::yield();
         }
     }
     bool try_lock() noexcept { return !m_locked.exchange(true, std::memory_order_acquire); }

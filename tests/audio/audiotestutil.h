@@ -52,7 +52,8 @@ inline std::vector<float> Render(audio::Engine& engine, audio::Handle h, int64_t
     int64_t done = 0;
     while (done < frames) {
         const int64_t got = engine.RenderOffline(h, out.data() + done * 2, frames - done);
-        if (got == 0) break;
+        if (got == 0)
+            break;
         done += got;
     }
     out.resize(static_cast<size_t>(done) * 2);
@@ -61,7 +62,8 @@ inline std::vector<float> Render(audio::Engine& engine, audio::Handle h, int64_t
 
 inline double Rms(const std::vector<float>& samples, size_t from = 0) {
     double sum = 0;
-    for (size_t i = from; i < samples.size(); ++i) sum += double(samples[i]) * samples[i];
+    for (size_t i = from; i < samples.size(); ++i)
+        sum += double(samples[i]) * samples[i];
     return samples.size() > from ? std::sqrt(sum / double(samples.size() - from)) : 0.0;
 }
 

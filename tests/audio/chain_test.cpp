@@ -32,8 +32,10 @@ protected:
         while (static_cast<int>(gains.size()) < frames) {
             const int want = std::min(block, frames - static_cast<int>(gains.size()));
             const int64_t got = m_engine->RenderOffline(m_channel, buf.data(), want);
-            if (got == 0) break;
-            for (int64_t i = 0; i < got; ++i) gains.push_back(buf[static_cast<size_t>(i) * 2]);
+            if (got == 0)
+                break;
+            for (int64_t i = 0; i < got; ++i)
+                gains.push_back(buf[static_cast<size_t>(i) * 2]);
         }
         return gains;
     }
@@ -52,7 +54,8 @@ TEST_F(ChainTest, SlideToZeroIsLinearAndEndsOnTime) {
 
     const auto firstZero = std::find(gains.begin(), gains.end(), 0.0f) - gains.begin();
     EXPECT_NEAR(double(firstZero), slideFrames, 1024.0);
-    EXPECT_TRUE(std::all_of(gains.begin() + firstZero, gains.end(), [](float g) { return g == 0; }));
+    EXPECT_TRUE(
+        std::all_of(gains.begin() + firstZero, gains.end(), [](float g) { return g == 0; }));
     double worst = 0;
     for (int i = 0; i < slideFrames; ++i)
         worst = std::max(worst, std::abs(gains[i] - (1.0 - double(i + 1) / slideFrames)));
@@ -93,9 +96,12 @@ struct RunLog {
     std::array<int, 64> ids{};
     int count = 0;
     void Add(int id) {
-        if (count < int(ids.size())) ids[size_t(count++)] = id;
+        if (count < int(ids.size()))
+            ids[size_t(count++)] = id;
     }
-    std::vector<int> FirstPass(int n) const { return {ids.begin(), ids.begin() + std::min(n, count)}; }
+    std::vector<int> FirstPass(int n) const {
+        return {ids.begin(), ids.begin() + std::min(n, count)};
+    }
 };
 
 class LoggingEffect final : public audio::Effect {
@@ -111,14 +117,15 @@ private:
     int m_id;
 };
 
-void LoggingDsp(Handle, Handle, float*, uint32_t, void* user) { static_cast<RunLog*>(user)->Add(0); }
+void LoggingDsp(Handle, Handle, float*, uint32_t, void* user) {
+    static_cast<RunLog*>(user)->Add(0);
+}
 
 TEST_F(ChainTest, DspRunsFirstThenEffectsByPriorityThenAttachOrder) {
     RunLog log;
     for (uint32_t type = 100; type < 104; ++type)
-        m_engine->RegisterEffectType(type, [&log, type](int) {
-            return std::make_unique<LoggingEffect>(&log, int(type));
-        });
+        m_engine->RegisterEffectType(
+            type, [&log, type](int) { return std::make_unique<LoggingEffect>(&log, int(type)); });
     ASSERT_NE(m_engine->ChannelSetFX(m_channel, 100, 1), 0u);
     ASSERT_NE(m_engine->ChannelSetFX(m_channel, 101, 5), 0u);
     ASSERT_NE(m_engine->ChannelSetFX(m_channel, 102, 5), 0u);
@@ -226,7 +233,8 @@ TEST_P(Seeking, LandsWithinOneOutputBlock) {
 
     const auto sound = Render(*engine, h, audio::kOutputRate / 4);
     size_t onset = 0;
-    while (onset * 2 < sound.size() && std::abs(sound[onset * 2]) < 0.05f) ++onset;
+    while (onset * 2 < sound.size() && std::abs(sound[onset * 2]) < 0.05f)
+        ++onset;
     EXPECT_NEAR(double(onset), audio::kOutputRate / 10.0, 1024.0);
     const double heard = engine->ChannelBytes2Seconds(h, engine->ChannelGetPosition(h));
     EXPECT_NEAR(heard, 0.9 + double(sound.size() / 2) / audio::kOutputRate, 0.001);

@@ -32,7 +32,9 @@ struct OpenerCase {
     uint32_t channels;  // expected source channel count
 };
 
-void PrintTo(const OpenerCase& c, std::ostream* os) { *os << c.file; }
+void PrintTo(const OpenerCase& c, std::ostream* os) {
+    *os << c.file;
+}
 
 class OpenerTable : public ::testing::TestWithParam<OpenerCase> {
 protected:
@@ -107,18 +109,16 @@ const OpenerCase kPlayableCases[] = {
     {"tone.mod", kModule, 44100, 2},
 };
 const OpenerCase kRefusedCases[] = {
-    {"empty.wav", kNobody, 0, 0},
-    {"truncated.m4a", kNobody, 0, 0},
-    {"random.mp3", kNobody, 0, 0},
-    {"unknown-ofr.ofr", kNobody, 0, 0},
-    {"no-such-file.mp3", kNobody, 0, 0},
-    {"", kNobody, 0, 0},  // the fixture folder itself
+    {"empty.wav", kNobody, 0, 0},        {"truncated.m4a", kNobody, 0, 0},
+    {"random.mp3", kNobody, 0, 0},       {"unknown-ofr.ofr", kNobody, 0, 0},
+    {"no-such-file.mp3", kNobody, 0, 0}, {"", kNobody, 0, 0},  // the fixture folder itself
 };
 
 std::string CaseName(const ::testing::TestParamInfo<OpenerCase>& info) {
     std::string name = info.param.file;
     for (char& ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
     return name.empty() ? std::string("folder") : name;
 }
 
@@ -143,8 +143,8 @@ TEST(OpenerRules, ContainerAloneDoesNotDecideBetweenMp4AndAlac) {
 
 TEST(OpenerRules, EightBitSourceCarriesFlagBitZero) {
     PulledEngine engine;
-    for (const auto& [file, flag] : {std::pair{"tone-1k-8bit.wav", 1u}, {"tone-1k.wav", 0u},
-                                     {"tone.mod", 0u}}) {
+    for (const auto& [file, flag] :
+         {std::pair{"tone-1k-8bit.wav", 1u}, {"tone-1k.wav", 0u}, {"tone.mod", 0u}}) {
         const Handle h = OpenAny(*engine, Fixture(file));
         ASSERT_NE(h, 0u) << file;
         audio::ChannelInfo info;
@@ -173,13 +173,15 @@ TEST_P(CutOffFiles, OpenOrRefuseButNeverHang) {
             out.write(bytes.data(), static_cast<std::streamsize>(length));
         }
         const Handle h = OpenAny(*engine, cut);
-        if (!h) continue;
+        if (!h)
+            continue;
         ++opened;
         std::vector<float> block(4096 * 2);
         int64_t total = 0;
         for (int i = 0; i < 1000; ++i) {
             const int64_t got = engine->RenderOffline(h, block.data(), 4096);
-            if (got == 0) break;
+            if (got == 0)
+                break;
             total += got;
         }
         EXPECT_LT(total, 4096 * 999) << "no end after " << length << " bytes";
@@ -196,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, CutOffFiles,
                          [](const auto& info) {
                              std::string name = info.param;
                              for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
                              return name;
                          });
 

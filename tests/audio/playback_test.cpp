@@ -92,7 +92,8 @@ public:
     }
     void Close() override {
         m_stop = true;
-        if (m_thread.joinable()) m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
     ~ThreadedOutput() override { Close(); }
 
@@ -129,7 +130,8 @@ struct DspProbe {
 
 void ProbeDsp(Handle, Handle, float*, uint32_t, void* user) {
     auto* probe = static_cast<DspProbe*>(user);
-    if (probe->mixingThread != std::this_thread::get_id()) probe->wrongThread = true;
+    if (probe->mixingThread != std::this_thread::get_id())
+        probe->wrongThread = true;
     if (probe->allocate) {  // the control case: must be counted
         static std::atomic<int*> sink{nullptr};
         delete sink.exchange(new int(7));
@@ -145,7 +147,8 @@ TEST_P(MixingThread, RunsDspsThereAndAllocatesNothing) {
     ThreadedOutput* out = output.get();
     audio::Engine engine(std::move(output));
     ASSERT_TRUE(engine.Init(1, 44100, 0));
-    while (out->Blocks() == 0) std::this_thread::yield();
+    while (out->Blocks() == 0)
+        std::this_thread::yield();
 
     const Handle h = OpenAny(engine, Fixture("tone-1k.mp3"));
     ASSERT_NE(h, 0u);
@@ -153,8 +156,8 @@ TEST_P(MixingThread, RunsDspsThereAndAllocatesNothing) {
     probe.mixingThread = out->ThreadId();
     probe.allocate = dspAllocates;
     ASSERT_NE(engine.ChannelSetDSP(h, &ProbeDsp, &probe, 0), 0u);
-    for (uint32_t type : {audio::kFxChorus, audio::kFxEcho, audio::kFxFlanger,
-                          audio::kFxParamEq, audio::kFxReverb})
+    for (uint32_t type :
+         {audio::kFxChorus, audio::kFxEcho, audio::kFxFlanger, audio::kFxParamEq, audio::kFxReverb})
         ASSERT_NE(engine.ChannelSetFX(h, type, 1), 0u);
     engine.ChannelSlideAttributes(h, -1, 20, -101, 50);
 
@@ -169,16 +172,16 @@ TEST_P(MixingThread, RunsDspsThereAndAllocatesNothing) {
     EXPECT_GT(probe.calls.load(), 10);
     EXPECT_FALSE(probe.wrongThread.load());
     EXPECT_NE(out->ThreadId(), std::this_thread::get_id());
-    if (dspAllocates) EXPECT_GE(g_countedAllocations.load(), probe.calls.load());
-    else EXPECT_EQ(g_countedAllocations.load(), 0);
+    if (dspAllocates)
+        EXPECT_GE(g_countedAllocations.load(), probe.calls.load());
+    else
+        EXPECT_EQ(g_countedAllocations.load(), 0);
     EXPECT_TRUE(engine.StreamFree(h));
 }
 
-INSTANTIATE_TEST_SUITE_P(Dsp, MixingThread, ::testing::Values(false, true),
-                         [](const auto& info) {
-                             return info.param ? std::string("AllocatingDspIsCaught")
-                                               : std::string("CleanChain");
-                         });
+INSTANTIATE_TEST_SUITE_P(Dsp, MixingThread, ::testing::Values(false, true), [](const auto& info) {
+    return info.param ? std::string("AllocatingDspIsCaught") : std::string("CleanChain");
+});
 
 }  // namespace
 }  // namespace tv::testing

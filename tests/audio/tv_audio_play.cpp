@@ -18,13 +18,16 @@ int main(int argc, char** argv) {
     }
     const double maxSeconds = argc > 2 ? std::atof(argv[2]) : 30.0;
     Engine engine;
-    if (!engine.Init(1, 44100, kInitFlag3D)) return 2;
+    if (!engine.Init(1, 44100, kInitFlag3D))
+        return 2;
     Handle channel = 0;
     for (int f = 0; f < kStreamFormatCount && !channel; ++f)
         channel = engine.StreamCreateFile(static_cast<StreamFormat>(f), argv[1], 0);
     const bool module = channel == 0;
-    if (module) channel = engine.MusicLoad(argv[1], kMusicPrescan);
-    if (!channel) return 3;
+    if (module)
+        channel = engine.MusicLoad(argv[1], kMusicPrescan);
+    if (!channel)
+        return 3;
     engine.ChannelPlay(channel, true);
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::milliseconds(static_cast<int>(maxSeconds * 1000));
@@ -39,7 +42,9 @@ int main(int argc, char** argv) {
     }
     // Let the device play out the last block before closing.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (module) engine.MusicFree(channel);
-    else engine.StreamFree(channel);
+    if (module)
+        engine.MusicFree(channel);
+    else
+        engine.StreamFree(channel);
     return status;
 }
