@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -38,6 +41,43 @@ TEST(OpenDialogFilter, ThreeEntriesInOrderWithEveryPatternOnce) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilter(OpenDialogFilter());
     EXPECT_EQ(dialog.nameFilters(), filters);
+}
+
+TEST(OpenDialog, OffersTheFiltersAndReturnsEveryChosenExistingFile) {
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const std::string root = tmp.path().toStdString();
+    for (const char* name : {"/a.mp3", "/b.ogg"})
+        std::ofstream(root + name) << "x";
+    QStringList offered;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {  // never leave a modal loop running
+            ADD_FAILURE() << "no open dialog";
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+            return;
+        }
+        offered = dialog->nameFilters();
+        mode = dialog->fileMode();
+        dialog->setDirectory(tmp.path());
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!edit) {
+            ADD_FAILURE() << "no file name field";
+            dialog->reject();
+            return;
+        }
+        edit->setText(QStringLiteral("\"b.ogg\" \"a.mp3\""));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const std::vector<std::string> chosen = ShowOpenDialog(nullptr);
+    EXPECT_EQ(offered, OpenDialogFilters());
+    EXPECT_EQ(mode, QFileDialog::ExistingFiles);
+    EXPECT_EQ(chosen, (std::vector<std::string>{root + "/b.ogg", root + "/a.mp3"}));
+
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_TRUE(ShowOpenDialog(nullptr).empty());
 }
 
 TEST(PlayMenu, TwoItemsShowingTheirKeysWithoutTakingThem) {
