@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "effects/effectchain.h"
-#include "fake.h"
+#include "fakeaudiolibrary.h"
 
 namespace tv::testing {
 namespace {

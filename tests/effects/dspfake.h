@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/audio/effect.h"
-#include "fake.h"
+#include "fakeaudiolibrary.h"
 #include "signal.h"
 
 namespace tv::testing {

@@ -15,7 +15,7 @@
 #include <QSlider>
 
 #include "effects/windows/tfrmequalizer.h"
-#include "fake.h"
+#include "fakeaudiolibrary.h"
 
 namespace tv::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "effects/windows/tfrmequalizer.h"
-#include "tests/effects/fake.h"
+#include "fakeaudiolibrary.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
