@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,6 +19,7 @@
 #include "core/programfolder.h"
 #include "core/tagtrackinfo.h"
 #include "effects/effectchain.h"
+#include "effects/render.h"
 #include "playlist/windows/tfrmopen.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
@@ -40,7 +42,11 @@ void PrintHelp() {
         "Plays FILE (an audio or video file), appended to the playlist, when given.\n\n"
         "Options:\n"
         "  --help     show this help and exit\n"
-        "  --version  show the program name and version and exit\n\n"
+        "  --version  show the program name and version and exit\n"
+        "  --render IN OUT.wav [--preset NAME] [--eq G80,...,G14K]\n"
+        "           [--effects flanger,chorus,echo,reverb,bass,rotate] [--float]\n"
+        "             write IN through the equalizer and effects to OUT.wav (44 100 Hz\n"
+        "             stereo, 16-bit or with --float 32-bit float) without a window, then exit\n\n"
         "Environment:\n"
         "  TORVANELL_HOME                  folder of settings.ini and default.m3u\n"
         "  TORVANELL_WARNINGS_TO_STDERR=1  print warnings to stderr instead of showing a box\n");
@@ -49,6 +55,9 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Rendering needs no window, so it runs before the application object exists.
+    if (argc > 1 && std::string(argv[1]) == "--render")
+        return tv::effects::RunRenderCommand({argv + 2, argv + argc}, std::cerr);
     std::string firstArgument;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -87,3 +87,28 @@ TEST(Startup, VersionAndHelpPrintAndExitWithoutStarting) {
     const Outcome bad = RunPlayer("", "--no-such-option");
     EXPECT_EQ(bad.status, 2);
 }
+
+// Rendering runs without a window or audio device and leaves nothing behind on a refusal.
+TEST(RenderCommand, WritesAWavFileOrRefusesAnUnknownPreset) {
+    fs::path home;
+    const std::string in = "'" TV_TEST_DATA_DIR "/tone-1k.wav'";
+    const Outcome ok =
+        RunPlayer("", "--render " + in + " out.wav --preset Rock --effects echo", &home);
+    EXPECT_EQ(ok.status, 0) << ok.output;
+    std::ifstream wav(home / "out.wav", std::ios::binary);
+    std::string header(44, '\0');
+    wav.read(header.data(), 44);
+    ASSERT_EQ(wav.gcount(), 44);
+    EXPECT_EQ(header.substr(0, 4), "RIFF");
+    EXPECT_EQ(header.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(static_cast<unsigned char>(header[22]), 2u);  // stereo
+    EXPECT_GT(fs::file_size(home / "out.wav"), 44u);
+
+    fs::remove_all(home);
+
+    const Outcome bad = RunPlayer("", "--render " + in + " bad.wav --preset NoSuchPreset", &home);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.output.find("NoSuchPreset"), std::string::npos) << bad.output;
+    EXPECT_FALSE(fs::exists(home / "bad.wav"));
+    fs::remove_all(home);
+}
