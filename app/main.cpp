@@ -20,6 +20,7 @@
 #include "core/tagtrackinfo.h"
 #include "effects/effectchain.h"
 #include "effects/render.h"
+#include "effects/windows/tfrmequalizer.h"
 #include "playlist/windows/tfrmopen.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
@@ -102,7 +103,8 @@ int main(int argc, char** argv) {
     if (const auto exitStatus = main->FormCreate())
         return *exitStatus;
     auto frmOpen = std::make_unique<tv::playlist::TfrmOpen>(main->SettingsPath());
-    auto frmEqualizer = std::make_unique<tv::ui::TfrmEqualizer>();
+    auto frmEqualizer = std::make_unique<tv::effects::TfrmEqualizer>(chain);
+    main->SetEqualizerWindow(frmEqualizer.get());
     auto frmiMpeg = std::make_unique<tv::ui::TfrmiMpeg>();
     auto frmMP3Tag = std::make_unique<tv::ui::TfrmMP3Tag>();
     auto frmVideo = std::make_unique<tv::ui::TfrmVideo>();
@@ -136,6 +138,7 @@ int main(int argc, char** argv) {
     frmVideo.reset();
     frmMP3Tag.reset();
     frmiMpeg.reset();
+    main->SetEqualizerWindow(nullptr);
     frmEqualizer.reset();
     frmOpen.reset();
     main.reset();

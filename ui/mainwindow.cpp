@@ -18,6 +18,7 @@
 
 #include "core/trackentry.h"
 #include "effects/effectchain.h"
+#include "effects/windows/tfrmequalizer.h"
 #include "playlist/m3u.h"
 #include "ui/plainplaylistview.h"
 #include "ui/waitwithevents.h"
@@ -172,6 +173,14 @@ void TfrmMain::BuildControls() {
     connect(bPause, &QPushButton::clicked, this, [this] { m_player->btnPauseClick(); });
     connect(bStop, &QPushButton::clicked, this, [this] { m_player->btnStopClick(); });
     connect(imgX, &QPushButton::clicked, this, &QWidget::close);
+    connect(bEQ, &QPushButton::clicked, this, [this] {
+        if (!m_frmEqualizer)
+            return;
+        m_frmEqualizer->CentreOn(*this);
+        m_frmEqualizer->show();
+        m_frmEqualizer->raise();
+        m_frmEqualizer->activateWindow();
+    });
     connect(img_, &QPushButton::clicked, this, &QWidget::showMinimized);
 }
 
@@ -252,7 +261,9 @@ void TfrmMain::LoadSettings() {
     m_player->SetChannelVolume(m_modes.volume);
     const int track = m_modes.trackPos;
     m_playlist.SetCurrent(track >= 0 && track < m_playlist.Count() ? track : -1);
-    if (m_effectChain)
+    if (m_frmEqualizer)
+        m_frmEqualizer->SetEqualizerChecked(m_modes.equalizer);  // the chain follows
+    else if (m_effectChain)
         m_effectChain->SetEqualizerChecked(m_modes.equalizer);
     tmrFFT->setInterval(std::max(1, m_modes.spectrumSpeed));  // a timer needs a positive interval
     ApplyModeLooks();
@@ -300,7 +311,9 @@ void TfrmMain::SaveSettings() {
     s.volume = m_player->ChannelVolume();
     s.trackPos = m_playlist.Current();
     s.spectrumSpeed = tmrFFT->interval();
-    if (m_effectChain)
+    if (m_frmEqualizer)
+        s.equalizer = m_frmEqualizer->EqualizerChecked();
+    else if (m_effectChain)
         s.equalizer = m_effectChain->EqualizerChecked();
     core::StoreMainSettings(ini, s);
     std::string error;

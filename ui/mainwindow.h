@@ -22,6 +22,7 @@
 
 namespace tv::effects {
 class EffectChain;
+class TfrmEqualizer;
 }
 
 class QFrame;
@@ -54,6 +55,9 @@ public:
 
     // The effect chain whose equalizer switch the "Equalizer" key feeds and saves.
     void SetEffectChain(effects::EffectChain* chain) { m_effectChain = chain; }
+    // The equalizer window the equalizer button shows; once set, its switch is the one the
+    // "Equalizer" key is read into and saved from. Must outlive the window or be reset.
+    void SetEqualizerWindow(effects::TfrmEqualizer* window) { m_frmEqualizer = window; }
     core::Player& Player() { return *m_player; }
     playlist::PlaylistModel& Playlist() { return m_playlist; }
     std::filesystem::path SettingsPath() const;
@@ -145,6 +149,7 @@ private:
     int m_dragStartX = 0;
     int m_dragStartKnob = 0;
     effects::EffectChain* m_effectChain = nullptr;
+    effects::TfrmEqualizer* m_frmEqualizer = nullptr;
     QMenu* m_spectrumMenu = nullptr;
     std::map<std::string, QAction*> m_spectrumItems;
 };

@@ -7,7 +7,6 @@
 
 namespace tv::ui {
 
-class TfrmEqualizer : public QWidget {};
 class TfrmiMpeg : public QWidget {};
 class TfrmMP3Tag : public QWidget {};
 class TfrmVideo : public QWidget {};
