@@ -1,0 +1,273 @@
+#include "core/trackadvance.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tv::core {
+
+namespace {
+
+// Nearest integer, halves to the even neighbour (the default rounding mode).
+int Nearest(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
+
+bool IsAudio(int state) {
+    return state == kAudioPlaying || state == kAudioPaused;
+}
+
+}  // namespace
+
+PositionDisplay ComputePositionDisplay(const TrackGeometry& g, uint32_t lengthMs, uint32_t posMs,
+                                       int timeMode) {
+    PositionDisplay d;
+    const double length = lengthMs;
+    d.fillWidth = Nearest(g.trackWidth / length * posMs);
+    d.knobLeft = Nearest(posMs * ((g.trackWidth - g.knobWidth) / length)) + g.trackLeft;
+    if (timeMode == 0) {
+        d.label = playlist::DurationText(posMs / 1000);
+    } else if (timeMode == 1) {
+        // A position past the end (a track left ended) shows no time left, not a wrapped count.
+        const uint32_t left = lengthMs - std::min(posMs, lengthMs);
+        d.label = "- " + playlist::DurationText(left / 1000);
+    }
+    return d;
+}
+
+std::string RandomPressedPicture(bool randomOn) {
+    return randomOn ? "iRnd4" : "iRnd2";
+}
+
+std::optional<std::string> ReplayPressedPicture(int replayMode) {
+    switch (replayMode) {
+        case 0:
+            return "iRpl2";
+        case 1:
+            return "iRpl4";
+        case 2:
+            return "iRpl6";
+        default:
+            return std::nullopt;
+    }
+}
+
+TrackAdvance::TrackAdvance(Player& player, playlist::PlaylistModel& playlist,
+                           PlayerView& playerView, AdvanceView& view, MainSettings& modes,
+                           TrackGeometry geometry)
+    : m_player(player),
+      m_playlist(playlist),
+      m_playerView(playerView),
+      m_view(view),
+      m_modes(modes),
+      m_geometry(geometry) {}
+
+void TrackAdvance::tmrMainTimer() {
+    EndTest();
+    ShowDisplay();
+}
+
+void TrackAdvance::EndTest() {
+    if (!IsAudio(m_player.PlayState()))
+        return;
+    const uint32_t position = m_player.GetPositionMs();
+    if (position < m_player.GetLengthMs())
+        return;
+    m_playerView.SetMainTimer(false);
+    if (m_playlist.Count() == 0)
+        return;
+    switch (m_modes.replay) {
+        case 0:
+            if (m_modes.random) {
+                if (AtLastRandomPosition())
+                    m_player.btnStopClick();
+                else
+                    Advance(true);
+            } else if (m_playlist.Current() >= m_playlist.Count() - 1) {
+                // With the player stopped, Next only makes the first entry current.
+                m_player.btnStopClick();
+                Advance(true);
+            } else {
+                Advance(true);
+            }
+            break;
+        case 1:
+            // A list of files that never open would otherwise be walked every tick forever.
+            if (WholePassFailed())
+                m_player.btnStopClick();
+            else
+                Advance(true);
+            break;
+        case 2:
+            // Replaying a file that cannot be opened would reopen it every tick (and repeat
+            // its warning): one failure is a whole pass of one entry.
+            if (WholePassFailed())
+                m_player.btnStopClick();
+            else
+                m_player.btnPlayClick();
+            break;
+        default:
+            break;  // the track stays ended with the timer off
+    }
+}
+
+bool TrackAdvance::WholePassFailed() {
+    if (m_player.Channel() != 0) {
+        m_failedInRow = 0;
+        return false;
+    }
+    const int pass = m_modes.replay == 2 ? 1 : m_playlist.Count();
+    if (++m_failedInRow < pass)
+        return false;
+    m_failedInRow = 0;  // a later Play walks a whole pass again
+    return true;
+}
+
+void TrackAdvance::ShowDisplay() {
+    const int state = m_player.PlayState();
+    if (IsAudio(state)) {
+        const uint32_t length = m_player.GetLengthMs();
+        if (length == 0)
+            return;
+        const uint32_t position = m_player.GetPositionMs();
+        m_knobsIdle = false;
+        const PositionDisplay d =
+            ComputePositionDisplay(m_geometry, length, position, m_modes.timeMode);
+        m_view.ShowPosition(d, !m_view.KnobDragging());
+        m_knobsIdle = true;
+    } else if (state == kVideoPlaying || state == kVideoPaused) {
+        const auto video = m_view.VideoLengthAndPosition();
+        if (!video || video->first == 0)
+            return;
+        // A video always shows its elapsed time.
+        m_view.ShowPosition(ComputePositionDisplay(m_geometry, video->first, video->second, 0),
+                            !m_view.KnobDragging());
+    }
+}
+
+bool TrackAdvance::AtLastRandomPosition() const {
+    const std::vector<int>& order = m_playlist.RandomList();
+    const int n = static_cast<int>(order.size());
+    for (int p = std::max(m_playlist.RandomPosition() + 1, 0); p < n; ++p)
+        if (order[p] >= 0 && order[p] < m_playlist.Count())
+            return false;
+    return true;
+}
+
+int TrackAdvance::StepRandomPosition(int from, bool forward) const {
+    const std::vector<int>& order = m_playlist.RandomList();
+    const int n = static_cast<int>(order.size());
+    if (n == 0)
+        return -1;
+    int start;
+    if (forward)
+        start = (from < 0 || from >= n - 1) ? 0 : from + 1;
+    else
+        start = (from <= 0 || from >= n) ? n - 1 : from - 1;
+    // The order is not rebuilt when entries are removed: indices at or beyond the row count
+    // are stale and skipped.
+    for (int i = 0; i < n; ++i) {
+        const int p = forward ? (start + i) % n : (start - i + n) % n;
+        if (order[p] >= 0 && order[p] < m_playlist.Count())
+            return p;
+    }
+    return -1;
+}
+
+void TrackAdvance::btnNextClick() {
+    m_failedInRow = 0;
+    Advance(true);
+}
+
+void TrackAdvance::btnBackClick() {
+    m_failedInRow = 0;
+    Advance(false);
+}
+
+void TrackAdvance::Advance(bool forward) {
+    m_view.ShowNextBackNormal(forward);
+    const int count = m_playlist.Count();
+    if (count == 0)
+        return;
+    m_playlist.ClearSelection();
+
+    int next = -1;
+    if (m_modes.random) {
+        const int p = StepRandomPosition(m_playlist.RandomPosition(), forward);
+        if (p >= 0) {
+            m_playlist.SetRandomPosition(p);
+            next = m_playlist.RandomList()[p];
+        }
+    }
+    if (next < 0) {  // playlist order (or a shuffled order with nothing usable left)
+        const int current = m_playlist.Current();
+        if (forward)
+            next = (current < 0 || current >= count - 1) ? 0 : current + 1;
+        else
+            next = (current <= 0 || current > count) ? count - 1 : current - 1;
+    }
+
+    m_playlist.SetCurrent(next);
+    m_player.SetCurrentPath(m_playlist.At(next).path);
+    m_playlist.SetFocused(next);
+    m_view.ScrollToCurrent();
+
+    const int state = m_player.PlayState();
+    if (state == kStopped || state == kAudioPaused || state == kVideoPaused) {
+        m_playerView.RepaintPlaylist();  // a paused track stays paused
+        return;
+    }
+    m_playerView.SetMainTimer(false);
+    m_view.ResetPositionDisplay();
+    m_player.btnPlayClick();
+}
+
+void TrackAdvance::PlayListDblClick() {
+    m_view.FocusMainControl();
+    const int f = m_playlist.Focused();
+    if (f < 0 || f >= m_playlist.Count())
+        return;  // a double click below the last row focuses nothing
+    m_failedInRow = 0;
+    m_playlist.SetCurrent(f);
+    m_player.SetCurrentPath(m_playlist.At(f).path);
+    m_playerView.SetMainTimer(false);
+    m_view.ResetPositionDisplay();
+    m_player.btnPlayClick();
+}
+
+void TrackAdvance::btnrndClick() {
+    m_modes.random = !m_modes.random;
+    m_view.ShowRandomLook("", RandomButtonLook(m_modes.random).hint);
+}
+
+void TrackAdvance::btnrndMouseDown() {
+    m_view.ShowRandomLook(RandomPressedPicture(m_modes.random), "");
+}
+
+void TrackAdvance::btnrndMouseUp() {
+    btnrndClick();
+    m_view.ShowRandomLook(RandomButtonLook(m_modes.random).picture, "");
+}
+
+void TrackAdvance::btnrplClick() {
+    if (m_modes.replay < 0 || m_modes.replay > 2)
+        return;
+    m_modes.replay = (m_modes.replay + 1) % 3;
+    m_view.ShowReplayLook("", ReplayButtonLook(m_modes.replay)->hint);
+}
+
+void TrackAdvance::btnrplMouseDown() {
+    if (auto picture = ReplayPressedPicture(m_modes.replay))
+        m_view.ShowReplayLook(*picture, "");
+}
+
+void TrackAdvance::btnrplMouseUp() {
+    btnrplClick();
+    if (auto look = ReplayButtonLook(m_modes.replay))
+        m_view.ShowReplayLook(look->picture, "");
+}
+
+void TrackAdvance::lbPosLenClick() {
+    m_modes.timeMode = m_modes.timeMode == 0 ? 1 : 0;
+}
+
+}  // namespace tv::core

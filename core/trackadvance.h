@@ -1,0 +1,128 @@
+#pragma once
+
+// Track advance: the main timer's tick (the end test of an audio track and the position
+// display), Next and Previous with their wrap-around in playlist order and in the shuffled
+// order, the double click on a playlist row, and the random, replay and time-mode switches.
+//
+// Threads: user-interface thread only. Play and Stop inside these operations wait for fades
+// with events running, so ticks and clicks may re-enter; every operation re-reads the playlist
+// after such a wait.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/player.h"
+#include "core/playerview.h"
+#include "core/settings.h"
+#include "playlist/playlist.h"
+
+namespace tv::core {
+
+// The places of the position display: the slider track Image4 and the knob Image5.
+struct TrackGeometry {
+    int trackLeft = 0;   // left of Image4
+    int trackWidth = 0;  // width of Image4
+    int knobWidth = 0;   // width of Image5
+};
+
+// What one tick draws: the width of the progress fill imgTrack, the left of the position knob
+// Image5 (and of the drag knob Image10 unless the user holds it), and the new time label
+// (nullopt: leave it as it is).
+struct PositionDisplay {
+    int fillWidth = 0;
+    int knobLeft = 0;
+    std::optional<std::string> label;
+};
+
+// The display of position `posMs` in a track of `lengthMs` (> 0) milliseconds. Nearest
+// integers take halves to the even neighbour. `timeMode` 0 shows the elapsed time, 1 "- " and
+// the remaining time; other values give no label.
+PositionDisplay ComputePositionDisplay(const TrackGeometry& geometry, uint32_t lengthMs,
+                                       uint32_t posMs, int timeMode);
+
+// Pictures (names in the skin store) a mode button shows while pressed with the left button.
+std::string RandomPressedPicture(bool randomOn);
+// nullopt for a replay value outside 0..2: no picture change.
+std::optional<std::string> ReplayPressedPicture(int replayMode);
+
+// What track advance asks of the main window beyond the player's view.
+class AdvanceView {
+public:
+    virtual ~AdvanceView() = default;
+    // Progress fill width 0, both knobs at the left of the track.
+    virtual void ResetPositionDisplay() = 0;
+    // Draws one tick's display; `moveDragKnob` is false while the user holds a knob.
+    virtual void ShowPosition(const PositionDisplay& display, bool moveDragKnob) = 0;
+    // True while the user drags the knob or presses on the track.
+    virtual bool KnobDragging() const = 0;
+    // Scrolls the playlist so that the current entry is visible.
+    virtual void ScrollToCurrent() = 0;
+    // Gives the keyboard focus to the playlist's key control.
+    virtual void FocusMainControl() = 0;
+    // Gives bNext or bBack its normal picture.
+    virtual void ShowNextBackNormal(bool next) = 0;
+    // The video window's length and position in milliseconds; nullopt without a video.
+    virtual std::optional<std::pair<uint32_t, uint32_t>> VideoLengthAndPosition() = 0;
+    // Shows a mode button's picture and hint (an empty hint leaves the hint as it is).
+    virtual void ShowRandomLook(const std::string& picture, const std::string& hint) = 0;
+    virtual void ShowReplayLook(const std::string& picture, const std::string& hint) = 0;
+};
+
+class TrackAdvance {
+public:
+    // Every reference must outlive this object. `modes` holds RandomMode, ReplayMode and
+    // TimeMode, which live for the whole run and are saved with the settings.
+    TrackAdvance(Player& player, playlist::PlaylistModel& playlist, PlayerView& playerView,
+                 AdvanceView& view, MainSettings& modes, TrackGeometry geometry);
+
+    // The 10 ms tick: the end test of an audio track (which may stop or start a track by the
+    // play modes), then the position display of what is playing now.
+    void tmrMainTimer();
+
+    // Next and Previous. Stopped or paused, they only move the current entry; playing, they
+    // start it. A user's Next or Previous begins a new count of unplayable entries.
+    void btnNextClick();
+    void btnBackClick();
+    // Makes the focused entry current and plays it.
+    void PlayListDblClick();
+
+    // Toggles RandomMode and shows its hint and released picture.
+    void btnrndClick();
+    void btnrndMouseDown();
+    void btnrndMouseUp();  // runs the click, then shows the released picture
+    // Cycles ReplayMode 0 -> 1 -> 2 -> 0; other values stay.
+    void btnrplClick();
+    void btnrplMouseDown();
+    void btnrplMouseUp();
+    // Switches between elapsed and remaining time; the label follows at the next tick.
+    void lbPosLenClick();
+
+    // False only while a tick moves the knobs; the slider seeks only when it is true.
+    bool KnobsIdle() const { return m_knobsIdle; }
+    // Entries in a row that ended without ever opening (Replay All and Replay One count them).
+    int FailedInRow() const { return m_failedInRow; }
+
+private:
+    void EndTest();
+    void ShowDisplay();
+    void Advance(bool forward);
+    // The next (or previous) position of the shuffled order that holds a usable entry index,
+    // wrapping round; -1 when there is none.
+    int StepRandomPosition(int from, bool forward) const;
+    // True when no position after the random position holds a usable entry index.
+    bool AtLastRandomPosition() const;
+    // Counts an ended track that never opened; true when a whole pass failed.
+    bool WholePassFailed();
+
+    Player& m_player;
+    playlist::PlaylistModel& m_playlist;
+    PlayerView& m_playerView;
+    AdvanceView& m_view;
+    MainSettings& m_modes;
+    TrackGeometry m_geometry;
+    bool m_knobsIdle = true;
+    int m_failedInRow = 0;
+};
+
+}  // namespace tv::core
