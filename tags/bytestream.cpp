@@ -1,21 +1,19 @@
 #include "tags/bytestream.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace tv::tags {
 
-bool ByteStream::ReadExact(int64_t offset, void* buffer, int64_t count)
-{
+bool ByteStream::ReadExact(int64_t offset, void* buffer, int64_t count) {
     return count >= 0 && ReadAt(offset, buffer, count) == count;
 }
 
-int64_t MemoryStream::ReadAt(int64_t offset, void* buffer, int64_t count)
-{
+int64_t MemoryStream::ReadAt(int64_t offset, void* buffer, int64_t count) {
     if (offset < 0 || count < 0)
         return -1;
     const int64_t size = Size();
@@ -26,14 +24,12 @@ int64_t MemoryStream::ReadAt(int64_t offset, void* buffer, int64_t count)
     return n;
 }
 
-FileStream::~FileStream()
-{
+FileStream::~FileStream() {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-bool FileStream::Open(const std::filesystem::path& path)
-{
+bool FileStream::Open(const std::filesystem::path& path) {
     if (m_fd >= 0)
         ::close(m_fd);
     m_head.clear();
@@ -54,8 +50,7 @@ bool FileStream::Open(const std::filesystem::path& path)
     return true;
 }
 
-static int64_t PreadAll(int fd, int64_t offset, void* buffer, int64_t count, int64_t& reads)
-{
+static int64_t PreadAll(int fd, int64_t offset, void* buffer, int64_t count, int64_t& reads) {
     auto* out = static_cast<uint8_t*>(buffer);
     int64_t done = 0;
     while (done < count) {
@@ -73,8 +68,7 @@ static int64_t PreadAll(int fd, int64_t offset, void* buffer, int64_t count, int
     return done;
 }
 
-bool FileStream::CacheEnds(int64_t headBytes, int64_t tailBytes)
-{
+bool FileStream::CacheEnds(int64_t headBytes, int64_t tailBytes) {
     if (m_fd < 0)
         return false;
     headBytes = std::clamp<int64_t>(headBytes, 0, m_size);
@@ -94,8 +88,7 @@ bool FileStream::CacheEnds(int64_t headBytes, int64_t tailBytes)
     return true;
 }
 
-int64_t FileStream::ReadAt(int64_t offset, void* buffer, int64_t count)
-{
+int64_t FileStream::ReadAt(int64_t offset, void* buffer, int64_t count) {
     if (m_fd < 0 || offset < 0 || count < 0)
         return -1;
     if (offset >= m_size || count == 0)
@@ -114,8 +107,7 @@ int64_t FileStream::ReadAt(int64_t offset, void* buffer, int64_t count)
     return PreadAll(m_fd, offset, buffer, count, m_systemReads);
 }
 
-int64_t ParseDigits(std::string_view text)
-{
+int64_t ParseDigits(std::string_view text) {
     if (text.empty() || text.size() > 18)
         return -1;
     int64_t value = 0;
@@ -127,4 +119,4 @@ int64_t ParseDigits(std::string_view text)
     return value;
 }
 
-} // namespace tv::tags
+}  // namespace tv::tags

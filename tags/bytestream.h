@@ -67,30 +67,30 @@ private:
 };
 
 // Big-endian and synchsafe helpers over raw bytes (the caller guarantees the length).
-inline uint32_t ReadBE32(const uint8_t* p)
-{
+inline uint32_t ReadBE32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
-inline uint32_t ReadBE24(const uint8_t* p)
-{
+inline uint32_t ReadBE24(const uint8_t* p) {
     return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
 }
-inline uint32_t ReadSynchsafe32(const uint8_t* p)
-{
+inline uint32_t ReadSynchsafe32(const uint8_t* p) {
     return (uint32_t(p[0] & 0x7F) << 21) | (uint32_t(p[1] & 0x7F) << 14) |
            (uint32_t(p[2] & 0x7F) << 7) | (p[3] & 0x7F);
 }
-inline void WriteBE32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+inline void WriteBE32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
-inline void WriteSynchsafe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t((v >> 21) & 0x7F); p[1] = uint8_t((v >> 14) & 0x7F);
-    p[2] = uint8_t((v >> 7) & 0x7F); p[3] = uint8_t(v & 0x7F);
+inline void WriteSynchsafe32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t((v >> 21) & 0x7F);
+    p[1] = uint8_t((v >> 14) & 0x7F);
+    p[2] = uint8_t((v >> 7) & 0x7F);
+    p[3] = uint8_t(v & 0x7F);
 }
 
 // Parses a text of ASCII digits only (no sign, no blanks); -1 when it is anything else.
 int64_t ParseDigits(std::string_view text);
 
-} // namespace tv::tags
+}  // namespace tv::tags

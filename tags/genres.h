@@ -14,4 +14,4 @@ extern const std::array<std::string_view, kGenreCount> GenreNames;
 // The name for an index, or an empty text for 148..255 (255 = no genre).
 std::string_view GenreName(int index);
 
-} // namespace tv::tags
+}  // namespace tv::tags

@@ -1,8 +1,8 @@
 #include "tags/id3v1.h"
 
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cstring>
 
 #include "tags/saferewrite.h"
 #include "tags/textcodec.h"
@@ -13,15 +13,13 @@ namespace {
 
 // A fixed-width 8-bit field: taggers end the text with a zero byte and leave whatever was in
 // their buffer after it, so the text stops at the first zero; then trailing blanks go.
-std::string FieldText(const char* bytes, size_t width)
-{
+std::string FieldText(const char* bytes, size_t width) {
     const void* zero = std::memchr(bytes, 0, width);
     const size_t len = zero ? size_t(static_cast<const char*>(zero) - bytes) : width;
     return EightBitToUtf8(TrimRight(std::string_view(bytes, len)));
 }
 
-std::string NormaliseLineBreaks(const std::string& text)
-{
+std::string NormaliseLineBreaks(const std::string& text) {
     std::string crlf;
     for (char c : text) {
         crlf += c;
@@ -38,15 +36,13 @@ std::string NormaliseLineBreaks(const std::string& text)
     return out;
 }
 
-} // namespace
+}  // namespace
 
-void TID3v1::Reset()
-{
+void TID3v1::Reset() {
     *this = TID3v1();
 }
 
-void TID3v1::Store(std::string_view text, std::string& shortField, std::string& longField)
-{
+void TID3v1::Store(std::string_view text, std::string& shortField, std::string& longField) {
     shortField = TrimRight(text);
     if (Utf8Length(shortField) >= 31)
         longField = shortField;
@@ -54,8 +50,7 @@ void TID3v1::Store(std::string_view text, std::string& shortField, std::string& 
         longField.clear();
 }
 
-bool TID3v1::ReadTag(const std::filesystem::path& fileName)
-{
+bool TID3v1::ReadTag(const std::filesystem::path& fileName) {
     Reset();
     FileStream stream;
     if (!stream.Open(fileName))
@@ -63,14 +58,12 @@ bool TID3v1::ReadTag(const std::filesystem::path& fileName)
     return ScanTag(stream, true);
 }
 
-bool TID3v1::ReadTag(ByteStream& stream)
-{
+bool TID3v1::ReadTag(ByteStream& stream) {
     Reset();
     return ScanTag(stream, true);
 }
 
-void TID3v1::ReadFields(const ID3v1Raw& raw)
-{
+void TID3v1::ReadFields(const ID3v1Raw& raw) {
     // Version 1.1 keeps the track number in the last comment byte, behind a zero byte; some
     // taggers pad with blanks instead, so a blank followed by a non-blank counts as well.
     const bool v11 = (raw.Zero == 0 && raw.Track != 0) || (raw.Zero == 0x20 && raw.Track != 0x20);
@@ -88,12 +81,11 @@ void TID3v1::ReadFields(const ID3v1Raw& raw)
     m_genreIndex = raw.Genre;
 }
 
-bool TID3v1::ScanTag(ByteStream& stream, bool readFields)
-{
+bool TID3v1::ScanTag(ByteStream& stream, bool readFields) {
     try {
         const int64_t size = stream.Size();
         if (size >= kTagSize) {
-            ID3v1Raw raw {};
+            ID3v1Raw raw{};
             if (!stream.ReadExact(size - kTagSize, &raw, kTagSize))
                 return false;
             if (std::memcmp(raw.Id, "TAG", 3) == 0) {
@@ -108,8 +100,7 @@ bool TID3v1::ScanTag(ByteStream& stream, bool readFields)
     }
 }
 
-bool TID3v1::ScanLyrics3(ByteStream& stream, bool readFields)
-{
+bool TID3v1::ScanLyrics3(ByteStream& stream, bool readFields) {
     const int64_t size = stream.Size();
     const int64_t trailer = kLyrics3FooterSize + (m_exists ? kTagSize : 0);
     if (size < trailer)
@@ -136,8 +127,7 @@ bool TID3v1::ScanLyrics3(ByteStream& stream, bool readFields)
     return true;
 }
 
-void TID3v1::WalkLyrics3Fields(std::string_view fields)
-{
+void TID3v1::WalkLyrics3Fields(std::string_view fields) {
     size_t pos = 0;
     // Fields never reach past the block: a length that does ends the walk.
     while (pos + 8 <= fields.size()) {
@@ -170,8 +160,7 @@ void TID3v1::WalkLyrics3Fields(std::string_view fields)
     }
 }
 
-bool TID3v1::RemoveTag(const std::filesystem::path& fileName)
-{
+bool TID3v1::RemoveTag(const std::filesystem::path& fileName) {
     try {
         int64_t keep = 0;
         {
@@ -193,4 +182,4 @@ bool TID3v1::RemoveTag(const std::filesystem::path& fileName)
     }
 }
 
-} // namespace tv::tags
+}  // namespace tv::tags

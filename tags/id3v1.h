@@ -27,7 +27,7 @@ static_assert(sizeof(ID3v1Raw) == 128);
 class TID3v1 {
 public:
     static constexpr int kTagSize = 128;
-    static constexpr int kLyrics3FooterSize = 15; // 6-digit size + "LYRICS200"
+    static constexpr int kLyrics3FooterSize = 15;  // 6-digit size + "LYRICS200"
 
     TID3v1() = default;
 
@@ -49,7 +49,7 @@ public:
     bool RemoveTag(const std::filesystem::path& fileName);
 
     bool Exists() const { return m_exists; }
-    uint8_t TagVersion() const { return m_tagVersion; } // 1 = 1.0, 2 = 1.1
+    uint8_t TagVersion() const { return m_tagVersion; }  // 1 = 1.0, 2 = 1.1
     // The long Lyrics3 form when there is one, else the ID3v1 field (UTF-8).
     const std::string& Title() const { return m_longTitle.empty() ? m_title : m_longTitle; }
     const std::string& Artist() const { return m_longArtist.empty() ? m_artist : m_longArtist; }
@@ -62,8 +62,7 @@ public:
     int32_t Lyrics3Size() const { return m_lyrics3Size; }
     int64_t Lyrics3TotalSize() const { return m_lyrics3Size <= 0 ? 0 : m_lyrics3Size + 15; }
     int64_t TrailerSize() const { return Lyrics3TotalSize() + (m_exists ? kTagSize : 0); }
-    bool HasLongFields() const
-    {
+    bool HasLongFields() const {
         return !(m_longTitle.empty() && m_longArtist.empty() && m_longAlbum.empty() &&
                  m_longComment.empty());
     }
@@ -95,4 +94,4 @@ private:
     std::string m_author, m_lyrics, m_image;
 };
 
-} // namespace tv::tags
+}  // namespace tv::tags

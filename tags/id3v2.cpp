@@ -16,16 +16,14 @@ namespace Internal {
 namespace {
 
 constexpr const char* kIds[kID3v2Slots + 1][2] = {
-    {"", ""},
-    {"TIT2", "TT2"}, {"TPE1", "TP1"}, {"TALB", "TAL"}, {"TRCK", "TRK"}, {"TYER", "TYE"},
-    {"TCON", "TCO"}, {"COMM", "COM"}, {"TCOM", "TCM"}, {"TENC", "TEN"}, {"TCOP", "TCR"},
-    {"TLAN", "TLA"}, {"WXXX", "WXX"}, {"TDRC", "TOR"}, {"TOPE", "TOA"}, {"TIT1", "TT1"},
-    {"TOAL", "TOT"}, {"TSIZ", "TSI"},
+    {"", ""},        {"TIT2", "TT2"}, {"TPE1", "TP1"}, {"TALB", "TAL"}, {"TRCK", "TRK"},
+    {"TYER", "TYE"}, {"TCON", "TCO"}, {"COMM", "COM"}, {"TCOM", "TCM"}, {"TENC", "TEN"},
+    {"TCOP", "TCR"}, {"TLAN", "TLA"}, {"WXXX", "WXX"}, {"TDRC", "TOR"}, {"TOPE", "TOA"},
+    {"TIT1", "TT1"}, {"TOAL", "TOT"}, {"TSIZ", "TSI"},
 };
 
 // Undoes unsynchronisation: every 0xFF 0x00 pair loses its 0x00.
-std::vector<uint8_t> Resynchronise(const uint8_t* p, size_t n)
-{
+std::vector<uint8_t> Resynchronise(const uint8_t* p, size_t n) {
     std::vector<uint8_t> out;
     out.reserve(n);
     for (size_t i = 0; i < n; ++i) {
@@ -37,8 +35,7 @@ std::vector<uint8_t> Resynchronise(const uint8_t* p, size_t n)
 }
 
 // Where the text of `bytes` ends for encoding `enc`: at the first terminator.
-size_t TerminatorAt(const uint8_t* p, size_t n, uint8_t enc)
-{
+size_t TerminatorAt(const uint8_t* p, size_t n, uint8_t enc) {
     if (enc == 1 || enc == 2) {
         for (size_t i = 0; i + 1 < n; i += 2)
             if (p[i] == 0 && p[i + 1] == 0)
@@ -49,43 +46,42 @@ size_t TerminatorAt(const uint8_t* p, size_t n, uint8_t enc)
     return z ? size_t(static_cast<const uint8_t*>(z) - p) : n;
 }
 
-std::string DecodeText(const uint8_t* p, size_t n, uint8_t enc)
-{
+std::string DecodeText(const uint8_t* p, size_t n, uint8_t enc) {
     n = TerminatorAt(p, n, enc);
     const std::string_view bytes(reinterpret_cast<const char*>(p), n);
     switch (enc) {
-    case 0:
-        return EightBitToUtf8(bytes);
-    case 1:
-    case 2: {
-        bool bigEndian = enc == 2;
-        std::string_view units = bytes;
-        if (units.size() >= 2 && uint8_t(units[0]) == 0xFF && uint8_t(units[1]) == 0xFE) {
-            bigEndian = false;
-            units.remove_prefix(2);
-        } else if (units.size() >= 2 && uint8_t(units[0]) == 0xFE && uint8_t(units[1]) == 0xFF) {
-            bigEndian = true;
-            units.remove_prefix(2);
+        case 0:
+            return EightBitToUtf8(bytes);
+        case 1:
+        case 2: {
+            bool bigEndian = enc == 2;
+            std::string_view units = bytes;
+            if (units.size() >= 2 && uint8_t(units[0]) == 0xFF && uint8_t(units[1]) == 0xFE) {
+                bigEndian = false;
+                units.remove_prefix(2);
+            } else if (units.size() >= 2 && uint8_t(units[0]) == 0xFE &&
+                       uint8_t(units[1]) == 0xFF) {
+                bigEndian = true;
+                units.remove_prefix(2);
+            }
+            return Utf16ToUtf8(units, bigEndian);
         }
-        return Utf16ToUtf8(units, bigEndian);
-    }
-    case 3:
-        return EightBitToUtf8(bytes);
-    default:
-        return {};
+        case 3:
+            return EightBitToUtf8(bytes);
+        default:
+            return {};
     }
 }
 
 // True when `at` is the end of the frames, padding, or a frame header whose size fits the tag.
-bool LooksLikeFrameStart(ByteStream& stream, int64_t at, int64_t end)
-{
+bool LooksLikeFrameStart(ByteStream& stream, int64_t at, int64_t end) {
     if (at == end)
         return true;
     uint8_t h[10] = {};
     if (at > end || !stream.ReadExact(at, h, std::min<int64_t>(10, end - at)))
         return false;
     if (h[0] == 0)
-        return true; // padding
+        return true;  // padding
     if (at + 10 > end)
         return false;
     for (int i = 0; i < 4; ++i)
@@ -98,8 +94,7 @@ bool LooksLikeFrameStart(ByteStream& stream, int64_t at, int64_t end)
 // 2.4 frame sizes are synchsafe, but some writers put plain sizes there. A size byte with its
 // top bit set cannot be synchsafe; otherwise the plain reading is taken only when it, and not
 // the synchsafe one, lands on the next frame or the padding.
-int64_t FrameSize24(ByteStream& stream, int64_t pos, const uint8_t* bytes, int64_t end)
-{
+int64_t FrameSize24(ByteStream& stream, int64_t pos, const uint8_t* bytes, int64_t end) {
     const int64_t plain = ReadBE32(bytes);
     const int64_t safe = ReadSynchsafe32(bytes);
     if ((bytes[0] | bytes[1] | bytes[2] | bytes[3]) & 0x80)
@@ -109,12 +104,13 @@ int64_t FrameSize24(ByteStream& stream, int64_t pos, const uint8_t* bytes, int64
     return LooksLikeFrameStart(stream, pos + 10 + plain, end) ? plain : safe;
 }
 
-} // namespace
+}  // namespace
 
-const char* SlotId(int slot, bool v22) { return kIds[slot][v22 ? 1 : 0]; }
+const char* SlotId(int slot, bool v22) {
+    return kIds[slot][v22 ? 1 : 0];
+}
 
-int64_t TagTotalSize(const ID3v2Header& h, int64_t fileSize)
-{
+int64_t TagTotalSize(const ID3v2Header& h, int64_t fileSize) {
     int64_t total = int64_t(h.Size[0]) * (1 << 21) + int64_t(h.Size[1]) * (1 << 14) +
                     int64_t(h.Size[2]) * (1 << 7) + h.Size[3] + 10;
     if (h.Major >= 4 && (h.Flags & 0x10))
@@ -122,16 +118,14 @@ int64_t TagTotalSize(const ID3v2Header& h, int64_t fileSize)
     return total > fileSize ? 0 : total;
 }
 
-std::string DecodeFrameText(const std::vector<uint8_t>& data)
-{
+std::string DecodeFrameText(const std::vector<uint8_t>& data) {
     if (data.empty())
         return {};
     return Trim(DecodeText(data.data() + 1, data.size() - 1, data[0]));
 }
 
 std::string ExtractDescribedText(const std::vector<uint8_t>& data, bool withLanguage,
-                                 bool eightBitValue)
-{
+                                 bool eightBitValue) {
     const size_t start = 1 + (withLanguage ? 3 : 0);
     if (data.size() < start)
         return {};
@@ -144,14 +138,12 @@ std::string ExtractDescribedText(const std::vector<uint8_t>& data, bool withLang
     return Trim(DecodeText(p + skip, n - skip, eightBitValue ? 0 : enc));
 }
 
-uint16_t ExtractTrack(const std::string& text)
-{
+uint16_t ExtractTrack(const std::string& text) {
     const int64_t n = ParseDigits(Trim(text.substr(0, text.find('/'))));
     return n < 0 || n > 65535 ? 0 : uint16_t(n);
 }
 
-std::string ExtractGenre(const std::string& text)
-{
+std::string ExtractGenre(const std::string& text) {
     // "(17)" names genre 17 of the ID3v1 list and "(17)Rock" refines it; the refinement wins.
     const size_t close = text.rfind(')');
     if (close != std::string::npos && close + 1 < text.size())
@@ -172,13 +164,12 @@ std::string ExtractGenre(const std::string& text)
 }
 
 bool WalkID3v2Frames(ByteStream& source, const ID3v2Header& header, int64_t tagTotalSize,
-                     size_t maxData, const std::function<bool(ID3v2Frame&)>& visit)
-{
+                     size_t maxData, const std::function<bool(ID3v2Frame&)>& visit) {
     try {
         const uint8_t major = header.Major;
         int64_t end = std::min(tagTotalSize, source.Size());
         if (major >= 4 && (header.Flags & 0x10))
-            end -= 10; // the footer holds no frames
+            end -= 10;  // the footer holds no frames
         ByteStream* stream = &source;
         int64_t pos = 10;
 
@@ -197,7 +188,7 @@ bool WalkID3v2Frames(ByteStream& source, const ID3v2Header& header, int64_t tagT
             end = int64_t(body.size());
         }
 
-        if (major >= 3 && (header.Flags & 0x40)) { // extended header: skipped
+        if (major >= 3 && (header.Flags & 0x40)) {  // extended header: skipped
             uint8_t sz[4];
             if (!stream->ReadExact(pos, sz, 4))
                 return false;
@@ -210,7 +201,7 @@ bool WalkID3v2Frames(ByteStream& source, const ID3v2Header& header, int64_t tagT
             if (!stream->ReadExact(pos, raw, headerLen))
                 return false;
             if (raw[0] < 'A' || raw[0] > 'Z')
-                break; // padding, or something that is not a frame
+                break;  // padding, or something that is not a frame
             ID3v2Frame frame;
             int64_t size = 0;
             uint8_t format = 0;
@@ -226,7 +217,7 @@ bool WalkID3v2Frames(ByteStream& source, const ID3v2Header& header, int64_t tagT
             const int64_t dataStart = pos + headerLen;
             // A frame running past the tag is cut at the tag's end, and the walk ends there.
             const int64_t available = std::min(size, end - dataStart);
-            int64_t skip = 0; // bytes in front of the data: grouping id, data length
+            int64_t skip = 0;  // bytes in front of the data: grouping id, data length
             bool unsync = false;
             if (major == 3) {
                 frame.Opaque = (format & 0x80) || (format & 0x40);
@@ -236,7 +227,7 @@ bool WalkID3v2Frames(ByteStream& source, const ID3v2Header& header, int64_t tagT
                 skip += (format & 0x40) ? 1 : 0;
                 skip += (format & 0x01) ? 4 : 0;
                 unsync = (format & 0x02) || (header.Flags & 0x80);
-                frame.StatusFlags = uint8_t((raw[8] & 0x70) << 1); // 2.4 status bits, 2.3 places
+                frame.StatusFlags = uint8_t((raw[8] & 0x70) << 1);  // 2.4 status bits, 2.3 places
             }
             const int64_t cap = maxData > size_t(INT64_MAX) ? INT64_MAX : int64_t(maxData);
             const int64_t want = std::clamp<int64_t>(available - skip, 0, cap);
@@ -255,24 +246,45 @@ bool WalkID3v2Frames(ByteStream& source, const ID3v2Header& header, int64_t tagT
     }
 }
 
-} // namespace Internal
+}  // namespace Internal
 
 using namespace Internal;
 
-void TID3v2::SetTitle(std::string_view v) { m_title = Trim(v); }
-void TID3v2::SetArtist(std::string_view v) { m_artist = Trim(v); }
-void TID3v2::SetAlbum(std::string_view v) { m_album = Trim(v); }
-void TID3v2::SetYear(std::string_view v) { m_year = Trim(v); }
-void TID3v2::SetGenre(std::string_view v) { m_genre = Trim(v); }
-void TID3v2::SetComment(std::string_view v) { m_comment = Trim(v); }
-void TID3v2::SetComposer(std::string_view v) { m_composer = Trim(v); }
-void TID3v2::SetEncoder(std::string_view v) { m_encoder = Trim(v); }
-void TID3v2::SetCopyright(std::string_view v) { m_copyright = Trim(v); }
-void TID3v2::SetLanguage(std::string_view v) { m_language = Trim(v); }
-void TID3v2::SetLink(std::string_view v) { m_link = Trim(v); }
+void TID3v2::SetTitle(std::string_view v) {
+    m_title = Trim(v);
+}
+void TID3v2::SetArtist(std::string_view v) {
+    m_artist = Trim(v);
+}
+void TID3v2::SetAlbum(std::string_view v) {
+    m_album = Trim(v);
+}
+void TID3v2::SetYear(std::string_view v) {
+    m_year = Trim(v);
+}
+void TID3v2::SetGenre(std::string_view v) {
+    m_genre = Trim(v);
+}
+void TID3v2::SetComment(std::string_view v) {
+    m_comment = Trim(v);
+}
+void TID3v2::SetComposer(std::string_view v) {
+    m_composer = Trim(v);
+}
+void TID3v2::SetEncoder(std::string_view v) {
+    m_encoder = Trim(v);
+}
+void TID3v2::SetCopyright(std::string_view v) {
+    m_copyright = Trim(v);
+}
+void TID3v2::SetLanguage(std::string_view v) {
+    m_language = Trim(v);
+}
+void TID3v2::SetLink(std::string_view v) {
+    m_link = Trim(v);
+}
 
-bool TID3v2::ReadTag(const std::filesystem::path& fileName)
-{
+bool TID3v2::ReadTag(const std::filesystem::path& fileName) {
     Reset();
     FileStream stream;
     if (!stream.Open(fileName))
@@ -280,11 +292,10 @@ bool TID3v2::ReadTag(const std::filesystem::path& fileName)
     return ReadTag(stream);
 }
 
-bool TID3v2::ReadTag(ByteStream& stream)
-{
+bool TID3v2::ReadTag(ByteStream& stream) {
     Reset();
     try {
-        ID3v2Header header {};
+        ID3v2Header header{};
         if (!stream.ReadExact(0, &header, sizeof header))
             return false;
         if (std::memcmp(header.Id, "ID3", 3) != 0)
@@ -302,7 +313,7 @@ bool TID3v2::ReadTag(ByteStream& stream)
                 return true;
             for (int slot = 1; slot <= kID3v2Slots; ++slot)
                 if (f.Id == SlotId(slot, v22))
-                    slots[size_t(slot)] = f.Data; // a later frame replaces an earlier one
+                    slots[size_t(slot)] = f.Data;  // a later frame replaces an earlier one
             return true;
         });
         auto text = [&](int slot) { return DecodeFrameText(slots[size_t(slot)]); };
@@ -332,4 +343,4 @@ bool TID3v2::ReadTag(ByteStream& stream)
     }
 }
 
-} // namespace tv::tags
+}  // namespace tv::tags

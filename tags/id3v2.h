@@ -15,17 +15,17 @@
 namespace tv::tags {
 
 struct ID3v2Header {
-    char Id[3];        // "ID3"
-    uint8_t Major;     // 2, 3 or 4
+    char Id[3];     // "ID3"
+    uint8_t Major;  // 2, 3 or 4
     uint8_t Revision;
-    uint8_t Flags;     // 0x80 unsynchronisation, 0x40 extended header, 0x10 footer (2.4)
-    uint8_t Size[4];   // bytes after the header, 7 bits per byte
+    uint8_t Flags;    // 0x80 unsynchronisation, 0x40 extended header, 0x10 footer (2.4)
+    uint8_t Size[4];  // bytes after the header, 7 bits per byte
 };
 static_assert(sizeof(ID3v2Header) == 10);
 
-struct ID3v2FrameHeader { // versions 2.3 and 2.4
+struct ID3v2FrameHeader {  // versions 2.3 and 2.4
     char Id[4];
-    uint8_t Size[4];      // plain big-endian in 2.3, synchsafe in 2.4
+    uint8_t Size[4];  // plain big-endian in 2.3, synchsafe in 2.4
     uint8_t Flags[2];
 };
 static_assert(sizeof(ID3v2FrameHeader) == 10);
@@ -41,8 +41,8 @@ inline constexpr int kID3v2Slots = 17;
 
 class TID3v2 {
 public:
-    static constexpr int kMaxFrameRead = 500;   // bytes of one frame's data that are read
-    static constexpr int kRewriteSize = 4096;   // total size of a tag written by a rebuild
+    static constexpr int kMaxFrameRead = 500;  // bytes of one frame's data that are read
+    static constexpr int kRewriteSize = 4096;  // total size of a tag written by a rebuild
 
     TID3v2() = default;
     void Reset() { *this = TID3v2(); }
@@ -122,7 +122,7 @@ struct ID3v2Frame {
     std::string Id;
     uint8_t StatusFlags = 0;
     std::vector<uint8_t> Data;
-    bool Opaque = false; // compressed or encrypted: the data cannot be read as it is
+    bool Opaque = false;  // compressed or encrypted: the data cannot be read as it is
 };
 
 // Walks the frames of the tag that starts at byte 0 of `stream`. At most `maxData` bytes of each
@@ -141,6 +141,6 @@ std::string ExtractGenre(const std::string& text);
 // The frame ids of a slot (2.3/2.4 and 2.2).
 const char* SlotId(int slot, bool v22);
 
-} // namespace Internal
+}  // namespace Internal
 
-} // namespace tv::tags
+}  // namespace tv::tags

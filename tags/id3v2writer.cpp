@@ -15,8 +15,7 @@ namespace {
 
 constexpr int kManagedSlots = 12;
 
-bool IsManaged(const std::string& id)
-{
+bool IsManaged(const std::string& id) {
     for (int slot = 1; slot <= kManagedSlots; ++slot)
         if (id == SlotId(slot, false))
             return true;
@@ -24,14 +23,12 @@ bool IsManaged(const std::string& id)
 }
 
 // Encoding 0 when every character fits ISO-8859-1, else 1 (UTF-16 with a byte-order mark).
-uint8_t ChooseEncoding(const std::string& text)
-{
+uint8_t ChooseEncoding(const std::string& text) {
     std::string latin1;
     return Utf8ToLatin1(text, latin1) ? 0 : 1;
 }
 
-void AppendText(std::vector<uint8_t>& out, const std::string& text, uint8_t encoding)
-{
+void AppendText(std::vector<uint8_t>& out, const std::string& text, uint8_t encoding) {
     std::string bytes;
     if (encoding == 0) {
         Utf8ToLatin1(text, bytes);
@@ -42,8 +39,7 @@ void AppendText(std::vector<uint8_t>& out, const std::string& text, uint8_t enco
 }
 
 void AppendFrame(std::vector<uint8_t>& out, const std::string& id, const std::vector<uint8_t>& data,
-                 uint8_t statusFlags = 0)
-{
+                 uint8_t statusFlags = 0) {
     uint8_t header[10] = {};
     std::memcpy(header, id.data(), 4);
     WriteBE32(header + 4, uint32_t(data.size()));
@@ -52,23 +48,21 @@ void AppendFrame(std::vector<uint8_t>& out, const std::string& id, const std::ve
     out.insert(out.end(), data.begin(), data.end());
 }
 
-void AppendTextFrame(std::vector<uint8_t>& out, int slot, const std::string& text)
-{
+void AppendTextFrame(std::vector<uint8_t>& out, int slot, const std::string& text) {
     if (text.empty())
         return;
     const uint8_t enc = ChooseEncoding(text);
-    std::vector<uint8_t> data {enc};
+    std::vector<uint8_t> data{enc};
     AppendText(data, text, enc);
     AppendFrame(out, SlotId(slot, false), data);
 }
 
 // A comment: encoding, language "eng", an empty description, the text.
-void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text)
-{
+void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text) {
     if (text.empty())
         return;
     const uint8_t enc = ChooseEncoding(text);
-    std::vector<uint8_t> data {enc, 'e', 'n', 'g'};
+    std::vector<uint8_t> data{enc, 'e', 'n', 'g'};
     if (enc == 0) {
         data.push_back(0);
     } else {
@@ -81,11 +75,10 @@ void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text)
 
 // A link: encoding 0, an empty description, the address as 8-bit text (which is what the
 // format allows for it; an address beyond ISO-8859-1 is kept as its UTF-8 bytes).
-void AppendLinkFrame(std::vector<uint8_t>& out, const std::string& link)
-{
+void AppendLinkFrame(std::vector<uint8_t>& out, const std::string& link) {
     if (link.empty())
         return;
-    std::vector<uint8_t> data {0, 0};
+    std::vector<uint8_t> data{0, 0};
     std::string bytes;
     if (!Utf8ToLatin1(link, bytes))
         bytes = link;
@@ -96,8 +89,7 @@ void AppendLinkFrame(std::vector<uint8_t>& out, const std::string& link)
 // A frame of the old tag the writer does not manage, in 2.3 form. 2.4 text frames in encodings
 // that 2.3 does not know are re-encoded; frames whose data cannot be read (compressed,
 // encrypted) cannot be carried over and are left out.
-void AppendKeptFrame(std::vector<uint8_t>& out, ID3v2Frame& frame, uint8_t sourceMajor)
-{
+void AppendKeptFrame(std::vector<uint8_t>& out, ID3v2Frame& frame, uint8_t sourceMajor) {
     if (frame.Opaque || frame.Id.size() != 4)
         return;
     if (sourceMajor >= 4 && frame.Id[0] == 'T' && frame.Id != "TXXX" && !frame.Data.empty() &&
@@ -105,19 +97,18 @@ void AppendKeptFrame(std::vector<uint8_t>& out, ID3v2Frame& frame, uint8_t sourc
         // Several values of a 2.4 text frame are separated by zeros; 2.3 knows one value.
         const std::string text = DecodeFrameText(frame.Data);
         const uint8_t enc = ChooseEncoding(text);
-        std::vector<uint8_t> data {enc};
+        std::vector<uint8_t> data{enc};
         AppendText(data, text, enc);
         frame.Data = std::move(data);
     }
     AppendFrame(out, frame.Id, frame.Data, frame.StatusFlags);
 }
 
-} // namespace
+}  // namespace
 
 class ID3v2Writer {
 public:
-    static std::vector<uint8_t> RenderFrames(const TID3v2& tag)
-    {
+    static std::vector<uint8_t> RenderFrames(const TID3v2& tag) {
         std::vector<uint8_t> out;
         AppendTextFrame(out, 1, tag.m_title);
         AppendTextFrame(out, 2, tag.m_artist);
@@ -139,8 +130,7 @@ public:
     }
 };
 
-bool TID3v2::WriteTag(const std::filesystem::path& fileName)
-{
+bool TID3v2::WriteTag(const std::filesystem::path& fileName) {
     m_lastError.clear();
     try {
         FileStream stream;
@@ -148,7 +138,7 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName)
             m_lastError = "cannot open the file";
             return false;
         }
-        ID3v2Header old {};
+        ID3v2Header old{};
         const bool hasTag = stream.Size() >= 10 && stream.ReadExact(0, &old, 10) &&
                             std::memcmp(old.Id, "ID3", 3) == 0;
         const int64_t oldTotal = hasTag ? TagTotalSize(old, stream.Size()) : 0;
@@ -191,7 +181,7 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName)
             });
         } else {
             ok = OverwriteHead(fileName, tag.data(), tag.size());
-            if (!ok) // e.g. a read-only file in a writable folder: replace it instead
+            if (!ok)  // e.g. a read-only file in a writable folder: replace it instead
                 ok = SafeRewrite(fileName, [&](RewriteSink& sink) {
                     return sink.Write(tag.data(), tag.size()) &&
                            sink.CopyFrom(stream.Descriptor(), oldTotal, -1);
@@ -206,8 +196,7 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName)
     }
 }
 
-bool TID3v2::RemoveTag(const std::filesystem::path& fileName)
-{
+bool TID3v2::RemoveTag(const std::filesystem::path& fileName) {
     m_lastError.clear();
     try {
         FileStream stream;
@@ -215,7 +204,7 @@ bool TID3v2::RemoveTag(const std::filesystem::path& fileName)
             m_lastError = "cannot open the file";
             return false;
         }
-        ID3v2Header old {};
+        ID3v2Header old{};
         if (stream.Size() < 10 || !stream.ReadExact(0, &old, 10) ||
             std::memcmp(old.Id, "ID3", 3) != 0) {
             m_lastError = "the file has no ID3v2 tag";
@@ -240,4 +229,4 @@ bool TID3v2::RemoveTag(const std::filesystem::path& fileName)
     }
 }
 
-} // namespace tv::tags
+}  // namespace tv::tags

@@ -19,30 +19,30 @@ constexpr uint16_t kBitRates[5][16] = {
 
 // Hz by [VersionIndex][SampleRateIndex].
 constexpr uint16_t kSampleRates[4][4] = {
-    {11025, 12000, 8000, 0}, {0, 0, 0, 0}, {22050, 24000, 16000, 0}, {44100, 48000, 32000, 0},
+    {11025, 12000, 8000, 0},
+    {0, 0, 0, 0},
+    {22050, 24000, 16000, 0},
+    {44100, 48000, 32000, 0},
 };
 
 constexpr const char* kModes[5] = {"Stereo", "Joint Stereo", "Dual Channel", "Mono", "Unknown"};
 
-uint16_t BitRateOf(const MpegFrameHeader& f)
-{
+uint16_t BitRateOf(const MpegFrameHeader& f) {
     if (f.VersionIndex == 1 || f.LayerIndex == 0 || f.BitRateIndex > 15)
         return 0;
     int row = 0;
     if (f.VersionIndex == 3)
-        row = 3 - f.LayerIndex; // Layer I (3) -> 0, II -> 1, III -> 2
+        row = 3 - f.LayerIndex;  // Layer I (3) -> 0, II -> 1, III -> 2
     else
         row = f.LayerIndex == 3 ? 3 : 4;
     return kBitRates[row][f.BitRateIndex];
 }
 
-uint16_t SampleRateOf(const MpegFrameHeader& f)
-{
+uint16_t SampleRateOf(const MpegFrameHeader& f) {
     return kSampleRates[f.VersionIndex & 3][f.SampleRateIndex & 3];
 }
 
-int CoefficientOf(const MpegFrameHeader& f)
-{
+int CoefficientOf(const MpegFrameHeader& f) {
     if (f.LayerIndex == 3)
         return 48;
     if (f.VersionIndex == 3 || f.LayerIndex == 2)
@@ -50,8 +50,7 @@ int CoefficientOf(const MpegFrameHeader& f)
     return 72;
 }
 
-uint16_t FrameLengthOf(const MpegFrameHeader& f)
-{
+uint16_t FrameLengthOf(const MpegFrameHeader& f) {
     const int rate = SampleRateOf(f);
     if (rate == 0)
         return 0;
@@ -60,10 +59,9 @@ uint16_t FrameLengthOf(const MpegFrameHeader& f)
     return uint16_t(product / rate + padding);
 }
 
-} // namespace
+}  // namespace
 
-void MpegFrameHeader::Decode(const uint8_t* b)
-{
+void MpegFrameHeader::Decode(const uint8_t* b) {
     std::memcpy(HeaderBytes, b, 4);
     VersionIndex = (b[1] >> 3) & 3;
     LayerIndex = (b[1] >> 1) & 3;
@@ -79,36 +77,42 @@ void MpegFrameHeader::Decode(const uint8_t* b)
     EmphasisIndex = b[3] & 3;
 }
 
-const char* MpegFrameHeader::VersionText() const
-{
+const char* MpegFrameHeader::VersionText() const {
     switch (VersionIndex) {
-    case 0: return "2.5";
-    case 2: return "2";
-    case 3: return "1";
-    default: return "";
+        case 0:
+            return "2.5";
+        case 2:
+            return "2";
+        case 3:
+            return "1";
+        default:
+            return "";
     }
 }
 
-void TMPEGaudio::Reset() { *this = TMPEGaudio(); }
+void TMPEGaudio::Reset() {
+    *this = TMPEGaudio();
+}
 
-bool TMPEGaudio::IsFrameHeader(const uint8_t* b)
-{
+bool TMPEGaudio::IsFrameHeader(const uint8_t* b) {
     return b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && ((b[1] >> 3) & 3) != 1 &&
            ((b[1] >> 1) & 3) != 0 && (b[2] >> 4) != 15 && (b[2] >> 4) != 0 &&
            ((b[2] >> 2) & 3) != 3 && (b[3] & 3) != 2;
 }
 
-int TMPEGaudio::Coefficient() const { return CoefficientOf(m_frame); }
-int TMPEGaudio::PaddingBytes() const
-{
+int TMPEGaudio::Coefficient() const {
+    return CoefficientOf(m_frame);
+}
+int TMPEGaudio::PaddingBytes() const {
     return m_frame.Padding ? (m_frame.LayerIndex == 3 ? 4 : 1) : 0;
 }
-uint16_t TMPEGaudio::TableBitRate() const { return BitRateOf(m_frame); }
+uint16_t TMPEGaudio::TableBitRate() const {
+    return BitRateOf(m_frame);
+}
 
 // Only the bytes actually read take part: a short block (small file, last block) is searched
 // over its filled part, and a header must lie wholly inside it.
-bool TMPEGaudio::FindFirstFrame(const uint8_t* block, int64_t filled)
-{
+bool TMPEGaudio::FindFirstFrame(const uint8_t* block, int64_t filled) {
     for (int64_t i = 0; i <= kMaxMpegFrameLength && i + 4 <= filled; ++i) {
         if (!IsFrameHeader(block + i))
             continue;
@@ -132,8 +136,7 @@ bool TMPEGaudio::FindFirstFrame(const uint8_t* block, int64_t filled)
     return false;
 }
 
-void TMPEGaudio::ReadVbrHeader(const uint8_t* block, int64_t filled, int64_t p)
-{
+void TMPEGaudio::ReadVbrHeader(const uint8_t* block, int64_t filled, int64_t p) {
     // The block buffer is zero beyond the filled part, and p + 128 stays inside it.
     if (p + 4 > filled)
         return;
@@ -153,8 +156,7 @@ void TMPEGaudio::ReadVbrHeader(const uint8_t* block, int64_t filled, int64_t p)
     }
 }
 
-std::string TMPEGaudio::FindVendorID(const uint8_t* block, int64_t filled, uint16_t frameLength)
-{
+std::string TMPEGaudio::FindVendorID(const uint8_t* block, int64_t filled, uint16_t frameLength) {
     int limit = uint16_t(frameLength * 5);
     if (kMpegBlockSize - limit - 8 < 0)
         limit = kMpegBlockSize - 8;
@@ -173,8 +175,7 @@ std::string TMPEGaudio::FindVendorID(const uint8_t* block, int64_t filled, uint1
     return {};
 }
 
-bool TMPEGaudio::Analyze(const std::filesystem::path& fileName)
-{
+bool TMPEGaudio::Analyze(const std::filesystem::path& fileName) {
     Reset();
     FileStream stream;
     if (!stream.Open(fileName))
@@ -182,8 +183,7 @@ bool TMPEGaudio::Analyze(const std::filesystem::path& fileName)
     return Analyze(stream);
 }
 
-bool TMPEGaudio::Analyze(ByteStream& stream)
-{
+bool TMPEGaudio::Analyze(ByteStream& stream) {
     Reset();
     bool ok = false;
     try {
@@ -198,10 +198,9 @@ bool TMPEGaudio::Analyze(ByteStream& stream)
     return ok;
 }
 
-bool TMPEGaudio::AnalyzeStream(ByteStream& stream)
-{
+bool TMPEGaudio::AnalyzeStream(ByteStream& stream) {
     if (!m_id3v2.ReadTag(stream))
-        return stream.Size() < 10; // too short to hold anything: no frame, but not an error
+        return stream.Size() < 10;  // too short to hold anything: no frame, but not an error
     if (!m_id3v1.ReadTag(stream))
         return false;
     m_fileLength = stream.Size();
@@ -241,8 +240,7 @@ bool TMPEGaudio::AnalyzeStream(ByteStream& stream)
     return true;
 }
 
-uint16_t TMPEGaudio::BitRate() const
-{
+uint16_t TMPEGaudio::BitRate() const {
     if (m_vbr.Found && m_vbr.Frames > 0) {
         const double rate = (double(m_vbr.Bytes) / m_vbr.Frames - PaddingBytes()) * SampleRate() /
                             Coefficient() / 1000.0;
@@ -252,12 +250,15 @@ uint16_t TMPEGaudio::BitRate() const
     return TableBitRate();
 }
 
-uint16_t TMPEGaudio::SampleRate() const { return SampleRateOf(m_frame); }
+uint16_t TMPEGaudio::SampleRate() const {
+    return SampleRateOf(m_frame);
+}
 
-std::string TMPEGaudio::ChannelMode() const { return kModes[std::min<int>(m_frame.ModeIndex, 4)]; }
+std::string TMPEGaudio::ChannelMode() const {
+    return kModes[std::min<int>(m_frame.ModeIndex, 4)];
+}
 
-double TMPEGaudio::Duration() const
-{
+double TMPEGaudio::Duration() const {
     if (!m_frame.Found || SampleRate() == 0)
         return 0;
     if (m_vbr.Found && m_vbr.Frames > 0)
@@ -268,10 +269,9 @@ double TMPEGaudio::Duration() const
     return double(m_audioEnd - m_audioStart) / rate / 1000.0 * 8;
 }
 
-bool TMPEGaudio::Valid() const
-{
+bool TMPEGaudio::Valid() const {
     const uint16_t rate = BitRate();
     return m_frame.Found && rate >= 8 && rate <= 448 && Duration() >= 0.1;
 }
 
-} // namespace tv::tags
+}  // namespace tv::tags

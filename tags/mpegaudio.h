@@ -20,14 +20,14 @@ struct MpegFrameHeader {
     int64_t Offset = 0;
     uint16_t FrameLength = 0;
     uint8_t HeaderBytes[4] = {};
-    uint8_t VersionIndex = 1;    // 0 MPEG 2.5, 1 reserved, 2 MPEG 2, 3 MPEG 1
-    uint8_t LayerIndex = 0;      // 1 Layer III, 2 Layer II, 3 Layer I
+    uint8_t VersionIndex = 1;  // 0 MPEG 2.5, 1 reserved, 2 MPEG 2, 3 MPEG 1
+    uint8_t LayerIndex = 0;    // 1 Layer III, 2 Layer II, 3 Layer I
     bool CrcProtected = false;
     uint16_t BitRateIndex = 0;
     uint16_t SampleRateIndex = 3;
     bool Padding = false;
     bool Private = false;
-    uint8_t ModeIndex = 4;       // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono, 4 unknown
+    uint8_t ModeIndex = 4;  // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono, 4 unknown
     uint8_t ModeExtension = 4;
     bool Copyright = false;
     bool Original = false;
@@ -42,11 +42,11 @@ struct MpegFrameHeader {
 
 struct VbrHeaderInfo {
     bool Found = false;
-    std::string Id;           // "Xing" or "VBRI"
+    std::string Id;  // "Xing" or "VBRI"
     int32_t Frames = 0;
     int32_t Bytes = 0;
     uint8_t Scale = 0;
-    std::string VendorText;   // Xing only: the 8 bytes after the scale
+    std::string VendorText;  // Xing only: the 8 bytes after the scale
 };
 
 class TMPEGaudio {
@@ -72,10 +72,10 @@ public:
     const TID3v1& ID3v1() const { return m_id3v1; }
     const TID3v2& ID3v2() const { return m_id3v2; }
 
-    uint16_t BitRate() const;        // kbit/s; the average of a VBR stream
-    uint16_t SampleRate() const;     // Hz
-    std::string ChannelMode() const; // "Stereo", "Joint Stereo", "Dual Channel", "Mono", "Unknown"
-    double Duration() const;         // seconds
+    uint16_t BitRate() const;         // kbit/s; the average of a VBR stream
+    uint16_t SampleRate() const;      // Hz
+    std::string ChannelMode() const;  // "Stereo", "Joint Stereo", "Dual Channel", "Mono", "Unknown"
+    double Duration() const;          // seconds
     bool Valid() const;
 
     // Header test of four bytes (free-format frames are rejected).
@@ -100,4 +100,4 @@ private:
     TID3v2 m_id3v2;
 };
 
-} // namespace tv::tags
+}  // namespace tv::tags

@@ -1,10 +1,10 @@
 #include "tags/saferewrite.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace tv::tags {
@@ -13,16 +13,14 @@ namespace {
 
 thread_local std::string t_lastError;
 
-bool Fail(std::string* error, const std::string& what, int err)
-{
+bool Fail(std::string* error, const std::string& what, int err) {
     t_lastError = what + ": " + std::strerror(err);
     if (error)
         *error = t_lastError;
     return false;
 }
 
-bool Succeed(std::string* error)
-{
+bool Succeed(std::string* error) {
     t_lastError.clear();
     if (error)
         error->clear();
@@ -30,8 +28,7 @@ bool Succeed(std::string* error)
 }
 
 // A symbolic link is rewritten at the file it points to, so the link stays a link.
-std::filesystem::path ResolveTarget(const std::filesystem::path& target)
-{
+std::filesystem::path ResolveTarget(const std::filesystem::path& target) {
     std::error_code ec;
     if (std::filesystem::is_symlink(target, ec)) {
         auto resolved = std::filesystem::canonical(target, ec);
@@ -41,25 +38,37 @@ std::filesystem::path ResolveTarget(const std::filesystem::path& target)
     return target;
 }
 
-} // namespace
+}  // namespace
 
-int FileOps::Open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-ssize_t FileOps::Write(int fd, const void* data, size_t count) { return ::write(fd, data, count); }
-int FileOps::Sync(int fd) { return ::fsync(fd); }
-int FileOps::Close(int fd) { return ::close(fd); }
-int FileOps::Rename(const char* from, const char* to) { return ::rename(from, to); }
-int FileOps::Unlink(const char* path) { return ::unlink(path); }
+int FileOps::Open(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+ssize_t FileOps::Write(int fd, const void* data, size_t count) {
+    return ::write(fd, data, count);
+}
+int FileOps::Sync(int fd) {
+    return ::fsync(fd);
+}
+int FileOps::Close(int fd) {
+    return ::close(fd);
+}
+int FileOps::Rename(const char* from, const char* to) {
+    return ::rename(from, to);
+}
+int FileOps::Unlink(const char* path) {
+    return ::unlink(path);
+}
 
-FileOps& SystemFileOps()
-{
+FileOps& SystemFileOps() {
     static FileOps ops;
     return ops;
 }
 
-const std::string& LastRewriteError() { return t_lastError; }
+const std::string& LastRewriteError() {
+    return t_lastError;
+}
 
-bool RewriteSink::Write(const void* data, size_t count)
-{
+bool RewriteSink::Write(const void* data, size_t count) {
     const auto* p = static_cast<const uint8_t*>(data);
     while (!m_failed && count > 0) {
         const ssize_t n = m_ops.Write(m_fd, p, count);
@@ -77,11 +86,11 @@ bool RewriteSink::Write(const void* data, size_t count)
     return !m_failed;
 }
 
-bool RewriteSink::CopyFrom(int sourceFd, int64_t offset, int64_t count)
-{
+bool RewriteSink::CopyFrom(int sourceFd, int64_t offset, int64_t count) {
     std::vector<uint8_t> buffer(1 << 16);
     while (!m_failed && count != 0) {
-        const size_t want = count < 0 ? buffer.size() : size_t(std::min<int64_t>(count, buffer.size()));
+        const size_t want =
+            count < 0 ? buffer.size() : size_t(std::min<int64_t>(count, buffer.size()));
         const ssize_t n = ::pread(sourceFd, buffer.data(), want, offset);
         if (n < 0 && errno == EINTR)
             continue;
@@ -90,7 +99,7 @@ bool RewriteSink::CopyFrom(int sourceFd, int64_t offset, int64_t count)
             break;
         }
         if (n == 0) {
-            if (count > 0) { // the source ended early
+            if (count > 0) {  // the source ended early
                 errno = EIO;
                 m_failed = true;
             }
@@ -107,8 +116,7 @@ bool RewriteSink::CopyFrom(int sourceFd, int64_t offset, int64_t count)
 
 bool SafeRewrite(const std::filesystem::path& target,
                  const std::function<bool(RewriteSink&)>& produce, std::string* error,
-                 FileOps& ops)
-{
+                 FileOps& ops) {
     try {
         const std::filesystem::path file = ResolveTarget(target);
         struct stat st {};
@@ -126,8 +134,8 @@ bool SafeRewrite(const std::filesystem::path& target,
                           0600);
             if (fd >= 0 || errno != EEXIST)
                 break;
-            tempName = file.string() + "~" + std::to_string(::getpid()) + "-" +
-                       std::to_string(attempt);
+            tempName =
+                file.string() + "~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         }
         if (fd < 0)
             return Fail(error, "cannot create a temporary file beside " + file.string(), errno);
@@ -138,8 +146,8 @@ bool SafeRewrite(const std::filesystem::path& target,
         int err = errno;
         if (ok) {
             ::fchmod(fd, st.st_mode & 07777);
-            if (::geteuid() == 0)
-                [[maybe_unused]] int ignored = ::fchown(fd, st.st_uid, st.st_gid);
+            if (::geteuid() == 0) [[maybe_unused]]
+                int ignored = ::fchown(fd, st.st_uid, st.st_gid);
             if (ops.Sync(fd) != 0) {
                 ok = false;
                 err = errno;
@@ -170,8 +178,7 @@ bool SafeRewrite(const std::filesystem::path& target,
 }
 
 bool OverwriteHead(const std::filesystem::path& target, const void* data, size_t count,
-                   std::string* error)
-{
+                   std::string* error) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return Fail(error, "cannot open " + target.string() + " for writing", errno);
@@ -197,8 +204,7 @@ bool OverwriteHead(const std::filesystem::path& target, const void* data, size_t
     return Succeed(error);
 }
 
-bool CutFile(const std::filesystem::path& target, int64_t newSize, std::string* error)
-{
+bool CutFile(const std::filesystem::path& target, int64_t newSize, std::string* error) {
     if (newSize < 0)
         return Fail(error, "bad size for " + target.string(), EINVAL);
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
@@ -218,4 +224,4 @@ bool CutFile(const std::filesystem::path& target, int64_t newSize, std::string* 
     return ok;
 }
 
-} // namespace tv::tags
+}  // namespace tv::tags

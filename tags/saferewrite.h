@@ -4,11 +4,11 @@
 // disk, and replaces the original in one rename. Whatever step fails, the original stays as it
 // was and the temporary file is removed. The same recipe suits any file the program rewrites.
 
+#include <sys/types.h>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <sys/types.h>
 
 namespace tv::tags {
 
@@ -63,4 +63,4 @@ bool CutFile(const std::filesystem::path& target, int64_t newSize, std::string* 
 // The reason of the last failed rewrite, overwrite or cut on this thread ("" after success).
 const std::string& LastRewriteError();
 
-} // namespace tv::tags
+}  // namespace tv::tags

@@ -4,8 +4,7 @@ namespace tv::tags {
 
 namespace {
 
-void AppendUtf8(std::string& out, uint32_t cp)
-{
+void AppendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
         out += char(cp);
     } else if (cp < 0x800) {
@@ -24,8 +23,7 @@ void AppendUtf8(std::string& out, uint32_t cp)
 }
 
 // Decodes one character at `i`; returns its length, or 0 when the bytes there are malformed.
-size_t DecodeUtf8(std::string_view s, size_t i, uint32_t& cp)
-{
+size_t DecodeUtf8(std::string_view s, size_t i, uint32_t& cp) {
     const auto b0 = uint8_t(s[i]);
     size_t len = 0;
     uint32_t min = 0;
@@ -33,11 +31,17 @@ size_t DecodeUtf8(std::string_view s, size_t i, uint32_t& cp)
         cp = b0;
         return 1;
     } else if ((b0 & 0xE0) == 0xC0) {
-        len = 2; cp = b0 & 0x1F; min = 0x80;
+        len = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
     } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3; cp = b0 & 0x0F; min = 0x800;
+        len = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
     } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4; cp = b0 & 0x07; min = 0x10000;
+        len = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
     } else {
         return 0;
     }
@@ -54,10 +58,9 @@ size_t DecodeUtf8(std::string_view s, size_t i, uint32_t& cp)
     return len;
 }
 
-} // namespace
+}  // namespace
 
-std::string Latin1ToUtf8(std::string_view bytes)
-{
+std::string Latin1ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (char c : bytes)
@@ -65,8 +68,7 @@ std::string Latin1ToUtf8(std::string_view bytes)
     return out;
 }
 
-bool IsValidUtf8(std::string_view bytes)
-{
+bool IsValidUtf8(std::string_view bytes) {
     uint32_t cp = 0;
     for (size_t i = 0; i < bytes.size();) {
         const size_t len = DecodeUtf8(bytes, i, cp);
@@ -77,8 +79,7 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-std::string EightBitToUtf8(std::string_view bytes)
-{
+std::string EightBitToUtf8(std::string_view bytes) {
     bool ascii = true;
     for (char c : bytes)
         ascii = ascii && uint8_t(c) < 0x80;
@@ -89,8 +90,7 @@ std::string EightBitToUtf8(std::string_view bytes)
     return Latin1ToUtf8(bytes);
 }
 
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
-{
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     std::string out;
     const size_t units = bytes.size() / 2;
     auto unitAt = [&](size_t k) -> uint32_t {
@@ -117,8 +117,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
     return out;
 }
 
-bool Utf8ToLatin1(std::string_view utf8, std::string& latin1)
-{
+bool Utf8ToLatin1(std::string_view utf8, std::string& latin1) {
     latin1.clear();
     uint32_t cp = 0;
     for (size_t i = 0; i < utf8.size();) {
@@ -131,8 +130,7 @@ bool Utf8ToLatin1(std::string_view utf8, std::string& latin1)
     return true;
 }
 
-std::string Utf8ToUtf16LE(std::string_view utf8)
-{
+std::string Utf8ToUtf16LE(std::string_view utf8) {
     std::string out;
     auto put = [&](uint32_t u) {
         out += char(u & 0xFF);
@@ -156,28 +154,25 @@ std::string Utf8ToUtf16LE(std::string_view utf8)
     return out;
 }
 
-std::string TrimRight(std::string_view text)
-{
+std::string TrimRight(std::string_view text) {
     size_t end = text.size();
     while (end > 0 && uint8_t(text[end - 1]) <= 32)
         --end;
     return std::string(text.substr(0, end));
 }
 
-std::string Trim(std::string_view text)
-{
+std::string Trim(std::string_view text) {
     size_t begin = 0;
     while (begin < text.size() && uint8_t(text[begin]) <= 32)
         ++begin;
     return TrimRight(text.substr(begin));
 }
 
-size_t Utf8Length(std::string_view text)
-{
+size_t Utf8Length(std::string_view text) {
     size_t n = 0;
     for (char c : text)
         n += (uint8_t(c) & 0xC0) != 0x80;
     return n;
 }
 
-} // namespace tv::tags
+}  // namespace tv::tags

@@ -33,4 +33,4 @@ std::string Trim(std::string_view text);
 // Number of characters of a UTF-8 text (continuation bytes are not counted).
 size_t Utf8Length(std::string_view text);
 
-} // namespace tv::tags
+}  // namespace tv::tags

@@ -12,15 +12,13 @@ namespace {
 constexpr int64_t kHeadBytes = 4096 + 3 * TMPEGaudio::kMpegBlockSize;
 constexpr int64_t kTailBytes = TMPEGaudio::kMpegBlockSize + 128 + 15 + 2048;
 
-} // namespace
+}  // namespace
 
-bool OpenForTagReading(FileStream& stream, const std::filesystem::path& path)
-{
+bool OpenForTagReading(FileStream& stream, const std::filesystem::path& path) {
     return stream.Open(path) && stream.CacheEnds(kHeadBytes, kTailBytes);
 }
 
-MpegTrackInfo ReadMpegTrackInfo(ByteStream& stream)
-{
+MpegTrackInfo ReadMpegTrackInfo(ByteStream& stream) {
     MpegTrackInfo info;
     try {
         TMPEGaudio mpeg;
@@ -43,12 +41,11 @@ MpegTrackInfo ReadMpegTrackInfo(ByteStream& stream)
     return info;
 }
 
-MpegTrackInfo ReadMpegTrackInfo(const std::filesystem::path& path)
-{
+MpegTrackInfo ReadMpegTrackInfo(const std::filesystem::path& path) {
     FileStream stream;
     if (!OpenForTagReading(stream, path))
         return {};
     return ReadMpegTrackInfo(stream);
 }
 
-} // namespace tv::tags
+}  // namespace tv::tags

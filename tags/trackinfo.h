@@ -15,7 +15,7 @@ struct MpegTrackInfo {
     std::string ID3v2Title;
     std::string ID3v1Artist;  // trimmed; the long Lyrics3 form when there is one
     std::string ID3v1Title;
-    double Duration = 0;      // TMPEGaudio::Duration(), seconds; 0 without MPEG frames
+    double Duration = 0;  // TMPEGaudio::Duration(), seconds; 0 without MPEG frames
 
     // ID3v2 first, ID3v1 as fallback.
     const std::string& Artist() const { return ID3v2Artist.empty() ? ID3v1Artist : ID3v2Artist; }
@@ -34,4 +34,4 @@ MpegTrackInfo ReadMpegTrackInfo(ByteStream& stream);
 // Opens `path` into `stream` and caches the head and tail every reader of an MPEG file looks at.
 bool OpenForTagReading(FileStream& stream, const std::filesystem::path& path);
 
-} // namespace tv::tags
+}  // namespace tv::tags

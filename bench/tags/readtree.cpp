@@ -2,10 +2,9 @@
 #include "tags/trackinfo.h"
 #include "treewalk.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     return RunTree(argc, argv, "torvanell", [](const std::filesystem::path& p) {
         const tv::tags::MpegTrackInfo info = tv::tags::ReadMpegTrackInfo(p);
-        return ReadResult {info.Artist(), info.Title(), int(info.Duration)};
+        return ReadResult{info.Artist(), info.Title(), int(info.Duration)};
     });
 }

@@ -5,8 +5,7 @@
 
 #include "treewalk.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     return RunTree(argc, argv, "taglib", [](const std::filesystem::path& p) {
         TagLib::FileRef ref(p.c_str());
         ReadResult r;

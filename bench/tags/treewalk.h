@@ -15,8 +15,7 @@ struct ReadResult {
 };
 
 template <typename Reader>
-int RunTree(int argc, char** argv, const char* name, Reader read)
-{
+int RunTree(int argc, char** argv, const char* name, Reader read) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s TREE\n", argv[0]);
         return 2;

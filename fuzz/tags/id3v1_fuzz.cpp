@@ -4,8 +4,7 @@
 
 #include "tags/id3v1.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tv::tags::MemoryStream stream({data, size});
     tv::tags::TID3v1 tag;
     if (tag.ReadTag(stream)) {

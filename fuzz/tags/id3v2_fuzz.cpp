@@ -5,8 +5,7 @@
 
 #include "tags/id3v2.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tv::tags;
     MemoryStream stream({data, size});
     TID3v2 tag;
@@ -15,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     volatile size_t sink = tag.Title().size() + tag.Comment().size() + tag.Link().size() +
                            tag.Genre().size() + tag.Track();
     // The writer walks the whole tag with unlimited frame data to keep unmanaged frames.
-    ID3v2Header header {};
+    ID3v2Header header{};
     std::memcpy(&header, data, sizeof header);
     Internal::WalkID3v2Frames(stream, header, Internal::TagTotalSize(header, int64_t(size)),
                               SIZE_MAX, [&](Internal::ID3v2Frame& f) {

@@ -5,8 +5,7 @@
 
 #include "tags/mpegaudio.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tv::tags::MemoryStream stream({data, size});
     tv::tags::TMPEGaudio mpeg;
     if (mpeg.Analyze(stream)) {

@@ -9,16 +9,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-static int Replay(const std::filesystem::path& file)
-{
+static int Replay(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     return 1;
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     int count = 0;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path arg = argv[i];
@@ -31,5 +29,5 @@ int main(int argc, char** argv)
         }
     }
     std::printf("replayed %d inputs\n", count);
-    return count > 0 ? 0 : 1; // an empty corpus is a broken test, not a pass
+    return count > 0 ? 0 : 1;  // an empty corpus is a broken test, not a pass
 }

@@ -7,8 +7,7 @@
 namespace tv::tags::tool {
 
 std::string BuildEntryTitle(std::string_view fileName, std::string_view artist,
-                            std::string_view title)
-{
+                            std::string_view title) {
     std::string text;
     if (!artist.empty() && !title.empty())
         text = std::string(artist) + " - " + std::string(title);
@@ -18,7 +17,8 @@ std::string BuildEntryTitle(std::string_view fileName, std::string_view artist,
         text = title;
     else {
         const size_t dot = fileName.rfind('.');
-        text = fileName.substr(0, dot == 0 || dot == std::string_view::npos ? fileName.size() : dot);
+        text =
+            fileName.substr(0, dot == 0 || dot == std::string_view::npos ? fileName.size() : dot);
     }
     std::replace(text.begin(), text.end(), '_', ' ');
     const size_t keep = text.find_first_not_of("0123456789.,!? _-");
@@ -27,8 +27,7 @@ std::string BuildEntryTitle(std::string_view fileName, std::string_view artist,
     return text;
 }
 
-std::string FormatDuration(double seconds)
-{
+std::string FormatDuration(double seconds) {
     if (!(seconds > 0))
         seconds = 0;
     const auto whole = static_cast<unsigned long long>(std::floor(std::min(seconds, 1e15)));
@@ -37,4 +36,4 @@ std::string FormatDuration(double seconds)
     return buf;
 }
 
-} // namespace tv::tags::tool
+}  // namespace tv::tags::tool

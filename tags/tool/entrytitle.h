@@ -15,4 +15,4 @@ std::string BuildEntryTitle(std::string_view fileName, std::string_view artist,
 // "mm:ss" of whole seconds; an hour or more shows total minutes ("62:05" for 3725 s).
 std::string FormatDuration(double seconds);
 
-} // namespace tv::tags::tool
+}  // namespace tv::tags::tool

@@ -26,4 +26,4 @@ private:
     bool m_first = true;
 };
 
-} // namespace tv::tags::tool
+}  // namespace tv::tags::tool

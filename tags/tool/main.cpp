@@ -27,37 +27,32 @@ const char* const kUsageText =
     "                   [--copyright C] [--language L] [--link URL]\n"
     "       torvanell-tag remove FILE\n";
 
-int Usage(const std::string& problem)
-{
+int Usage(const std::string& problem) {
     std::cerr << "torvanell-tag: " << problem << "\n" << kUsageText;
     return kUsage;
 }
 
-int Failure(const std::string& file, const std::string& reason)
-{
+int Failure(const std::string& file, const std::string& reason) {
     std::cerr << "torvanell-tag: " << file << ": " << reason << "\n";
     return kFailed;
 }
 
 // The formats in the order they are asked; the MPEG family takes everything, so it is last.
-std::vector<std::unique_ptr<TagFormat>> Formats()
-{
+std::vector<std::unique_ptr<TagFormat>> Formats() {
     std::vector<std::unique_ptr<TagFormat>> formats;
     formats.push_back(MakeMpegFormat());
     return formats;
 }
 
 TagFormat& FormatFor(std::vector<std::unique_ptr<TagFormat>>& formats,
-                     const std::filesystem::path& path)
-{
+                     const std::filesystem::path& path) {
     for (auto& format : formats)
         if (format->Handles(path))
             return *format;
     return *formats.back();
 }
 
-int Show(const std::vector<std::string>& args)
-{
+int Show(const std::vector<std::string>& args) {
     bool json = false;
     std::vector<std::string> files;
     bool optionsDone = false;
@@ -93,11 +88,10 @@ int Show(const std::vector<std::string>& args)
     return status;
 }
 
-int Write(const std::vector<std::string>& args)
-{
-    static const std::set<std::string> kKeys = {"title",    "artist",  "album",     "year",
-                                                "track",    "genre",   "comment",   "composer",
-                                                "encoder",  "copyright", "language", "link"};
+int Write(const std::vector<std::string>& args) {
+    static const std::set<std::string> kKeys = {"title",   "artist",    "album",    "year",
+                                                "track",   "genre",     "comment",  "composer",
+                                                "encoder", "copyright", "language", "link"};
     std::string file;
     WriteValues values;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -131,8 +125,7 @@ int Write(const std::vector<std::string>& args)
     return kOk;
 }
 
-int Remove(const std::vector<std::string>& args)
-{
+int Remove(const std::vector<std::string>& args) {
     if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
         return Usage("remove takes exactly one file");
     auto formats = Formats();
@@ -142,10 +135,9 @@ int Remove(const std::vector<std::string>& args)
     return kOk;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     try {
         if (argc < 2)
             return Usage("no command given");

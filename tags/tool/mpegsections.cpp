@@ -16,16 +16,14 @@ namespace tv::tags::tool {
 
 namespace {
 
-std::string LowerExtension(const std::filesystem::path& path)
-{
+std::string LowerExtension(const std::filesystem::path& path) {
     std::string ext = path.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
     return ext;
 }
 
-void Line(std::string& report, const char* label, const std::string& value)
-{
+void Line(std::string& report, const char* label, const std::string& value) {
     char head[32];
     std::snprintf(head, sizeof head, "  %-14s", label);
     report += head;
@@ -34,8 +32,7 @@ void Line(std::string& report, const char* label, const std::string& value)
 }
 
 void ShowEntry(const std::filesystem::path& path, const MpegTrackInfo& info, JsonWriter& json,
-               std::string& report)
-{
+               std::string& report) {
     const std::string title =
         BuildEntryTitle(path.filename().string(), info.Artist(), info.Title());
     const std::string duration = FormatDuration(info.Duration);
@@ -45,8 +42,7 @@ void ShowEntry(const std::filesystem::path& path, const MpegTrackInfo& info, Jso
     Line(report, "duration", duration);
 }
 
-void ShowMpeg(const TMPEGaudio& mpeg, JsonWriter& json, std::string& report)
-{
+void ShowMpeg(const TMPEGaudio& mpeg, JsonWriter& json, std::string& report) {
     const MpegFrameHeader& f = mpeg.Frame();
     json.BeginObject("mpeg")
         .Bool("valid", mpeg.Valid())
@@ -68,10 +64,11 @@ void ShowMpeg(const TMPEGaudio& mpeg, JsonWriter& json, std::string& report)
         return;
     }
     Line(report, "valid", mpeg.Valid() ? "yes" : "no");
-    Line(report, "format", std::string("MPEG ") + f.VersionText() + " Layer " +
-                               std::to_string(f.Layer()));
-    Line(report, "bit rate", std::to_string(mpeg.BitRate()) + " kbit/s" +
-                                 (mpeg.Vbr().Found ? " (" + mpeg.Vbr().Id + ")" : ""));
+    Line(report, "format",
+         std::string("MPEG ") + f.VersionText() + " Layer " + std::to_string(f.Layer()));
+    Line(report, "bit rate",
+         std::to_string(mpeg.BitRate()) + " kbit/s" +
+             (mpeg.Vbr().Found ? " (" + mpeg.Vbr().Id + ")" : ""));
     Line(report, "sample rate", std::to_string(mpeg.SampleRate()) + " Hz");
     Line(report, "channel mode", mpeg.ChannelMode());
     char seconds[32];
@@ -82,8 +79,7 @@ void ShowMpeg(const TMPEGaudio& mpeg, JsonWriter& json, std::string& report)
         Line(report, "encoder", mpeg.VendorID());
 }
 
-void ShowID3v1(const TID3v1& tag, JsonWriter& json, std::string& report)
-{
+void ShowID3v1(const TID3v1& tag, JsonWriter& json, std::string& report) {
     const std::string genre(GenreName(tag.GenreIndex()));
     json.BeginObject("id3v1")
         .Bool("exists", tag.Exists())
@@ -123,8 +119,7 @@ void ShowID3v1(const TID3v1& tag, JsonWriter& json, std::string& report)
     }
 }
 
-void ShowID3v2(const TID3v2& tag, JsonWriter& json, std::string& report)
-{
+void ShowID3v2(const TID3v2& tag, JsonWriter& json, std::string& report) {
     json.BeginObject("id3v2")
         .Bool("exists", tag.Exists())
         .Int("version", tag.Version())
@@ -152,12 +147,18 @@ void ShowID3v2(const TID3v2& tag, JsonWriter& json, std::string& report)
     Line(report, "version", "2." + std::to_string(tag.Version()));
     Line(report, "size", std::to_string(tag.Size()) + " bytes");
     const std::pair<const char*, const std::string*> fields[] = {
-        {"title", &tag.Title()},         {"artist", &tag.Artist()},
-        {"album", &tag.Album()},         {"track", &tag.TrackText()},
-        {"year", &tag.Year()},           {"genre", &tag.Genre()},
-        {"comment", &tag.Comment()},     {"composer", &tag.Composer()},
-        {"encoder", &tag.Encoder()},     {"copyright", &tag.Copyright()},
-        {"language", &tag.Language()},   {"link", &tag.Link()},
+        {"title", &tag.Title()},
+        {"artist", &tag.Artist()},
+        {"album", &tag.Album()},
+        {"track", &tag.TrackText()},
+        {"year", &tag.Year()},
+        {"genre", &tag.Genre()},
+        {"comment", &tag.Comment()},
+        {"composer", &tag.Composer()},
+        {"encoder", &tag.Encoder()},
+        {"copyright", &tag.Copyright()},
+        {"language", &tag.Language()},
+        {"link", &tag.Link()},
         {"audio size", &tag.AudioSizeText()},
     };
     for (const auto& [label, value] : fields)
@@ -170,8 +171,7 @@ public:
     bool Handles(const std::filesystem::path&) const override { return true; }
 
     bool Show(const std::filesystem::path& path, JsonWriter& json, std::string& report,
-              std::string& error) override
-    {
+              std::string& error) override {
         FileStream stream;
         if (!OpenForTagReading(stream, path)) {
             error = "cannot read the file";
@@ -180,7 +180,8 @@ public:
         TMPEGaudio mpeg;
         TID3v1 v1;
         TID3v2 v2;
-        if (!mpeg.Analyze(stream) || !v1.ReadTag(stream) || (stream.Size() >= 10 && !v2.ReadTag(stream))) {
+        if (!mpeg.Analyze(stream) || !v1.ReadTag(stream) ||
+            (stream.Size() >= 10 && !v2.ReadTag(stream))) {
             error = "cannot read the file";
             return false;
         }
@@ -194,8 +195,7 @@ public:
     }
 
     bool Write(const std::filesystem::path& path, const WriteValues& values,
-               std::string& error) override
-    {
+               std::string& error) override {
         TID3v2 tag;
         TID3v1 v1;
         if (!tag.ReadTag(path) && !std::filesystem::exists(path)) {
@@ -204,27 +204,46 @@ public:
         }
         v1.ReadTag(path);
         // Start from the file's values: ID3v2 first, ID3v1 where ID3v2 has none.
-        if (tag.Title().empty()) tag.SetTitle(v1.Title());
-        if (tag.Artist().empty()) tag.SetArtist(v1.Artist());
-        if (tag.Album().empty()) tag.SetAlbum(v1.Album());
-        if (tag.Year().empty()) tag.SetYear(v1.Year());
-        if (tag.Comment().empty()) tag.SetComment(v1.Comment());
-        if (tag.Track() == 0 && v1.Track() != 0) tag.SetTrack(v1.Track());
-        if (tag.Genre().empty()) tag.SetGenre(GenreName(v1.GenreIndex()));
+        if (tag.Title().empty())
+            tag.SetTitle(v1.Title());
+        if (tag.Artist().empty())
+            tag.SetArtist(v1.Artist());
+        if (tag.Album().empty())
+            tag.SetAlbum(v1.Album());
+        if (tag.Year().empty())
+            tag.SetYear(v1.Year());
+        if (tag.Comment().empty())
+            tag.SetComment(v1.Comment());
+        if (tag.Track() == 0 && v1.Track() != 0)
+            tag.SetTrack(v1.Track());
+        if (tag.Genre().empty())
+            tag.SetGenre(GenreName(v1.GenreIndex()));
 
         for (const auto& [key, value] : values) {
-            if (key == "title") tag.SetTitle(value);
-            else if (key == "artist") tag.SetArtist(value);
-            else if (key == "album") tag.SetAlbum(value);
-            else if (key == "year") tag.SetYear(value);
-            else if (key == "genre") tag.SetGenre(value);
-            else if (key == "comment") tag.SetComment(value);
-            else if (key == "composer") tag.SetComposer(value);
-            else if (key == "encoder") tag.SetEncoder(value);
-            else if (key == "copyright") tag.SetCopyright(value);
-            else if (key == "language") tag.SetLanguage(value);
-            else if (key == "link") tag.SetLink(value);
-            else if (key == "track") tag.SetTrack(uint16_t(std::stoul(value)));
+            if (key == "title")
+                tag.SetTitle(value);
+            else if (key == "artist")
+                tag.SetArtist(value);
+            else if (key == "album")
+                tag.SetAlbum(value);
+            else if (key == "year")
+                tag.SetYear(value);
+            else if (key == "genre")
+                tag.SetGenre(value);
+            else if (key == "comment")
+                tag.SetComment(value);
+            else if (key == "composer")
+                tag.SetComposer(value);
+            else if (key == "encoder")
+                tag.SetEncoder(value);
+            else if (key == "copyright")
+                tag.SetCopyright(value);
+            else if (key == "language")
+                tag.SetLanguage(value);
+            else if (key == "link")
+                tag.SetLink(value);
+            else if (key == "track")
+                tag.SetTrack(uint16_t(std::stoul(value)));
         }
         if (!tag.WriteTag(path)) {
             error = tag.LastError();
@@ -233,8 +252,7 @@ public:
         return true;
     }
 
-    bool Remove(const std::filesystem::path& path, std::string& error) override
-    {
+    bool Remove(const std::filesystem::path& path, std::string& error) override {
         TID3v2 v2;
         if (!v2.ReadTag(path) && !std::filesystem::exists(path)) {
             error = "cannot read the file";
@@ -253,15 +271,16 @@ public:
     }
 
 private:
-    static std::string LastRewriteErrorText()
-    {
+    static std::string LastRewriteErrorText() {
         const std::string& e = LastRewriteError();
         return e.empty() ? "cannot remove the ID3v1 tag" : e;
     }
 };
 
-} // namespace
+}  // namespace
 
-std::unique_ptr<TagFormat> MakeMpegFormat() { return std::make_unique<MpegFormat>(); }
+std::unique_ptr<TagFormat> MakeMpegFormat() {
+    return std::make_unique<MpegFormat>();
+}
 
-} // namespace tv::tags::tool
+}  // namespace tv::tags::tool

@@ -31,4 +31,4 @@ public:
 // MPEG audio with ID3v2, ID3v1 and Lyrics3: handles every file.
 std::unique_ptr<TagFormat> MakeMpegFormat();
 
-} // namespace tv::tags::tool
+}  // namespace tv::tags::tool

@@ -2,23 +2,22 @@
 
 #include <sys/stat.h>
 
-#include "tags/id3v2.h"
 #include "tagfixtures.h"
+#include "tags/id3v2.h"
 
 namespace tv::tags::test {
 namespace {
 
-const Bytes kAudio = MpegFrames(FrameSpec {}, 4) + B("END");
+const Bytes kAudio = MpegFrames(FrameSpec{}, 4) + B("END");
 
 // Every field the writer manages, in one record, so a round trip checks them all at once.
 struct Fields {
-    std::string title, artist, album, year, genre, comment, composer, encoder, copyright,
-        language, link;
+    std::string title, artist, album, year, genre, comment, composer, encoder, copyright, language,
+        link;
     uint16_t track = 0;
 };
 
-void Apply(TID3v2& tag, const Fields& f)
-{
+void Apply(TID3v2& tag, const Fields& f) {
     tag.SetTitle(f.title);
     tag.SetArtist(f.artist);
     tag.SetAlbum(f.album);
@@ -33,8 +32,7 @@ void Apply(TID3v2& tag, const Fields& f)
     tag.SetTrack(f.track);
 }
 
-void Verify(const std::filesystem::path& file, const Fields& f)
-{
+void Verify(const std::filesystem::path& file, const Fields& f) {
     TID3v2 tag;
     ASSERT_TRUE(tag.ReadTag(file));
     EXPECT_TRUE(tag.Exists());
@@ -59,8 +57,7 @@ void Verify(const std::filesystem::path& file, const Fields& f)
 }
 
 // read -> check -> write -> read -> same check, twice, from a given start.
-void RoundTrip(const TempDir& dir, const Bytes& start, const Fields& f)
-{
+void RoundTrip(const TempDir& dir, const Bytes& start, const Fields& f) {
     const auto file = dir.Write("rt.mp3", start);
     for (int pass = 0; pass < 2; ++pass) {
         TID3v2 tag;
@@ -69,7 +66,7 @@ void RoundTrip(const TempDir& dir, const Bytes& start, const Fields& f)
         ASSERT_TRUE(tag.WriteTag(file)) << tag.LastError();
         Verify(file, f);
     }
-    EXPECT_EQ(dir.Names(), std::vector<std::string> {"rt.mp3"});
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"rt.mp3"});
 }
 
 struct RoundTripCase {
@@ -80,29 +77,38 @@ struct RoundTripCase {
 
 class ID3v2RoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
-TEST_P(ID3v2RoundTrip, WriteThenReadGivesTheSameFields)
-{
+TEST_P(ID3v2RoundTrip, WriteThenReadGivesTheSameFields) {
     TempDir dir;
     RoundTrip(dir, GetParam().start, GetParam().fields);
 }
 
-const Fields kAll = {"Title", "Artist", "Album", "1999", "Jazz", "A comment", "Composer",
-                     "Encoder", "(C) me", "eng", "http://example.org/", 7};
-const Fields kUnicode = {"Grüße ☃", "Åsa", "日本", "2024", "Électro", "naïve 💡", "", "", "", "",
-                         "http://example.org/ü", 0};
+const Fields kAll = {"Title",
+                     "Artist",
+                     "Album",
+                     "1999",
+                     "Jazz",
+                     "A comment",
+                     "Composer",
+                     "Encoder",
+                     "(C) me",
+                     "eng",
+                     "http://example.org/",
+                     7};
+const Fields kUnicode = {
+    "Grüße ☃", "Åsa", "日本", "2024", "Électro", "naïve 💡", "", "", "", "", "http://example.org/ü",
+    0};
 
 INSTANTIATE_TEST_SUITE_P(
     Starts, ID3v2RoundTrip,
     testing::Values(
-        RoundTripCase {"Untagged", kAudio, kAll},
-        RoundTripCase {"UnicodeUntagged", kAudio, kUnicode},
-        RoundTripCase {"FromTag22", ID3v2(2, {{"TT2", Latin1("old")}}, 100) + kAudio, kAll},
-        RoundTripCase {"FromTag24", ID3v2(4, {{"TIT2", Text(3, B("old"))}}, 2000) + kAudio, kUnicode},
-        RoundTripCase {"FromLargeTag", ID3v2(3, {{"TIT2", Latin1("old")}}, 9000) + kAudio, kAll}),
+        RoundTripCase{"Untagged", kAudio, kAll}, RoundTripCase{"UnicodeUntagged", kAudio, kUnicode},
+        RoundTripCase{"FromTag22", ID3v2(2, {{"TT2", Latin1("old")}}, 100) + kAudio, kAll},
+        RoundTripCase{"FromTag24", ID3v2(4, {{"TIT2", Text(3, B("old"))}}, 2000) + kAudio,
+                      kUnicode},
+        RoundTripCase{"FromLargeTag", ID3v2(3, {{"TIT2", Latin1("old")}}, 9000) + kAudio, kAll}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ID3v2Write, InPlaceKeepsTheTotalSize)
-{
+TEST(ID3v2Write, InPlaceKeepsTheTotalSize) {
     TempDir dir;
     const Bytes start = ID3v2(3, {{"TIT2", Latin1("old")}}, 1990);
     const auto file = dir.Write("a.mp3", start + kAudio);
@@ -114,11 +120,10 @@ TEST(ID3v2Write, InPlaceKeepsTheTotalSize)
     EXPECT_EQ(TempDir::Read(file).size(), start.size() + kAudio.size());
 }
 
-TEST(ID3v2Write, SizesOfRebuiltTags)
-{
+TEST(ID3v2Write, SizesOfRebuiltTags) {
     TempDir dir;
     // Too small for the new content, too large (> 4096), or no tag: a 4096-byte tag.
-    for (const Bytes& start : {ID3v2(3, {{"TIT2", Latin1("x")}}), ID3v2(3, {}, 6000), Bytes {}}) {
+    for (const Bytes& start : {ID3v2(3, {{"TIT2", Latin1("x")}}), ID3v2(3, {}, 6000), Bytes{}}) {
         const auto file = dir.Write("b.mp3", start + kAudio);
         TID3v2 tag;
         tag.SetTitle("A somewhat longer title than before");
@@ -136,8 +141,7 @@ TEST(ID3v2Write, SizesOfRebuiltTags)
     EXPECT_EQ(tag.Size(), 10 + 10 + 1 + 3 + 1 + 5000);
 }
 
-TEST(ID3v2Write, FrameBytesAreExact)
-{
+TEST(ID3v2Write, FrameBytesAreExact) {
     TempDir dir;
     const auto file = dir.Write("d.mp3", kAudio);
     TID3v2 tag;
@@ -145,28 +149,28 @@ TEST(ID3v2Write, FrameBytesAreExact)
     tag.SetArtist("☃");
     ASSERT_TRUE(tag.WriteTag(file));
     const Bytes bytes = TempDir::Read(file);
-    const Bytes expected = B("ID3") + Bytes {3, 0, 0, 0, 0, 0x1F, 0x76} +
-                           B("TIT2") + Bytes {0, 0, 0, 3, 0, 0, 0} + B("Ab") +
-                           B("TPE1") + Bytes {0, 0, 0, 5, 0, 0, 1, 0xFF, 0xFE, 0x03, 0x26};
+    const Bytes expected = B("ID3") + Bytes{3, 0, 0, 0, 0, 0x1F, 0x76} + B("TIT2") +
+                           Bytes{0, 0, 0, 3, 0, 0, 0} + B("Ab") + B("TPE1") +
+                           Bytes{0, 0, 0, 5, 0, 0, 1, 0xFF, 0xFE, 0x03, 0x26};
     ASSERT_GT(bytes.size(), expected.size());
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + long(expected.size())), expected);
 }
 
-TEST(ID3v2Write, UnmanagedFramesSurvive)
-{
+TEST(ID3v2Write, UnmanagedFramesSurvive) {
     TempDir dir;
     const Bytes picture = B(std::string("\0image/jpeg\0\x03\0", 14)) + Bytes(300, 0xD8);
     for (uint8_t major : {3, 4}) {
-        const Bytes start = ID3v2(major, {{"TIT2", Latin1("old")},
-                                          {"APIC", picture},
-                                          {"TXXX", B(std::string("\0key\0value", 10))},
-                                          {"TOPE", Text(3, B("Originäl"))}},
+        const Bytes start = ID3v2(major,
+                                  {{"TIT2", Latin1("old")},
+                                   {"APIC", picture},
+                                   {"TXXX", B(std::string("\0key\0value", 10))},
+                                   {"TOPE", Text(3, B("Originäl"))}},
                                   100);
         const auto file = dir.Write("p.mp3", start + kAudio);
         TID3v2 tag;
         ASSERT_TRUE(tag.ReadTag(file));
         tag.SetTitle("new");
-        tag.SetArtist(""); // so the artist can only come back from the kept TOPE frame
+        tag.SetArtist("");  // so the artist can only come back from the kept TOPE frame
         ASSERT_TRUE(tag.WriteTag(file));
         const Bytes bytes = TempDir::Read(file);
         EXPECT_NE(std::search(bytes.begin(), bytes.end(), picture.begin(), picture.end()),
@@ -177,12 +181,11 @@ TEST(ID3v2Write, UnmanagedFramesSurvive)
         TID3v2 back;
         ASSERT_TRUE(back.ReadTag(file));
         EXPECT_EQ(back.Title(), "new");
-        EXPECT_EQ(back.Artist(), "Originäl"); // the kept TOPE frame, re-encoded for 2.3
+        EXPECT_EQ(back.Artist(), "Originäl");  // the kept TOPE frame, re-encoded for 2.3
     }
 }
 
-TEST(ID3v2Write, TrackTextWithTotalSurvivesWhenTheNumberIsUnchanged)
-{
+TEST(ID3v2Write, TrackTextWithTotalSurvivesWhenTheNumberIsUnchanged) {
     TempDir dir;
     const auto file = dir.Write("t.mp3", ID3v2(3, {{"TRCK", Latin1("3/12")}}, 50) + kAudio);
     TID3v2 tag;
@@ -198,8 +201,7 @@ TEST(ID3v2Write, TrackTextWithTotalSurvivesWhenTheNumberIsUnchanged)
 
 // A user cannot open a read-only file for writing, so the tag goes in through a replacement
 // (root writes in place); either way the file stays read-only.
-TEST(ID3v2Write, ReadOnlyFileGetsTheTagAndStaysReadOnly)
-{
+TEST(ID3v2Write, ReadOnlyFileGetsTheTagAndStaysReadOnly) {
     TempDir dir;
     const auto file = dir.Write("ro.mp3", ID3v2(3, {}, 500) + kAudio);
     ::chmod(file.c_str(), 0444);
@@ -213,8 +215,7 @@ TEST(ID3v2Write, ReadOnlyFileGetsTheTagAndStaysReadOnly)
     EXPECT_EQ(tag.Title(), "x");
 }
 
-TEST(ID3v2Remove, RemovesOnlyTheTag)
-{
+TEST(ID3v2Remove, RemovesOnlyTheTag) {
     TempDir dir;
     const auto file = dir.Write("r.mp3", ID3v2(4, {{"TIT2", Latin1("gone")}}, 30) + kAudio);
     TID3v2 tag;
@@ -228,8 +229,8 @@ TEST(ID3v2Remove, RemovesOnlyTheTag)
     EXPECT_FALSE(tag.RemoveTag(brokenFile));
     EXPECT_EQ(TempDir::Read(brokenFile), broken + kAudio);
     EXPECT_FALSE(tag.RemoveTag(dir.Path() / "missing.mp3"));
-    EXPECT_EQ(dir.Names(), (std::vector<std::string> {"r.mp3", "s.mp3"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"r.mp3", "s.mp3"}));
 }
 
-} // namespace
-} // namespace tv::tags::test
+}  // namespace
+}  // namespace tv::tags::test

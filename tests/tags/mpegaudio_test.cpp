@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "tags/mpegaudio.h"
 #include "tagfixtures.h"
+#include "tags/mpegaudio.h"
 
 namespace tv::tags::test {
 namespace {
 
-TMPEGaudio Analyze(const Bytes& bytes)
-{
+TMPEGaudio Analyze(const Bytes& bytes) {
     MemoryStream stream(bytes);
     TMPEGaudio mpeg;
     EXPECT_TRUE(mpeg.Analyze(stream));
@@ -27,8 +26,7 @@ struct FormatCase {
 
 class MpegFormats : public testing::TestWithParam<FormatCase> {};
 
-TEST_P(MpegFormats, DecodesTheFirstFrameAndTheConstantRateDuration)
-{
+TEST_P(MpegFormats, DecodesTheFirstFrameAndTheConstantRateDuration) {
     const FormatCase& c = GetParam();
     const Bytes audio = MpegFrames(c.spec, 40);
     const TMPEGaudio mpeg = Analyze(audio);
@@ -46,20 +44,21 @@ TEST_P(MpegFormats, DecodesTheFirstFrameAndTheConstantRateDuration)
 INSTANTIATE_TEST_SUITE_P(
     Formats, MpegFormats,
     testing::Values(
-        FormatCase {"Mpeg1Layer3", {3, 1, 9, 0, 0, false}, "1", 3, 128, 44100, 417, "Stereo"},
-        FormatCase {"Mpeg1Layer3Padded", {3, 1, 9, 0, 1, true}, "1", 3, 128, 44100, 418, "Joint Stereo"},
-        FormatCase {"Mpeg1Layer2", {3, 2, 12, 1, 2, false}, "1", 2, 256, 48000, 768, "Dual Channel"},
-        FormatCase {"Mpeg1Layer1Padded", {3, 3, 14, 2, 3, true}, "1", 1, 448, 32000, 676, "Mono"},
-        FormatCase {"Mpeg2Layer3", {2, 1, 8, 0, 0, false}, "2", 3, 64, 22050, 208, "Stereo"},
-        FormatCase {"Mpeg25Layer3", {0, 1, 4, 2, 3, false}, "2.5", 3, 32, 8000, 288, "Mono"}),
+        FormatCase{"Mpeg1Layer3", {3, 1, 9, 0, 0, false}, "1", 3, 128, 44100, 417, "Stereo"},
+        FormatCase{
+            "Mpeg1Layer3Padded", {3, 1, 9, 0, 1, true}, "1", 3, 128, 44100, 418, "Joint Stereo"},
+        FormatCase{"Mpeg1Layer2", {3, 2, 12, 1, 2, false}, "1", 2, 256, 48000, 768, "Dual Channel"},
+        FormatCase{"Mpeg1Layer1Padded", {3, 3, 14, 2, 3, true}, "1", 1, 448, 32000, 676, "Mono"},
+        FormatCase{"Mpeg2Layer3", {2, 1, 8, 0, 0, false}, "2", 3, 64, 22050, 208, "Stereo"},
+        FormatCase{"Mpeg25Layer3", {0, 1, 4, 2, 3, false}, "2.5", 3, 32, 8000, 288, "Mono"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MpegAudio, XingGivesAverageRateAndDuration)
-{
+TEST(MpegAudio, XingGivesAverageRateAndDuration) {
     const FrameSpec spec;
     // 1000 frames of 1152 samples at 44100 Hz, 160 kbit/s on average.
     const int32_t bytes = int32_t(int64_t(1000) * 144 * 160000 / 44100);
-    const TMPEGaudio mpeg = Analyze(XingFrame(spec, 1000, bytes, "LAME3.99") + MpegFrames(spec, 10));
+    const TMPEGaudio mpeg =
+        Analyze(XingFrame(spec, 1000, bytes, "LAME3.99") + MpegFrames(spec, 10));
     ASSERT_TRUE(mpeg.Vbr().Found);
     EXPECT_EQ(mpeg.Vbr().Id, "Xing");
     EXPECT_EQ(mpeg.Vbr().Frames, 1000);
@@ -69,8 +68,7 @@ TEST(MpegAudio, XingGivesAverageRateAndDuration)
     EXPECT_TRUE(mpeg.Valid());
 }
 
-TEST(MpegAudio, XingWithoutFramesFallsBackToTheTableRate)
-{
+TEST(MpegAudio, XingWithoutFramesFallsBackToTheTableRate) {
     const FrameSpec spec;
     const Bytes audio = XingFrame(spec, 0, 0) + MpegFrames(spec, 20);
     const TMPEGaudio mpeg = Analyze(audio);
@@ -79,8 +77,7 @@ TEST(MpegAudio, XingWithoutFramesFallsBackToTheTableRate)
     EXPECT_DOUBLE_EQ(mpeg.Duration(), double(audio.size()) * 8 / 128000.0);
 }
 
-TEST(MpegAudio, VbriIsFoundOnlyAtTheXingOffset)
-{
+TEST(MpegAudio, VbriIsFoundOnlyAtTheXingOffset) {
     const FrameSpec stereo;
     const TMPEGaudio found = Analyze(VbriFrame(stereo, 500, 500 * 417) + MpegFrames(stereo, 5));
     ASSERT_TRUE(found.Vbr().Found);
@@ -88,16 +85,15 @@ TEST(MpegAudio, VbriIsFoundOnlyAtTheXingOffset)
     EXPECT_EQ(found.Vbr().Frames, 500);
     EXPECT_NEAR(found.Duration(), 500 * 1152 / 44100.0, 1e-9);
     FrameSpec mono;
-    mono.Mode = 3; // looked for at 21, where the VBRI header is not
+    mono.Mode = 3;  // looked for at 21, where the VBRI header is not
     EXPECT_FALSE(Analyze(VbriFrame(mono, 500, 500 * 417) + MpegFrames(mono, 5)).Vbr().Found);
 }
 
-TEST(MpegAudio, InvalidStreamsGiveResetValues)
-{
+TEST(MpegAudio, InvalidStreamsGiveResetValues) {
     FrameSpec freeFormat;
     freeFormat.BitRateIndex = 0;
-    const Bytes lone = MpegHeader(FrameSpec {}) + Bytes(2000, 0x11); // no second header
-    for (const Bytes& bytes : {MpegFrames(freeFormat, 30), lone, Bytes(5000, 0xFF), Bytes {1, 2}}) {
+    const Bytes lone = MpegHeader(FrameSpec{}) + Bytes(2000, 0x11);  // no second header
+    for (const Bytes& bytes : {MpegFrames(freeFormat, 30), lone, Bytes(5000, 0xFF), Bytes{1, 2}}) {
         const TMPEGaudio mpeg = Analyze(bytes);
         EXPECT_FALSE(mpeg.Frame().Found);
         EXPECT_FALSE(mpeg.Valid());
@@ -107,8 +103,7 @@ TEST(MpegAudio, InvalidStreamsGiveResetValues)
     }
 }
 
-TEST(MpegAudio, HeaderFollowedByGarbageIsSkipped)
-{
+TEST(MpegAudio, HeaderFollowedByGarbageIsSkipped) {
     const FrameSpec spec;
     Bytes bytes = MpegHeader(spec) + Bytes(500, 0) + MpegFrames(spec, 5);
     const TMPEGaudio mpeg = Analyze(bytes);
@@ -116,8 +111,7 @@ TEST(MpegAudio, HeaderFollowedByGarbageIsSkipped)
     EXPECT_EQ(mpeg.Frame().Offset, 504);
 }
 
-TEST(MpegAudio, LaterBlocksAreSearched)
-{
+TEST(MpegAudio, LaterBlocksAreSearched) {
     // Junk longer than a block: the frames lie in the second block.
     const FrameSpec spec;
     const Bytes junk(5000, 0x20);
@@ -126,10 +120,9 @@ TEST(MpegAudio, LaterBlocksAreSearched)
     EXPECT_EQ(mpeg.Frame().Offset, 5000);
 }
 
-TEST(MpegAudio, FileShorterThanOneBlock)
-{
+TEST(MpegAudio, FileShorterThanOneBlock) {
     const FrameSpec spec;
-    const Bytes audio = MpegFrames(spec, 3); // 1251 bytes
+    const Bytes audio = MpegFrames(spec, 3);  // 1251 bytes
     const TMPEGaudio mpeg = Analyze(audio);
     ASSERT_TRUE(mpeg.Frame().Found);
     EXPECT_EQ(mpeg.FileLength(), int64_t(audio.size()));
@@ -138,8 +131,7 @@ TEST(MpegAudio, FileShorterThanOneBlock)
     EXPECT_FALSE(cut.Frame().Found);
 }
 
-TEST(MpegAudio, LargeID3v2TagAndTrailersBoundTheAudio)
-{
+TEST(MpegAudio, LargeID3v2TagAndTrailersBoundTheAudio) {
     const FrameSpec spec;
     const Bytes tag = ID3v2(3, {{"TIT2", Latin1("Big")}}, 20000);
     const Bytes audio = MpegFrames(spec, 100);
@@ -155,8 +147,7 @@ TEST(MpegAudio, LargeID3v2TagAndTrailersBoundTheAudio)
     EXPECT_TRUE(mpeg.ID3v1().HasLyrics3());
 }
 
-TEST(MpegAudio, VendorSignatureAtTheEnd)
-{
+TEST(MpegAudio, VendorSignatureAtTheEnd) {
     const FrameSpec spec;
     Bytes audio = MpegFrames(spec, 60);
     const Bytes lame = B("LAME3.100");
@@ -167,8 +158,7 @@ TEST(MpegAudio, VendorSignatureAtTheEnd)
     EXPECT_EQ(Analyze(gogo).VendorID(), "GOGO");
 }
 
-TEST(MpegAudio, NonsenseVbrCountsDoNotWrap)
-{
+TEST(MpegAudio, NonsenseVbrCountsDoNotWrap) {
     const FrameSpec spec;
     const TMPEGaudio mpeg = Analyze(XingFrame(spec, 1, 0x7FFFFFFF) + MpegFrames(spec, 3));
     EXPECT_EQ(mpeg.BitRate(), 65535);
@@ -178,11 +168,10 @@ TEST(MpegAudio, NonsenseVbrCountsDoNotWrap)
     EXPECT_FALSE(negative.Valid());
 }
 
-TEST(MpegAudio, MissingFileFails)
-{
+TEST(MpegAudio, MissingFileFails) {
     TMPEGaudio mpeg;
     EXPECT_FALSE(mpeg.Analyze("/nonexistent/a.mp3"));
 }
 
-} // namespace
-} // namespace tv::tags::test
+}  // namespace
+}  // namespace tv::tags::test

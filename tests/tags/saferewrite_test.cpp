@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
-#include "tags/saferewrite.h"
 #include "tagfixtures.h"
+#include "tags/saferewrite.h"
 
 namespace tv::tags::test {
 namespace {
@@ -17,12 +17,10 @@ enum class Step { Create, Write, Flush, Close, Rename };
 class FailingOps : public FileOps {
 public:
     explicit FailingOps(Step step) : m_step(step) {}
-    int Open(const char* path, int flags, mode_t mode) override
-    {
+    int Open(const char* path, int flags, mode_t mode) override {
         return m_step == Step::Create ? (errno = EACCES, -1) : FileOps::Open(path, flags, mode);
     }
-    ssize_t Write(int fd, const void* data, size_t count) override
-    {
+    ssize_t Write(int fd, const void* data, size_t count) override {
         // Fail in the middle of the content, after some bytes reached the temporary file.
         if (m_step == Step::Write && m_written > 0)
             return errno = ENOSPC, -1;
@@ -30,14 +28,14 @@ public:
         m_written += n > 0 ? n : 0;
         return n;
     }
-    int Sync(int fd) override { return m_step == Step::Flush ? (errno = EIO, -1) : FileOps::Sync(fd); }
-    int Close(int fd) override
-    {
+    int Sync(int fd) override {
+        return m_step == Step::Flush ? (errno = EIO, -1) : FileOps::Sync(fd);
+    }
+    int Close(int fd) override {
         const int r = FileOps::Close(fd);
         return m_step == Step::Close ? (errno = EIO, -1) : r;
     }
-    int Rename(const char* from, const char* to) override
-    {
+    int Rename(const char* from, const char* to) override {
         return m_step == Step::Rename ? (errno = EXDEV, -1) : FileOps::Rename(from, to);
     }
 
@@ -48,8 +46,7 @@ private:
 
 class SafeRewriteFaults : public testing::TestWithParam<Step> {};
 
-TEST_P(SafeRewriteFaults, OriginalStaysWholeAndNoTemporaryIsLeft)
-{
+TEST_P(SafeRewriteFaults, OriginalStaysWholeAndNoTemporaryIsLeft) {
     TempDir dir;
     const Bytes original = B("original content that must survive");
     const auto file = dir.Write("song.mp3", original);
@@ -63,15 +60,14 @@ TEST_P(SafeRewriteFaults, OriginalStaysWholeAndNoTemporaryIsLeft)
     EXPECT_FALSE(error.empty());
     EXPECT_NE(error.find("song.mp3"), std::string::npos) << error;
     EXPECT_EQ(TempDir::Read(file), original);
-    EXPECT_EQ(dir.Names(), std::vector<std::string> {"song.mp3"});
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"song.mp3"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, SafeRewriteFaults,
                          testing::Values(Step::Create, Step::Write, Step::Flush, Step::Close,
                                          Step::Rename));
 
-TEST(SafeRewrite, ReplacesTheContentAndKeepsThePermissionBits)
-{
+TEST(SafeRewrite, ReplacesTheContentAndKeepsThePermissionBits) {
     TempDir dir;
     const auto file = dir.Write("a.mp3", B("old"));
     ::chmod(file.c_str(), 0640);
@@ -80,20 +76,18 @@ TEST(SafeRewrite, ReplacesTheContentAndKeepsThePermissionBits)
     struct stat st {};
     ::stat(file.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(dir.Names(), std::vector<std::string> {"a.mp3"});
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"a.mp3"});
 }
 
-TEST(SafeRewrite, ProducerRefusalLeavesTheFile)
-{
+TEST(SafeRewrite, ProducerRefusalLeavesTheFile) {
     TempDir dir;
     const auto file = dir.Write("a.mp3", B("keep"));
     EXPECT_FALSE(SafeRewrite(file, [](RewriteSink& sink) { return sink.Write("xx", 2) && false; }));
     EXPECT_EQ(TempDir::Read(file), B("keep"));
-    EXPECT_EQ(dir.Names(), std::vector<std::string> {"a.mp3"});
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"a.mp3"});
 }
 
-TEST(SafeRewrite, PlantedSymlinkAtTheTemporaryNameIsNotFollowed)
-{
+TEST(SafeRewrite, PlantedSymlinkAtTheTemporaryNameIsNotFollowed) {
     TempDir dir;
     const auto file = dir.Write("a.mp3", B("old"));
     const auto victim = dir.Write("victim", B("precious"));
@@ -102,11 +96,10 @@ TEST(SafeRewrite, PlantedSymlinkAtTheTemporaryNameIsNotFollowed)
     EXPECT_EQ(TempDir::Read(victim), B("precious"));
     EXPECT_EQ(TempDir::Read(file), B("new"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "a.mp3~"));
-    EXPECT_EQ(dir.Names(), (std::vector<std::string> {"a.mp3", "a.mp3~", "victim"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"a.mp3", "a.mp3~", "victim"}));
 }
 
-TEST(SafeRewrite, SymlinkedFileIsRewrittenBehindTheLink)
-{
+TEST(SafeRewrite, SymlinkedFileIsRewrittenBehindTheLink) {
     TempDir dir;
     const auto real = dir.Write("real.mp3", B("old"));
     const auto link = dir.Path() / "link.mp3";
@@ -116,8 +109,7 @@ TEST(SafeRewrite, SymlinkedFileIsRewrittenBehindTheLink)
     EXPECT_EQ(TempDir::Read(real), B("new"));
 }
 
-TEST(SafeRewrite, CopyFromStopsAtAShortSource)
-{
+TEST(SafeRewrite, CopyFromStopsAtAShortSource) {
     TempDir dir;
     const auto source = dir.Write("src", B("0123456789"));
     const auto file = dir.Write("dst", B("old"));
@@ -131,8 +123,7 @@ TEST(SafeRewrite, CopyFromStopsAtAShortSource)
     ::close(fd);
 }
 
-TEST(SafeRewrite, MissingOrSpecialTargetsFail)
-{
+TEST(SafeRewrite, MissingOrSpecialTargetsFail) {
     TempDir dir;
     auto produce = [](RewriteSink& sink) { return sink.Write("x", 1); };
     EXPECT_FALSE(SafeRewrite(dir.Path() / "missing", produce));
@@ -140,8 +131,7 @@ TEST(SafeRewrite, MissingOrSpecialTargetsFail)
     EXPECT_TRUE(dir.Names().empty());
 }
 
-TEST(CutFile, ShortensInPlace)
-{
+TEST(CutFile, ShortensInPlace) {
     TempDir dir;
     const auto file = dir.Write("c", B("abcdef"));
     ASSERT_TRUE(CutFile(file, 2));
@@ -149,5 +139,5 @@ TEST(CutFile, ShortensInPlace)
     EXPECT_FALSE(CutFile(file, -1));
 }
 
-} // namespace
-} // namespace tv::tags::test
+}  // namespace
+}  // namespace tv::tags::test

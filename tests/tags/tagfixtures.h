@@ -19,7 +19,7 @@ Bytes operator+(Bytes a, const Bytes& b);
 struct FrameSpec {
     uint8_t Version = 3;
     uint8_t Layer = 1;
-    uint8_t BitRateIndex = 9; // 128 kbit/s for MPEG 1 Layer III
+    uint8_t BitRateIndex = 9;  // 128 kbit/s for MPEG 1 Layer III
     uint8_t SampleRateIndex = 0;
     uint8_t Mode = 0;
     bool Padding = false;
@@ -44,7 +44,7 @@ struct Frame {
     Bytes Data;
     uint8_t FormatFlags = 0;
 };
-Bytes Text(uint8_t encoding, const Bytes& payload); // encoding byte + payload
+Bytes Text(uint8_t encoding, const Bytes& payload);  // encoding byte + payload
 Bytes Latin1(std::string_view text);                 // encoding 0 + bytes
 Bytes ID3v2(uint8_t major, const std::vector<Frame>& frames, int padding = 0, uint8_t flags = 0,
             const Bytes& extendedHeader = {});
@@ -57,10 +57,10 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
     std::filesystem::path Write(const std::string& name, const Bytes& bytes) const;
     static Bytes Read(const std::filesystem::path& file);
-    std::vector<std::string> Names() const; // sorted file names in the folder
+    std::vector<std::string> Names() const;  // sorted file names in the folder
 
 private:
     std::filesystem::path m_path;
 };
 
-} // namespace tv::tags::test
+}  // namespace tv::tags::test

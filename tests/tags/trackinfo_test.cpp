@@ -2,10 +2,10 @@
 
 #include <sys/stat.h>
 
+#include "tagfixtures.h"
 #include "tags/mpegaudio.h"
 #include "tags/textcodec.h"
 #include "tags/trackinfo.h"
-#include "tagfixtures.h"
 
 namespace tv::tags::test {
 namespace {
@@ -18,8 +18,7 @@ struct FileCase {
 class TrackInfoFiles : public testing::TestWithParam<FileCase> {};
 
 // The one-open helper agrees with the three readers run one by one on the file.
-TEST_P(TrackInfoFiles, SameResultsAsTheSeparateReaders)
-{
+TEST_P(TrackInfoFiles, SameResultsAsTheSeparateReaders) {
     TempDir dir;
     const auto file = dir.Write("f.mp3", GetParam().bytes);
     TID3v2 v2;
@@ -43,23 +42,22 @@ const Bytes kFrames = MpegFrames(kSpec, 60);
 INSTANTIATE_TEST_SUITE_P(
     Files, TrackInfoFiles,
     testing::Values(
-        FileCase {"Both", ID3v2(3, {{"TIT2", Latin1("T2")}, {"TPE1", Latin1("A2")}}, 500) + kFrames +
-                              ID3v1("T1", "A1", "", "", "", 0, 0, 0)},
-        FileCase {"OnlyID3v1WithLyrics",
-                  kFrames + Lyrics3({{"ETT", std::string(40, 'x')}}) + ID3v1("T1", "A1", "", "", "", 0, 0, 0)},
-        FileCase {"LargeTag", ID3v2(4, {{"TIT2", Latin1("Far")}}, 30000) + kFrames},
-        FileCase {"Vbr", XingFrame(kSpec, 300, 300 * 400) + kFrames},
-        FileCase {"NoFrames", ID3v2(3, {{"TIT2", Latin1("Text only")}}) + Bytes(9000, 0x41) +
-                                  ID3v1("T1", "", "", "", "", 0, 0, 0)},
-        FileCase {"Tiny", B("ID")},
-        FileCase {"Empty", Bytes {}}),
+        FileCase{"Both", ID3v2(3, {{"TIT2", Latin1("T2")}, {"TPE1", Latin1("A2")}}, 500) + kFrames +
+                             ID3v1("T1", "A1", "", "", "", 0, 0, 0)},
+        FileCase{"OnlyID3v1WithLyrics", kFrames + Lyrics3({{"ETT", std::string(40, 'x')}}) +
+                                            ID3v1("T1", "A1", "", "", "", 0, 0, 0)},
+        FileCase{"LargeTag", ID3v2(4, {{"TIT2", Latin1("Far")}}, 30000) + kFrames},
+        FileCase{"Vbr", XingFrame(kSpec, 300, 300 * 400) + kFrames},
+        FileCase{"NoFrames", ID3v2(3, {{"TIT2", Latin1("Text only")}}) + Bytes(9000, 0x41) +
+                                 ID3v1("T1", "", "", "", "", 0, 0, 0)},
+        FileCase{"Tiny", B("ID")}, FileCase{"Empty", Bytes{}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TrackInfo, UsualFileCostsTwoReads)
-{
+TEST(TrackInfo, UsualFileCostsTwoReads) {
     TempDir dir;
-    const auto file = dir.Write("f.mp3", ID3v2(3, {{"TIT2", Latin1("T")}}, 4000) +
-                                             MpegFrames(kSpec, 500) + ID3v1("", "", "", "", "", 0, 0, 0));
+    const auto file =
+        dir.Write("f.mp3", ID3v2(3, {{"TIT2", Latin1("T")}}, 4000) + MpegFrames(kSpec, 500) +
+                               ID3v1("", "", "", "", "", 0, 0, 0));
     FileStream stream;
     ASSERT_TRUE(OpenForTagReading(stream, file));
     const MpegTrackInfo info = ReadMpegTrackInfo(stream);
@@ -67,8 +65,7 @@ TEST(TrackInfo, UsualFileCostsTwoReads)
     EXPECT_EQ(stream.SystemReads(), 2);
 }
 
-TEST(TrackInfo, OnlyRegularFilesAreOpened)
-{
+TEST(TrackInfo, OnlyRegularFilesAreOpened) {
     TempDir dir;
     const auto fifo = dir.Path() / "pipe.mp3";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -80,5 +77,5 @@ TEST(TrackInfo, OnlyRegularFilesAreOpened)
     }
 }
 
-} // namespace
-} // namespace tv::tags::test
+}  // namespace
+}  // namespace tv::tags::test
