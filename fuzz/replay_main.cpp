@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path arg(argv[i]);
         if (std::filesystem::is_directory(arg)) {
-            for (const auto& entry : std::filesystem::directory_iterator(arg)) {
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(arg)) {
                 if (!entry.is_regular_file()) continue;
                 failures += ReplayFile(entry.path());
                 ++replayed;
