@@ -34,10 +34,6 @@ constexpr int kKnobWidth = 20;  // Image5, Image10
 constexpr int kKnobTravel = kTrackWidth - kKnobWidth;
 const QColor kInk(64, 64, 64);
 
-int Nearest(double v) {
-    return static_cast<int>(std::nearbyint(v));
-}
-
 QLabel* MakeLabel(QWidget* parent, int x, int y, int w, int h, int px, bool bold) {
     auto* label = new QLabel(parent);
     label->setGeometry(x, y, w, h);
@@ -85,6 +81,9 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
       m_programFolder(std::move(programFolder)),
       m_firstArgument(std::move(firstArgument)) {
     m_player = std::make_unique<core::Player>(library, m_playlist, *this, effects, trackInfo);
+    m_advance = std::make_unique<core::TrackAdvance>(
+        *m_player, m_playlist, *this, *this, m_modes,
+        core::TrackGeometry{kTrackLeft, kTrackWidth, kKnobWidth});
     m_playlist.SetListener(this);
     setWindowTitle(QStringLiteral("Torvanell"));
     setAutoFillBackground(true);
@@ -119,6 +118,7 @@ void TfrmMain::BuildControls() {
     Image10->hide();
     Image4->installEventFilter(this);
     Image10->installEventFilter(this);
+    lbPosLen->installEventFilter(this);
 
     btnrnd = MakeButton(this, 10, 110, 21, 15, QStringLiteral("R"), QString());
     btnrpl = MakeButton(this, 31, 110, 21, 15, QStringLiteral("L"), QString());
@@ -131,15 +131,18 @@ void TfrmMain::BuildControls() {
         MakeButton(this, 268, 110, 21, 15, QStringLiteral("^"), QStringLiteral("Insert / Eject"));
     bEQ = MakeButton(this, 289, 110, 21, 15, QStringLiteral("EQ"), QStringLiteral("Equalizer"));
     ApplyModeLooks();
+    connect(bNext, &QPushButton::clicked, this, [this] { m_advance->btnNextClick(); });
+    connect(bBack, &QPushButton::clicked, this, [this] { m_advance->btnBackClick(); });
+    // The mode buttons show their pressed picture while held; the release runs the click.
+    connect(btnrnd, &QPushButton::pressed, this, [this] { m_advance->btnrndMouseDown(); });
+    connect(btnrnd, &QPushButton::released, this, [this] { m_advance->btnrndMouseUp(); });
+    connect(btnrpl, &QPushButton::pressed, this, [this] { m_advance->btnrplMouseDown(); });
+    connect(btnrpl, &QPushButton::released, this, [this] { m_advance->btnrplMouseUp(); });
 
     auto* mainPanel = MakeBar(this, 5, 145, 296, 294, QColor(0, 32, 64));
     PlayList = new PlainPlaylistView(m_playlist, mainPanel);
     PlayList->setGeometry(0, 0, 295, 294);
-    PlayList->onActivate = [this](int row) {
-        m_playlist.SetCurrent(row);
-        m_player->SetCurrentPath(m_playlist.At(row).path);
-        m_player->btnPlayClick();
-    };
+    PlayList->onActivate = [this](int) { m_advance->PlayListDblClick(); };
     Label1 = new QLabel(QStringLiteral("Search:"), this);
     Label1->move(10, 455);
     Search = new QLineEdit(this);
@@ -421,24 +424,58 @@ void TfrmMain::PlaylistChanged() {
 // --- position display and seek track ------------------------------------------------------
 
 void TfrmMain::tmrMainTimer() {
-    const int state = m_player->PlayState();
-    if (state != core::kAudioPlaying && state != core::kAudioPaused)
-        return;
-    const uint32_t length = m_player->GetLengthMs();
-    if (length == 0)
-        return;
-    const uint32_t pos = m_player->GetPositionMs();
-    m_knobsIdle = false;
-    imgTrack->resize(Nearest(double(kTrackWidth) / length * pos), imgTrack->height());
-    Image5->move(Nearest(pos * (double(kKnobTravel) / length)) + kTrackLeft, Image5->y());
-    if (!m_trackDrag && !m_knobDrag)
-        Image10->move(Image5->x(), Image10->y());
-    m_knobsIdle = true;
-    if (m_modes.timeMode == 0)
-        lbPosLen->setText(QString::fromStdString(playlist::DurationText(pos / 1000)));
-    else if (m_modes.timeMode == 1)
-        lbPosLen->setText(QStringLiteral("- ") + QString::fromStdString(playlist::DurationText(
-                                                     (length - std::min(pos, length)) / 1000)));
+    m_advance->tmrMainTimer();
+}
+
+void TfrmMain::ResetPositionDisplay() {
+    imgTrack->resize(0, imgTrack->height());
+    Image5->move(kTrackLeft, Image5->y());
+    Image10->move(kTrackLeft, Image10->y());
+}
+
+void TfrmMain::ShowPosition(const core::PositionDisplay& display, bool moveDragKnob) {
+    imgTrack->resize(display.fillWidth, imgTrack->height());
+    Image5->move(display.knobLeft, Image5->y());
+    if (moveDragKnob)
+        Image10->move(display.knobLeft, Image10->y());
+    if (display.label)
+        lbPosLen->setText(QString::fromStdString(*display.label));
+}
+
+void TfrmMain::ScrollToCurrent() {
+    PlayList->ScrollToRow(m_playlist.Current());
+    PlayList->update();
+}
+
+void TfrmMain::FocusMainControl() {
+    PlayList->setFocus();
+}
+
+void TfrmMain::ShowNextBackNormal(bool next) {
+    (next ? bNext : bBack)->setDown(false);
+}
+
+std::optional<std::pair<uint32_t, uint32_t>> TfrmMain::VideoLengthAndPosition() {
+    return std::nullopt;  // the video window reports its length and position once it exists
+}
+
+void TfrmMain::ShowRandomLook(const std::string& picture, const std::string& hint) {
+    if (!hint.empty())
+        btnrnd->setToolTip(QString::fromStdString(hint));
+    if (!picture.empty()) {
+        btnrnd->setProperty("picture", QString::fromStdString(picture));
+        btnrnd->setDown(picture == "iRnd3" || picture == "iRnd2" || picture == "iRnd4");
+    }
+}
+
+void TfrmMain::ShowReplayLook(const std::string& picture, const std::string& hint) {
+    if (!hint.empty())
+        btnrpl->setToolTip(QString::fromStdString(hint));
+    if (!picture.empty()) {
+        btnrpl->setProperty("picture", QString::fromStdString(picture));
+        btnrpl->setText(m_modes.replay == 2 ? QStringLiteral("L1") : QStringLiteral("L"));
+        btnrpl->setDown(picture != "iRpl1");
+    }
 }
 
 void TfrmMain::PlaceKnob(int x) {
@@ -451,6 +488,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         type != QEvent::MouseButtonRelease)
         return QWidget::eventFilter(watched, event);
     auto* me = static_cast<QMouseEvent*>(event);
+    if (watched == lbPosLen) {
+        if (type == QEvent::MouseButtonPress && me->button() == Qt::LeftButton)
+            m_advance->lbPosLenClick();
+        return QWidget::eventFilter(watched, event);
+    }
     const int windowX = mapFromGlobal(me->globalPosition().toPoint()).x();
     if (type == QEvent::MouseButtonPress && me->button() == Qt::LeftButton) {
         if (watched == Image10 && m_player->PlayState() != core::kStopped) {
@@ -480,15 +522,20 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmMain::SeekRelease() {
     const int state = m_player->PlayState();
-    if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_knobsIdle)
+    if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_advance->KnobsIdle())
         return;
     tmrMain->stop();
     const audio::Handle channel = m_player->Channel();
     m_library.ChannelSlideAttributes(channel, -1, 0, -101, 0);
     const int x = Image10->x() - kTrackLeft;
     const uint32_t length = m_player->GetLengthMs();
-    // At the far right the next track starts once track advance is wired; until then the
-    // knob seeks to the end like any other place.
+    if (x >= kKnobTravel) {
+        // The knob released at the far right moves on to the next track.
+        m_advance->btnNextClick();
+        m_library.ChannelSlideAttributes(m_player->Channel(), -1, m_player->ChannelVolume(), -101,
+                                         core::kFadeTime);
+        return;
+    }
     m_player->SeekToMs(static_cast<uint32_t>(std::nearbyint(double(length) * x / kKnobTravel)));
     m_library.ChannelSlideAttributes(channel, -1, m_player->ChannelVolume(), -101, core::kFadeTime);
     tmrMain->start();

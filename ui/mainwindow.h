@@ -18,6 +18,7 @@
 #include "core/audio/audiolibrary.h"
 #include "core/player.h"
 #include "core/settings.h"
+#include "core/trackadvance.h"
 #include "playlist/playlist.h"
 
 namespace tv::effects {
@@ -37,7 +38,10 @@ namespace tv::ui {
 
 class PlainPlaylistView;
 
-class TfrmMain : public QWidget, public core::PlayerView, public playlist::PlaylistListener {
+class TfrmMain : public QWidget,
+                 public core::PlayerView,
+                 public core::AdvanceView,
+                 public playlist::PlaylistListener {
 public:
     // `programFolder` holds settings.ini and default.m3u; `firstArgument` is the file named on
     // the command line (empty: none). Every reference must outlive the window.
@@ -59,6 +63,8 @@ public:
     // "Equalizer" key is read into and saved from. Must outlive the window or be reset.
     void SetEqualizerWindow(effects::TfrmEqualizer* window) { m_frmEqualizer = window; }
     core::Player& Player() { return *m_player; }
+    // Track advance: Next, Previous, the play modes and the main timer's tick.
+    core::TrackAdvance& Advance() { return *m_advance; }
     playlist::PlaylistModel& Playlist() { return m_playlist; }
     std::filesystem::path SettingsPath() const;
     std::filesystem::path PlaylistPath() const;
@@ -69,7 +75,7 @@ public:
 
     void LoadSettings();
     void SaveSettings();
-    // The main timer's display step: progress fill, knobs and position label.
+    // The main timer's tick: the end test of an audio track, then the position display.
     void tmrMainTimer();
 
     // Controls, named as in the design.
@@ -118,6 +124,17 @@ public:
     void WaitWithEvents(int ms) override;
     void ShowWarning(const std::string& text) override;
 
+    // core::AdvanceView
+    void ResetPositionDisplay() override;
+    void ShowPosition(const core::PositionDisplay& display, bool moveDragKnob) override;
+    bool KnobDragging() const override { return m_trackDrag || m_knobDrag; }
+    void ScrollToCurrent() override;
+    void FocusMainControl() override;
+    void ShowNextBackNormal(bool next) override;
+    std::optional<std::pair<uint32_t, uint32_t>> VideoLengthAndPosition() override;
+    void ShowRandomLook(const std::string& picture, const std::string& hint) override;
+    void ShowReplayLook(const std::string& picture, const std::string& hint) override;
+
     // playlist::PlaylistListener
     void PlaylistChanged() override;
 
@@ -137,6 +154,7 @@ private:
     audio::AudioLibrary& m_library;
     playlist::PlaylistModel m_playlist;
     std::unique_ptr<core::Player> m_player;
+    std::unique_ptr<core::TrackAdvance> m_advance;
     std::filesystem::path m_programFolder;  // MAIN_DIR
     std::string m_firstArgument;
     core::MainSettings m_modes;  // the play modes, spectrum settings and equalizer switch
@@ -145,7 +163,6 @@ private:
     bool m_closing = false;
     bool m_trackDrag = false;
     bool m_knobDrag = false;
-    bool m_knobsIdle = true;
     int m_dragStartX = 0;
     int m_dragStartKnob = 0;
     effects::EffectChain* m_effectChain = nullptr;

@@ -1,0 +1,121 @@
+// The main window's track-advance controls: Next and Previous buttons, the mode buttons, the
+// time label, a double click on a row, the main timer's tick and the seek knob at the far right.
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+
+#include "core/audio/audiolibrary.h"
+#include "ui/mainwindow.h"
+#include "ui/plainplaylistview.h"
+#include "ui/warning.h"
+
+#include "fakeaudiolibrary.h"
+
+namespace fs = std::filesystem;
+using tv::testing::FakeAudioLibrary;
+
+namespace {
+
+class MainWindowAdvanceTest : public ::testing::Test {
+protected:
+    MainWindowAdvanceTest() {
+        std::string tmpl = (fs::temp_directory_path() / "tv-adv-XXXXXX").string();
+        home = mkdtemp(tmpl.data());
+        previousSink = tv::ui::SetWarningSink([](const std::string&) {});
+        w = std::make_unique<tv::ui::TfrmMain>(lib, effects, info, home, "");
+        EXPECT_EQ(w->FormCreate(), std::nullopt);
+        w->show();
+        for (const char* path : {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}) {
+            lib.streamFiles[path] = tv::audio::StreamFormat::Core;
+            w->Playlist().AppendPath(path);
+        }
+        w->Playlist().RebuildRandomOrder();
+    }
+    ~MainWindowAdvanceTest() override {
+        w.reset();
+        tv::ui::SetWarningSink(previousSink);
+        fs::remove_all(home);
+    }
+    void Press(QWidget* target, QEvent::Type type, QPoint local) {
+        QMouseEvent event(type, local, target->mapToGlobal(local), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    }
+
+    fs::path home;
+    FakeAudioLibrary lib;
+    tv::core::NoEffects effects;
+    tv::core::NoTrackInfo info;
+    tv::ui::WarningSink previousSink;
+    std::unique_ptr<tv::ui::TfrmMain> w;
+};
+
+}  // namespace
+
+TEST_F(MainWindowAdvanceTest, NextAndBackButtonsMoveTheCurrentEntryWithWrap) {
+    w->bNext->click();
+    EXPECT_EQ(w->Playlist().Current(), 0);
+    w->bBack->click();
+    EXPECT_EQ(w->Playlist().Current(), 2);
+    EXPECT_EQ(w->Player().CurrentPath(), "/m/c.mp3");
+    EXPECT_EQ(w->Player().PlayState(), tv::core::kStopped);  // stopped: nothing starts
+}
+
+TEST_F(MainWindowAdvanceTest, ModeButtonsToggleWithHintsAndPictures) {
+    w->btnrnd->click();
+    EXPECT_TRUE(w->Modes().random);
+    EXPECT_EQ(w->btnrnd->toolTip(), "Random");
+    EXPECT_EQ(w->btnrnd->property("picture").toString(), "iRnd3");
+    w->btnrnd->click();
+    EXPECT_EQ(w->btnrnd->toolTip(), "Not Random");
+    EXPECT_EQ(w->btnrnd->property("picture").toString(), "iRnd1");
+
+    w->btnrpl->click();
+    EXPECT_EQ(w->Modes().replay, 1);
+    EXPECT_EQ(w->btnrpl->toolTip(), "Replay All");
+    EXPECT_EQ(w->btnrpl->property("picture").toString(), "iRpl3");
+    w->btnrpl->click();
+    EXPECT_EQ(w->btnrpl->toolTip(), "Replay One");
+    EXPECT_EQ(w->btnrpl->text(), "L1");
+}
+
+TEST_F(MainWindowAdvanceTest, TickEndsTrackAndShowsRemainingTimeAfterLabelClick) {
+    lib.lengthBytes = 176400LL * 200;
+    w->PlayList->onActivate(0);  // no focused row: nothing plays
+    EXPECT_EQ(w->Player().PlayState(), tv::core::kStopped);
+    Press(w->PlayList, QEvent::MouseButtonDblClick, QPoint(20, tv::playlist::kRowHeight + 3));
+    EXPECT_EQ(w->Playlist().Current(), 1);
+    ASSERT_EQ(w->Player().PlayState(), tv::core::kAudioPlaying);
+    EXPECT_TRUE(w->tmrMain->isActive());
+
+    Press(w->lbPosLen, QEvent::MouseButtonPress, QPoint(5, 5));
+    EXPECT_EQ(w->Modes().timeMode, 1);
+    lib.positionBytes = 176400LL * 38 + 88200;
+    w->tmrMainTimer();
+    EXPECT_EQ(w->lbPosLen->text(), "- 02:41");
+
+    lib.positionBytes = lib.lengthBytes;  // the end: Not Replay moves on to the next entry
+    w->tmrMainTimer();
+    EXPECT_EQ(w->Playlist().Current(), 2);
+    EXPECT_EQ(w->Player().CurrentPath(), "/m/c.mp3");
+    EXPECT_TRUE(w->tmrMain->isActive());
+}
+
+TEST_F(MainWindowAdvanceTest, KnobReleasedAtTheFarRightPlaysTheNextEntry) {
+    w->Playlist().SetFocused(0);
+    w->Player().btnPlayClick();
+    lib.positionBytes = 0;
+    w->tmrMainTimer();
+    // Drag the knob past the right end of the track and let go.
+    Press(w->Image10, QEvent::MouseButtonPress, QPoint(2, 2));
+    Press(w->Image10, QEvent::MouseMove, QPoint(400, 2));
+    Press(w->Image10, QEvent::MouseButtonRelease, QPoint(400, 2));
+    EXPECT_EQ(w->Playlist().Current(), 1);
+    EXPECT_EQ(w->Player().PlayState(), tv::core::kAudioPlaying);
+}
