@@ -1,0 +1,303 @@
+#include "tags/oggvorbis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "tags/oggpage.h"
+#include "tags/textcodec.h"
+
+namespace tv::tags {
+
+namespace {
+
+constexpr size_t kMaxHeaderBytes = size_t(64) << 20;  // packet data the header pages may hold
+constexpr int64_t kTailSearch = 12060;                // bytes searched for the last page
+
+bool IsVorbisPacket(const std::vector<uint8_t>& packet, uint8_t type) {
+    return packet.size() >= 7 && packet[0] == type && std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return out;
+}
+
+int SlotOf(std::string_view upperName) {
+    for (int slot = 1; slot < kVorbisSlots; ++slot)
+        if (upperName == kVorbisFieldNames[size_t(slot)])
+            return slot;
+    return -1;
+}
+
+// The items of a comment packet: the vendor first, then the fields. With `limit` every item is
+// cut to that many bytes. Walking stops at the declared count or where the data ends.
+std::vector<std::string> CommentItems(const std::vector<uint8_t>& packet, size_t limit) {
+    std::vector<std::string> items;
+    size_t pos = 7;
+    uint64_t count = 0;
+    for (uint64_t i = 0; i <= count; ++i) {
+        if (pos + 4 > packet.size())
+            break;
+        const uint64_t length = ReadLE32(packet.data() + pos);
+        pos += 4;
+        const size_t take = size_t(std::min<uint64_t>({length, limit, packet.size() - pos}));
+        items.emplace_back(reinterpret_cast<const char*>(packet.data() + pos), take);
+        if (length > packet.size() - pos)
+            break;
+        pos += size_t(length);
+        if (i == 0) {
+            if (pos + 4 > packet.size())
+                break;
+            count = ReadLE32(packet.data() + pos);
+            pos += 4;
+        }
+    }
+    return items;
+}
+
+void AppendItem(std::vector<uint8_t>& packet, std::string_view item) {
+    uint8_t length[4];
+    WriteLE32(length, uint32_t(item.size()));
+    packet.insert(packet.end(), length, length + 4);
+    packet.insert(packet.end(), item.begin(), item.end());
+}
+
+}  // namespace
+
+namespace Internal {
+
+int64_t OggID3v2Size(ByteStream& stream) {
+    uint8_t h[10];
+    if (!stream.ReadExact(0, h, 10) || std::memcmp(h, "ID3", 3) != 0)
+        return 0;
+    const int64_t size = int64_t(ReadSynchsafe32(h + 6)) + ((h[5] & 0x10) ? 20 : 10);
+    return size > stream.Size() ? 0 : size;
+}
+
+int64_t LastGranulePosition(ByteStream& stream, int64_t dataStart) {
+    const int64_t size = stream.Size();
+    const int64_t from = std::max<int64_t>(dataStart, size - kTailSearch);
+    const int64_t to = size - 10;  // last place a page may start
+    if (to < from)
+        return 0;
+    std::vector<uint8_t> tail(size_t(size - from));
+    if (!stream.ReadExact(from, tail.data(), int64_t(tail.size())))
+        return 0;
+    for (int64_t at = to - from; at >= 0; --at) {
+        if (std::memcmp(tail.data() + at, "OggS", 4) != 0)
+            continue;
+        if (size_t(at) + 14 > tail.size())
+            return 0;
+        const int64_t granule = int64_t(ReadLE64(tail.data() + at + 6));
+        return granule > 0 ? granule : 0;
+    }
+    return 0;
+}
+
+uint16_t ExtractTrack(std::string_view text) {
+    const int64_t number = ParseDigits(text.substr(0, text.find('/')));
+    return number < 0 ? 0 : uint16_t(number % 256);
+}
+
+std::string Utf8Prefix(std::string_view bytes) {
+    size_t good = 0;
+    while (good < bytes.size()) {
+        const auto lead = uint8_t(bytes[good]);
+        const size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (good + n > bytes.size() || !IsValidUtf8(bytes.substr(good, n)))
+            break;
+        good += n;
+    }
+    return std::string(bytes.substr(0, good));
+}
+
+}  // namespace Internal
+
+bool TOggVorbis::Analyze(const std::filesystem::path& fileName) {
+    Reset();
+    FileStream stream;
+    if (!stream.Open(fileName))
+        return false;
+    return Analyze(stream);
+}
+
+bool TOggVorbis::Analyze(ByteStream& stream) {
+    Reset();
+    const int64_t id3Size = Internal::OggID3v2Size(stream);
+    const OggHeaderPackets headers = ReadOggHeaderPackets(stream, id3Size, 2, kMaxHeaderBytes);
+    if (headers.Packets.empty() || !IsVorbisPacket(headers.Packets[0], 0x01) ||
+        headers.Packets[0].size() < sizeof(VorbisIdentification))
+        return false;
+    VorbisIdentification id;
+    std::memcpy(&id, headers.Packets[0].data(), sizeof id);
+    m_fileSize = stream.Size();
+    m_id3v2Size = id3Size;
+    m_channels = id.Channels;
+    m_sampleRate = int32_t(ReadLE32(id.SampleRate));
+    const auto nominal = int32_t(ReadLE32(id.BitRateNominal));
+    m_bitRateNominal = nominal <= 0 ? 0 : uint16_t(std::min(nominal / 1000, 65535));
+    m_samples = Internal::LastGranulePosition(stream, id3Size);
+
+    if (headers.Packets.size() < 2 || !IsVorbisPacket(headers.Packets[1], 0x03))
+        return true;
+    std::array<std::string, kVorbisSlots> slots;
+    const std::vector<std::string> items = CommentItems(headers.Packets[1], kMaxItemRead);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::string item = Trim(items[i]);
+        if (i == 0) {
+            slots[0] = Internal::Utf8Prefix(item);
+            continue;
+        }
+        const size_t eq = item.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const int slot = SlotOf(UpperAscii(std::string_view(item).substr(0, eq)));
+        if (slot > 0)
+            slots[size_t(slot)] = Trim(Internal::Utf8Prefix(std::string_view(item).substr(eq + 1)));
+    }
+    m_vendor = slots[0];
+    m_title = slots[1];
+    m_artist = slots[2].empty() ? slots[8] : slots[2];
+    m_album = slots[3];
+    m_track = Internal::ExtractTrack(slots[4]);
+    m_date = slots[5];
+    m_genre = slots[6];
+    m_comment = slots[7].empty() ? slots[9] : slots[7];
+    return true;
+}
+
+double TOggVorbis::Duration() const {
+    if (m_samples > 0)
+        return m_sampleRate > 0 ? double(m_samples) / m_sampleRate : 0.0;
+    if (m_bitRateNominal > 0 && m_channels > 0)
+        return double(m_fileSize - m_id3v2Size) / m_bitRateNominal / m_channels / 125.0 * 2.0;
+    return 0.0;
+}
+
+uint16_t TOggVorbis::BitRate() const {
+    const double duration = Duration();
+    if (duration <= 0)
+        return 0;
+    const double rate = std::nearbyint(double(m_fileSize - m_id3v2Size) / duration / 125.0);
+    return rate <= 0 ? 0 : uint16_t(std::min(rate, 65535.0));
+}
+
+std::string TOggVorbis::ChannelMode() const {
+    switch (m_channels) {
+    case 0: return "Unknown";
+    case 1: return "Mono";
+    case 2: return "Stereo";
+    default: return "Multichannel";
+    }
+}
+
+bool TOggVorbis::Valid() const {
+    return (m_channels == 1 || m_channels == 2 || m_channels == 6) && m_sampleRate > 0 &&
+           Duration() > 0.1 && BitRate() > 0;
+}
+
+bool TOggVorbis::ClearTag(const std::filesystem::path& fileName, FileOps& ops) {
+    m_title.clear();
+    m_artist.clear();
+    m_album.clear();
+    m_track = 0;
+    m_date.clear();
+    m_genre.clear();
+    m_comment.clear();
+    return WriteTag(fileName, ops);
+}
+
+bool TOggVorbis::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {
+    m_lastError.clear();
+    FileStream stream;
+    if (!stream.Open(fileName)) {
+        m_lastError = "cannot open the file";
+        return false;
+    }
+    const int64_t id3Size = Internal::OggID3v2Size(stream);
+    const OggHeaderPackets headers = ReadOggHeaderPackets(stream, id3Size, 3, kMaxHeaderBytes);
+    if (headers.Packets.size() < 3 || !IsVorbisPacket(headers.Packets[0], 0x01) ||
+        !IsVorbisPacket(headers.Packets[1], 0x03) || !IsVorbisPacket(headers.Packets[2], 0x05)) {
+        m_lastError = "not an Ogg Vorbis file with complete header packets";
+        return false;
+    }
+    if (!headers.EndsOnPageBoundary || headers.ForeignPages) {
+        m_lastError = "the header pages are shared with audio or another stream";
+        return false;
+    }
+
+    // The new comment packet: vendor, the managed fields, then every other field as it was.
+    const std::vector<std::string> oldItems = CommentItems(headers.Packets[1], SIZE_MAX);
+    const std::string vendor = oldItems.empty() ? std::string() : oldItems[0];
+    std::vector<std::string> fields;
+    const std::string track = m_track ? std::to_string(m_track) : std::string();
+    const std::string values[] = {m_title, m_artist, m_album, track, m_date, m_genre, m_comment};
+    for (int slot = 1; slot <= 7; ++slot) {
+        const std::string value = Trim(values[slot - 1]);
+        if (!value.empty())
+            fields.push_back(std::string(kVorbisFieldNames[size_t(slot)]) + "=" + value);
+    }
+    for (size_t i = 1; i < oldItems.size(); ++i) {
+        const size_t eq = oldItems[i].find('=');
+        if (eq == std::string::npos ||
+            SlotOf(UpperAscii(std::string_view(oldItems[i]).substr(0, eq))) < 0)
+            fields.push_back(oldItems[i]);
+    }
+    std::vector<uint8_t> comment(headers.Packets[1].begin(), headers.Packets[1].begin() + 7);
+    AppendItem(comment, vendor);
+    uint8_t count[4];
+    WriteLE32(count, uint32_t(fields.size()));
+    comment.insert(comment.end(), count, count + 4);
+    for (const std::string& field : fields)
+        AppendItem(comment, field);
+    comment.push_back(0x01);  // framing bit
+
+    // The first page is kept when it holds the identification packet alone.
+    const OggPage& first = headers.Pages[0];
+    const bool keepFirst = first.Segments() >= 1 &&
+                           first.Bytes.size() - first.HeaderSize() == headers.Packets[0].size() &&
+                           first.Lacing()[first.Segments() - 1] < 255;
+    std::vector<std::vector<uint8_t>> packets;
+    if (!keepFirst)
+        packets.push_back(headers.Packets[0]);
+    packets.push_back(comment);
+    packets.push_back(headers.Packets[2]);
+    const uint32_t serial = first.Serial();
+    std::vector<std::vector<uint8_t>> newPages =
+        PaginateOggPackets(packets, serial, first.PageNumber() + (keepFirst ? 1 : 0), !keepFirst);
+    if (keepFirst)
+        newPages.insert(newPages.begin(), first.Bytes);
+    const uint32_t shift = uint32_t(newPages.size() - headers.Pages.size());
+    const int64_t headerEnd = headers.Pages.back().Offset + int64_t(headers.Pages.back().Bytes.size());
+
+    const bool ok = SafeRewrite(
+        fileName,
+        [&](RewriteSink& sink) {
+            if (!sink.CopyFrom(stream.Descriptor(), 0, id3Size))
+                return false;
+            for (const auto& page : newPages)
+                if (!sink.Write(page.data(), page.size()))
+                    return false;
+            if (shift == 0)
+                return sink.CopyFrom(stream.Descriptor(), headerEnd, -1);
+            // The page count changed: the stream's later pages get new numbers.
+            int64_t at = headerEnd;
+            OggPage page;
+            while (ReadOggPage(stream, at, page)) {
+                if (page.Serial() == serial)
+                    page.Renumber(page.PageNumber() + shift);
+                if (!sink.Write(page.Bytes.data(), page.Bytes.size()))
+                    return false;
+                at += int64_t(page.Bytes.size());
+            }
+            return sink.CopyFrom(stream.Descriptor(), at, -1);
+        },
+        &m_lastError, ops);
+    return ok;
+}
+
+}  // namespace tv::tags

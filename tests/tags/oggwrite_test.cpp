@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "tagfixtures.h"
+#include "tags/oggpage.h"
+#include "tags/oggvorbis.h"
+
+namespace tv::tags::test {
+namespace {
+
+std::vector<OggPage> PagesOf(const Bytes& file) {
+    MemoryStream stream(file);
+    std::vector<OggPage> pages;
+    OggPage page;
+    int64_t at = 0;
+    while (ReadOggPage(stream, at, page)) {
+        at += int64_t(page.Bytes.size());
+        pages.push_back(page);
+    }
+    EXPECT_EQ(at, int64_t(file.size())) << "bytes after the last page";
+    return pages;
+}
+
+bool Decodes(const std::filesystem::path& file) {
+    const std::string command =
+        "ffmpeg -nostdin -v error -i '" + file.string() + "' -f null - 2>&1 | grep -q . && exit 1 || exit 0";
+    return std::system(command.c_str()) == 0;
+}
+
+// A real one-second Ogg Vorbis file made by the encoder at test time.
+class OggWrite : public testing::Test {
+protected:
+    void SetUp() override {
+        if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "ffmpeg is not installed";
+        m_file = m_dir.Path() / "tone.ogg";
+        const std::string command = "ffmpeg -nostdin -v error -f lavfi -i sine=frequency=440:duration=1 "
+                                    "-c:a libvorbis -metadata title=Tone -metadata REPLAYGAIN_TRACK_GAIN=-3 '" +
+                                    m_file.string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        m_original = TempDir::Read(m_file);
+    }
+    TempDir m_dir;
+    std::filesystem::path m_file;
+    Bytes m_original;
+};
+
+TEST_F(OggWrite, SmallCommentKeepsAudioPagesByteIdentical) {
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.Analyze(m_file));
+    EXPECT_EQ(ogg.Title(), "Tone");
+    EXPECT_TRUE(ogg.Valid());
+    EXPECT_NEAR(ogg.Duration(), 1.0, 0.01);
+    ogg.SetArtist("K\xC3\xBCnstler");
+    ogg.SetTrack(3);
+    ASSERT_TRUE(ogg.WriteTag(m_file)) << ogg.LastError();
+
+    const auto before = PagesOf(m_original);
+    const auto after = PagesOf(TempDir::Read(m_file));
+    ASSERT_EQ(before.size(), after.size());
+    for (const auto& page : after)
+        EXPECT_TRUE(page.ChecksumOk()) << "page " << page.PageNumber();
+    for (size_t i = 3; i < after.size(); ++i)
+        EXPECT_EQ(before[i].Bytes, after[i].Bytes) << "page " << i;
+    EXPECT_TRUE(Decodes(m_file));
+
+    TOggVorbis again;
+    ASSERT_TRUE(again.Analyze(m_file));
+    EXPECT_EQ(again.Artist(), "K\xC3\xBCnstler");
+    EXPECT_EQ(again.Track(), 3);
+    EXPECT_EQ(again.Title(), "Tone");
+    EXPECT_EQ(again.Samples(), ogg.Samples());
+}
+
+TEST_F(OggWrite, HugeCommentRepaginatesAndRenumbers) {
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.Analyze(m_file));
+    ogg.SetComment(std::string(100 * 1024, 'c'));
+    ASSERT_TRUE(ogg.WriteTag(m_file)) << ogg.LastError();
+    const auto pages = PagesOf(TempDir::Read(m_file));
+    ASSERT_GT(pages.size(), PagesOf(m_original).size());
+    for (size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_TRUE(pages[i].ChecksumOk()) << "page " << i;
+        EXPECT_EQ(pages[i].PageNumber(), i);
+    }
+    EXPECT_TRUE(Decodes(m_file));
+    TOggVorbis again;
+    ASSERT_TRUE(again.Analyze(m_file));
+    EXPECT_EQ(again.Comment(), std::string(250 - 8, 'c'));
+    EXPECT_EQ(again.Title(), "Tone");
+
+    // Shrinking again brings the original page layout back.
+    ASSERT_TRUE(again.ClearTag(m_file));
+    const auto cleared = PagesOf(TempDir::Read(m_file));
+    const auto original = PagesOf(m_original);
+    ASSERT_EQ(cleared.size(), original.size());
+    EXPECT_EQ(cleared.back().Bytes, original.back().Bytes);
+    EXPECT_TRUE(Decodes(m_file));
+}
+
+TEST_F(OggWrite, PerformerAndDescriptionAreStoredUnderTheirMainNames) {
+    // Rewrite the file with PERFORMER/DESCRIPTION only, through the writer's own kept fields.
+    const std::string command = "ffmpeg -nostdin -v error -y -i '" + m_file.string() +
+                                "' -c copy -map_metadata -1 -metadata PERFORMER=Perf "
+                                "-metadata DESCRIPTION=Desc '" + (m_dir.Path() / "p.ogg").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto file = m_dir.Path() / "p.ogg";
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.Analyze(file));
+    EXPECT_EQ(ogg.Artist(), "Perf");
+    EXPECT_EQ(ogg.Comment(), "Desc");
+    ASSERT_TRUE(ogg.WriteTag(file));
+    const Bytes after = TempDir::Read(file);
+    const std::string text(after.begin(), after.end());
+    EXPECT_NE(text.find("ARTIST=Perf"), std::string::npos);
+    EXPECT_NE(text.find("COMMENT=Desc"), std::string::npos);
+    EXPECT_EQ(text.find("PERFORMER="), std::string::npos);
+    EXPECT_EQ(text.find("DESCRIPTION="), std::string::npos);
+}
+
+TEST_F(OggWrite, UnmanagedFieldsSurvive) {
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.Analyze(m_file));
+    ASSERT_TRUE(ogg.ClearTag(m_file));
+    const Bytes after = TempDir::Read(m_file);
+    const std::string text(after.begin(), after.end());
+    EXPECT_NE(text.find("REPLAYGAIN_TRACK_GAIN=-3"), std::string::npos);
+    EXPECT_EQ(text.find("Tone"), std::string::npos);
+}
+
+enum class Step { Create, Write, Flush, Close, Rename };
+
+class FailingOps : public FileOps {
+public:
+    explicit FailingOps(Step step) : m_step(step) {}
+    int Open(const char* path, int flags, mode_t mode) override {
+        return m_step == Step::Create ? (errno = EACCES, -1) : FileOps::Open(path, flags, mode);
+    }
+    ssize_t Write(int fd, const void* data, size_t count) override {
+        if (m_step == Step::Write && m_written > 0)
+            return errno = ENOSPC, -1;
+        const ssize_t n = FileOps::Write(fd, data, std::min<size_t>(count, 4096));
+        m_written += n > 0 ? n : 0;
+        return n;
+    }
+    int Sync(int fd) override { return m_step == Step::Flush ? (errno = EIO, -1) : FileOps::Sync(fd); }
+    int Close(int fd) override {
+        const int r = FileOps::Close(fd);
+        return m_step == Step::Close ? (errno = EIO, -1) : r;
+    }
+    int Rename(const char* from, const char* to) override {
+        return m_step == Step::Rename ? (errno = EXDEV, -1) : FileOps::Rename(from, to);
+    }
+
+private:
+    Step m_step;
+    ssize_t m_written = 0;
+};
+
+class OggWriteFaults : public OggWrite, public testing::WithParamInterface<Step> {};
+
+TEST_P(OggWriteFaults, OriginalStaysByteIdentical) {
+    for (const size_t commentSize : {size_t(10), size_t(100 * 1024)}) {
+        TOggVorbis ogg;
+        ASSERT_TRUE(ogg.Analyze(m_file));
+        ogg.SetComment(std::string(commentSize, 'z'));
+        FailingOps ops(GetParam());
+        EXPECT_FALSE(ogg.WriteTag(m_file, ops));
+        EXPECT_FALSE(ogg.LastError().empty());
+        EXPECT_EQ(TempDir::Read(m_file), m_original);
+        EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"tone.ogg"});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, OggWriteFaults,
+                         testing::Values(Step::Create, Step::Write, Step::Flush, Step::Close,
+                                         Step::Rename));
+
+TEST(OggWriteRefusals, BrokenFilesAreLeftAlone) {
+    TempDir dir;
+    const Bytes notOgg = B("OggS but not really a page at all");
+    const auto file = dir.Write("bad.ogg", notOgg);
+    TOggVorbis ogg;
+    EXPECT_FALSE(ogg.WriteTag(file));
+    EXPECT_EQ(TempDir::Read(file), notOgg);
+    EXPECT_FALSE(ogg.WriteTag(dir.Path() / "missing.ogg"));
+}
+
+}  // namespace
+}  // namespace tv::tags::test
