@@ -119,6 +119,10 @@ struct EndCase {
     bool started;  // a new channel was opened
 };
 
+void PrintTo(const EndCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class EndOfTrack : public TrackAdvanceTest, public ::testing::WithParamInterface<EndCase> {};
 
 TEST_P(EndOfTrack, FollowsTheReplayMode) {
@@ -381,6 +385,10 @@ struct DisplayCase {
     int fill, knob;
     const char* label;  // nullptr: label unchanged
 };
+
+void PrintTo(const DisplayCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PositionDisplayTest : public ::testing::TestWithParam<DisplayCase> {};
 
