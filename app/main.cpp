@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/audio/engine.h"
 #include "core/effectchainhooks.h"
@@ -39,8 +40,9 @@ void OnTerminationSignal(int) {
 
 void PrintHelp() {
     std::printf(
-        "Usage: torvanell [OPTION] [FILE]\n"
-        "Plays FILE (an audio or video file), appended to the playlist, when given.\n\n"
+        "Usage: torvanell [OPTION] [NAME]...\n"
+        "Adds each NAME (an audio or video file, a folder or an M3U playlist) to the playlist;\n"
+        "plays the first one when it is a media file.\n\n"
         "Options:\n"
         "  --help     show this help and exit\n"
         "  --version  show the program name and version and exit\n"
@@ -59,7 +61,7 @@ int main(int argc, char** argv) {
     // Rendering needs no window, so it runs before the application object exists.
     if (argc > 1 && std::string(argv[1]) == "--render")
         return tv::effects::RunRenderCommand({argv + 2, argv + argc}, std::cerr);
-    std::string firstArgument;
+    std::vector<std::string> names;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--version") {
@@ -71,17 +73,16 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (arg == "--") {
-            if (i + 1 < argc && firstArgument.empty())
-                firstArgument = argv[i + 1];
+            names.insert(names.end(), argv + i + 1, argv + argc);
             break;
         }
         if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "torvanell: unknown option %s (see --help)\n", arg.c_str());
             return 2;
         }
-        if (firstArgument.empty())
-            firstArgument = arg;
+        names.push_back(arg);
     }
+    const std::string firstArgument = names.empty() ? std::string() : names.front();
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     tv::ui::Application app(argc, argv);
@@ -103,6 +104,11 @@ int main(int argc, char** argv) {
     if (const auto exitStatus = main->FormCreate())
         return *exitStatus;
     auto frmOpen = std::make_unique<tv::playlist::TfrmOpen>(main->SettingsPath());
+    main->SetOpenWindow(frmOpen.get());
+    QObject::connect(frmOpen.get(), &tv::playlist::TfrmOpen::StagedFilesReady, main.get(),
+                     [&main] { main->btnOpenClick(); });
+    if (names.size() > 1)
+        main->SetMoreArguments({names.begin() + 1, names.end()});
     auto frmEqualizer = std::make_unique<tv::effects::TfrmEqualizer>(chain);
     main->SetEqualizerWindow(frmEqualizer.get());
     auto frmiMpeg = std::make_unique<tv::ui::TfrmiMpeg>();
@@ -140,6 +146,7 @@ int main(int argc, char** argv) {
     frmiMpeg.reset();
     main->SetEqualizerWindow(nullptr);
     frmEqualizer.reset();
+    main->SetOpenWindow(nullptr);
     frmOpen.reset();
     main.reset();
     return status;

@@ -3,23 +3,31 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <cmath>
 #include <cstdio>
 
 #include "core/trackentry.h"
 #include "effects/effectchain.h"
 #include "effects/windows/tfrmequalizer.h"
+#include "playlist/dropplan.h"
 #include "playlist/m3u.h"
+#include "playlist/scandir.h"
+#include "playlist/windows/insertfiles.h"
+#include "playlist/windows/tfrmopen.h"
 #include "ui/plainplaylistview.h"
 #include "ui/waitwithevents.h"
 #include "ui/warning.h"
@@ -33,6 +41,12 @@ constexpr int kTrackWidth = 300;
 constexpr int kKnobWidth = 20;  // Image5, Image10
 constexpr int kKnobTravel = kTrackWidth - kKnobWidth;
 const QColor kInk(64, 64, 64);
+
+// Kept absolute, so default.m3u still finds the file from another working folder.
+std::string AbsolutePath(const std::string& name) {
+    return QFile::encodeName(QFileInfo(QFile::decodeName(name.c_str())).absoluteFilePath())
+        .toStdString();
+}
 
 QLabel* MakeLabel(QWidget* parent, int x, int y, int w, int h, int px, bool bold) {
     auto* label = new QLabel(parent);
@@ -92,6 +106,7 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
     setPalette(pal);
     BuildControls();
     resize(320, 480);
+    setAcceptDrops(true);
 }
 
 TfrmMain::~TfrmMain() {
@@ -176,6 +191,9 @@ void TfrmMain::BuildControls() {
     connect(bPause, &QPushButton::clicked, this, [this] { m_player->btnPauseClick(); });
     connect(bStop, &QPushButton::clicked, this, [this] { m_player->btnStopClick(); });
     connect(imgX, &QPushButton::clicked, this, &QWidget::close);
+    m_playMenu = playlist::CreatePlayMenu(
+        this, [this] { N2Click(); }, [this] { N3Click(); });
+    connect(bEject, &QPushButton::clicked, this, [this] { ShowPlayMenu(); });
     connect(bEQ, &QPushButton::clicked, this, [this] {
         if (!m_frmEqualizer)
             return;
@@ -229,17 +247,29 @@ void TfrmMain::FormShow() {
     playlist::LoadPlaylistFile(m_playlist, PlaylistPath().string());
     LoadSettings();
     m_playlist.SetFocused(m_playlist.Current());
-    if (!m_firstArgument.empty())
-        AppendCommandLineFile();
+    if (!m_firstArgument.empty()) {
+        // A first media file plays at once; a first folder or playlist is added like the rest.
+        if (playlist::ClassifyDroppedName(AbsolutePath(m_firstArgument)) ==
+            playlist::DroppedKind::File)
+            AppendCommandLineFile();
+        else
+            m_moreArguments.insert(m_moreArguments.begin(), m_firstArgument);
+    }
     m_playlist.RebuildRandomOrder();
     PlayList->ScrollToRow(m_playlist.Current());
     RepaintPlaylist();
+    if (!m_moreArguments.empty()) {
+        QTimer::singleShot(0, this, [this] {
+            std::vector<std::string> names = std::exchange(m_moreArguments, {});
+            for (std::string& name : names)
+                name = AbsolutePath(name);
+            AddDroppedNames(names);
+        });
+    }
 }
 
 void TfrmMain::AppendCommandLineFile() {
-    // Kept absolute, so default.m3u still finds the file from another working folder.
-    const std::string path =
-        QFileInfo(QFile::decodeName(m_firstArgument.c_str())).absoluteFilePath().toStdString();
+    const std::string path = AbsolutePath(m_firstArgument);
     const int n = m_playlist.Count();
     m_playlist.SetEntryCounter(n);
     m_playlist.AppendPath(path);
@@ -350,10 +380,7 @@ void TfrmMain::ShowButtonNormal(core::TransportButton button) {
 }
 
 void TfrmMain::ShowPlayMenu() {
-    // The add-files menu arrives with the adding commands; until then it is empty.
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Add files…"))->setEnabled(false);
-    menu.exec(QCursor::pos());
+    m_playMenu.PlayMenu->popup(QCursor::pos());
 }
 
 void TfrmMain::RepaintPlaylist() {
@@ -419,6 +446,79 @@ void TfrmMain::ShowWarning(const std::string& text) {
 
 void TfrmMain::PlaylistChanged() {
     PlayList->update();
+}
+
+// --- adding files ---------------------------------------------------------------------
+
+const std::vector<std::string>& TfrmMain::Masks() const {
+    static const std::vector<std::string> standard = playlist::MaskList();
+    return m_frmOpen ? m_frmOpen->Masks() : standard;
+}
+
+playlist::AppendCallbacks TfrmMain::AppendHooks() {
+    playlist::AppendCallbacks hooks;
+    hooks.buildTrackEntry = [this](const std::string& path, int row) {
+        m_player->BuildTrackEntry(path, row);
+    };
+    hooks.processEvents = [this] { ProcessEventsOnce(); };
+    hooks.terminating = [this] { return m_closing; };  // what exists by then is saved
+    return hooks;
+}
+
+int TfrmMain::AppendStaged(std::vector<std::string> staged) {
+    return playlist::AppendStagedFiles(m_playlist, staged, AppendHooks());
+}
+
+void TfrmMain::btnOpenClick() {
+    AppendStaged(m_frmOpen ? m_frmOpen->StagingList() : m_ownStaging);
+}
+
+void TfrmMain::N2Click() {
+    const std::vector<std::string> names = playlist::ShowOpenDialog(this);
+    if (names.empty())
+        return;
+    std::vector<std::string> staging;  // the command's own list: see AppendStaged
+    playlist::InsertCallbacks callbacks;
+    callbacks.append = AppendHooks();
+    callbacks.playState = [this] { return m_player->PlayState(); };
+    callbacks.play = [this] { m_player->btnPlayClick(); };
+    playlist::InsertFiles(names, staging, m_playlist, Masks(), callbacks);
+    (m_frmOpen ? m_frmOpen->StagingList() : m_ownStaging) = std::move(staging);
+}
+
+void TfrmMain::N3Click() {
+    if (!m_frmOpen)
+        return;
+    m_frmOpen->show();
+    m_frmOpen->raise();
+    m_frmOpen->activateWindow();
+}
+
+int TfrmMain::AddDroppedNames(const std::vector<std::string>& names) {
+    const playlist::DropPlan plan = playlist::PlanDrop(names);
+    int added = 0;
+    for (const std::string& list : plan.playlists)
+        added += playlist::LoadPlaylistFile(m_playlist, list);
+    std::vector<std::string>& staging = m_frmOpen ? m_frmOpen->StagingList() : m_ownStaging;
+    staging = playlist::StagePlan(plan, Masks());
+    return added + AppendStaged(staging);
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    std::vector<std::string> names;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    if (names.empty())
+        return;
+    event->acceptProposedAction();
+    // Added once the drop has ended, so the source is not kept waiting while titles fill in.
+    QTimer::singleShot(0, this, [this, names] { AddDroppedNames(names); });
 }
 
 // --- position display and seek track ------------------------------------------------------

@@ -14,16 +14,23 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/audio/audiolibrary.h"
 #include "core/player.h"
 #include "core/settings.h"
 #include "core/trackadvance.h"
 #include "playlist/playlist.h"
+#include "playlist/stagedfiles.h"
+#include "playlist/windows/insertmenu.h"
 
 namespace tv::effects {
 class EffectChain;
 class TfrmEqualizer;
+}
+
+namespace tv::playlist {
+class TfrmOpen;
 }
 
 class QFrame;
@@ -62,6 +69,26 @@ public:
     // The equalizer window the equalizer button shows; once set, its switch is the one the
     // "Equalizer" key is read into and saved from. Must outlive the window or be reset.
     void SetEqualizerWindow(effects::TfrmEqualizer* window) { m_frmEqualizer = window; }
+    // The open-folder window: "Insert folder" shows it, and its staging list and mask list
+    // serve every adding command. Without it the commands use a list of their own and the
+    // standard masks. Must outlive the window or be reset.
+    void SetOpenWindow(playlist::TfrmOpen* window) { m_frmOpen = window; }
+    // Names given on the command line after the first one. The first show adds them like a
+    // drop, after the event loop has started, so the window stays responsive meanwhile.
+    void SetMoreArguments(std::vector<std::string> names) { m_moreArguments = std::move(names); }
+
+    // The insert menu ("Insert file", "Insert folder") the eject button pops up.
+    const playlist::PlayMenuItems& PlayMenu() const { return m_playMenu; }
+    // Insert file: the open dialog, then the chosen names are added; Play is pressed when
+    // nothing was playing.
+    void N2Click();
+    // Insert folder: shows the open-folder window.
+    void N3Click();
+    // Appends the staging list (filled by the open-folder window) to the playlist.
+    void btnOpenClick();
+    // Adds `names` as a drop does: playlists loaded at once, folders scanned, the rest staged,
+    // then one append. Never starts playback. Returns the number of rows added.
+    int AddDroppedNames(const std::vector<std::string>& names);
     core::Player& Player() { return *m_player; }
     // Track advance: Next, Previous, the play modes and the main timer's tick.
     core::TrackAdvance& Advance() { return *m_advance; }
@@ -142,11 +169,18 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();
     void FormShow();
     void AppendCommandLineFile();
+    playlist::AppendCallbacks AppendHooks();
+    const std::vector<std::string>& Masks() const;
+    // Appends a copy of `staged`: events run during the completion may start another
+    // command, which refills the shared staging list.
+    int AppendStaged(std::vector<std::string> staged);
     void ApplyModeLooks();
     void PlaceKnob(int x);
     void SeekRelease();
@@ -167,6 +201,10 @@ private:
     int m_dragStartKnob = 0;
     effects::EffectChain* m_effectChain = nullptr;
     effects::TfrmEqualizer* m_frmEqualizer = nullptr;
+    playlist::TfrmOpen* m_frmOpen = nullptr;
+    playlist::PlayMenuItems m_playMenu;
+    std::vector<std::string> m_ownStaging;  // the staging list without an open-folder window
+    std::vector<std::string> m_moreArguments;
     QMenu* m_spectrumMenu = nullptr;
     std::map<std::string, QAction*> m_spectrumItems;
 };
