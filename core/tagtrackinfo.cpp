@@ -1,8 +1,20 @@
 #include "core/tagtrackinfo.h"
 
+#include "tags/oggvorbis.h"
+#include "tags/textcodec.h"
 #include "tags/trackinfo.h"
+#include "tags/wmafile.h"
 
 namespace tv::core {
+
+namespace {
+
+// Whole seconds; fractions are cut off.
+uint32_t WholeSeconds(double duration) {
+    return duration > 0 && duration < 4294967295.0 ? static_cast<uint32_t>(duration) : 0;
+}
+
+}  // namespace
 
 TrackFacts TagTrackInfo::Read(const std::string& path, const std::string& extension) {
     TrackFacts facts;
@@ -10,9 +22,21 @@ TrackFacts TagTrackInfo::Read(const std::string& path, const std::string& extens
         const tags::MpegTrackInfo info = tags::ReadMpegTrackInfo(std::filesystem::path(path));
         facts.artist = info.Artist();
         facts.title = info.Title();
-        // Fractions of a second are cut off.
-        if (info.Duration > 0 && info.Duration < 4294967295.0)
-            facts.durationSeconds = static_cast<uint32_t>(info.Duration);
+        facts.durationSeconds = WholeSeconds(info.Duration);
+    } else if (extension == ".ogg") {
+        tags::TOggVorbis ogg;
+        if (ogg.Analyze(std::filesystem::path(path))) {
+            facts.artist = tags::Trim(ogg.Artist());
+            facts.title = tags::Trim(ogg.Title());
+            facts.durationSeconds = WholeSeconds(ogg.Duration());
+        }
+    } else if (extension == ".wma" || extension == ".wm") {
+        tags::TWMAfile wma;
+        if (wma.Analyze(std::filesystem::path(path))) {
+            facts.artist = tags::Trim(wma.Artist());
+            facts.title = tags::Trim(wma.Title());
+            facts.durationSeconds = WholeSeconds(wma.Duration());
+        }
     }
     return facts;
 }
