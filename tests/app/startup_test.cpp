@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -111,4 +112,31 @@ TEST(RenderCommand, WritesAWavFileOrRefusesAnUnknownPreset) {
     EXPECT_NE(bad.output.find("NoSuchPreset"), std::string::npos) << bad.output;
     EXPECT_FALSE(fs::exists(home / "bad.wav"));
     fs::remove_all(home);
+}
+
+// Every name on the command line is added; a folder first means nothing plays. The SIGTERM
+// close saves the playlist, which shows what was added and in which order.
+TEST(CommandLine, FolderAndFileAreAddedAndSavedOnClose) {
+    std::string tmpl = (fs::temp_directory_path() / "tv-cl-XXXXXX").string();
+    const fs::path media = mkdtemp(tmpl.data());
+    fs::create_directories(media / "sub");
+    fs::copy_file(TV_TEST_DATA_DIR "/tone-1k.wav", media / "sub" / "b.wav");
+    fs::copy_file(TV_TEST_DATA_DIR "/tone-1k.mp3", media / "a.mp3");
+    fs::path home;
+    const Outcome out = RunPlayer("timeout -s TERM 4",
+                                  "'" + media.string() + "' '" TV_TEST_DATA_DIR "/tone-1k.ogg'",
+                                  &home);
+    const std::string m3u = [&] {
+        std::ifstream in(home / "default.m3u", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    const size_t b = m3u.find((media / "sub" / "b.wav").string());
+    const size_t a = m3u.find((media / "a.mp3").string());
+    const size_t ogg = m3u.find("tone-1k.ogg");
+    EXPECT_NE(b, std::string::npos) << out.output << m3u;
+    EXPECT_LT(b, a) << m3u;  // a subfolder's files come first
+    EXPECT_LT(a, ogg) << m3u;
+    EXPECT_NE(ogg, std::string::npos) << m3u;
+    fs::remove_all(home);
+    fs::remove_all(media);
 }
