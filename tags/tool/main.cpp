@@ -22,7 +22,7 @@ constexpr int kUsage = 2;
 
 const char* const kUsageText =
     "usage: torvanell-tag show [--json] FILE...\n"
-    "       torvanell-tag write FILE [--title T] [--artist A] [--album A] [--year Y]\n"
+    "       torvanell-tag write FILE [--title T] [--artist A] [--album A] [--year Y|--date D]\n"
     "                   [--track N] [--genre G] [--comment C] [--composer C] [--encoder E]\n"
     "                   [--copyright C] [--language L] [--link URL]\n"
     "       torvanell-tag remove FILE\n";
@@ -40,6 +40,8 @@ int Failure(const std::string& file, const std::string& reason) {
 // The formats in the order they are asked; the MPEG family takes everything, so it is last.
 std::vector<std::unique_ptr<TagFormat>> Formats() {
     std::vector<std::unique_ptr<TagFormat>> formats;
+    formats.push_back(MakeOggFormat());
+    formats.push_back(MakeWmaFormat());
     formats.push_back(MakeMpegFormat());
     return formats;
 }
@@ -97,7 +99,8 @@ int Write(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
-            const std::string key = arg.substr(2);
+            // "--date" is the Ogg name of the year.
+            const std::string key = arg == "--date" ? "year" : arg.substr(2);
             if (!kKeys.count(key))
                 return Usage("unknown option " + arg);
             if (i + 1 >= args.size())

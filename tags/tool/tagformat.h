@@ -30,5 +30,9 @@ public:
 
 // MPEG audio with ID3v2, ID3v1 and Lyrics3: handles every file.
 std::unique_ptr<TagFormat> MakeMpegFormat();
+// Ogg Vorbis (".ogg"): shown, written and cleared through its comment header.
+std::unique_ptr<TagFormat> MakeOggFormat();
+// WMA (".wma", ".wm", ".asf"): shown only.
+std::unique_ptr<TagFormat> MakeWmaFormat();
 
 }  // namespace tv::tags::tool

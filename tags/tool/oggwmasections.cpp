@@ -1,0 +1,189 @@
+// The Ogg Vorbis and WMA formats of the tag tool: their stream figures and texts for "show", and
+// comment writing and clearing for Ogg Vorbis.
+
+#include <cctype>
+
+#include "tags/oggvorbis.h"
+#include "tags/tool/tagformat.h"
+#include "tags/wmafile.h"
+
+namespace tv::tags::tool {
+
+namespace {
+
+bool HasExtension(const std::filesystem::path& path, std::initializer_list<const char*> wanted) {
+    std::string ext = path.extension().string();
+    for (char& c : ext)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* w : wanted)
+        if (ext == w)
+            return true;
+    return false;
+}
+
+void Line(std::string& report, const char* label, const std::string& value) {
+    if (!value.empty())
+        report += std::string("  ") + label + ": " + value + "\n";
+}
+
+class OggFormat : public TagFormat {
+public:
+    bool Handles(const std::filesystem::path& path) const override {
+        return HasExtension(path, {".ogg"});
+    }
+
+    bool Show(const std::filesystem::path& path, JsonWriter& json, std::string& report,
+              std::string& error) override {
+        if (!std::filesystem::is_regular_file(path)) {
+            error = "cannot read the file";
+            return false;
+        }
+        TOggVorbis ogg;
+        ogg.Analyze(path);  // a file that is not Ogg Vorbis shows as invalid and empty
+        json.BeginObject("ogg")
+            .Bool("valid", ogg.Valid())
+            .Int("channels", ogg.Channels())
+            .String("channel_mode", ogg.ChannelMode())
+            .Int("sample_rate", ogg.SampleRate())
+            .Int("bitrate_nominal", ogg.BitRateNominal())
+            .Int("bitrate", ogg.BitRate())
+            .Int("samples", ogg.Samples())
+            .Double("duration", ogg.Duration())
+            .Int("id3v2_size", ogg.ID3v2Size())
+            .String("title", ogg.Title())
+            .String("artist", ogg.Artist())
+            .String("album", ogg.Album())
+            .Int("track", ogg.Track())
+            .String("date", ogg.Date())
+            .String("genre", ogg.Genre())
+            .String("comment", ogg.Comment())
+            .String("vendor", ogg.Vendor())
+            .EndObject();
+        report += "Ogg Vorbis" + std::string(ogg.Valid() ? "" : " (not valid)") + "\n";
+        Line(report, "channels", ogg.ChannelMode());
+        Line(report, "sample rate", std::to_string(ogg.SampleRate()) + " Hz");
+        Line(report, "bit rate", std::to_string(ogg.BitRate()) + " kbit/s");
+        Line(report, "duration", std::to_string(ogg.Duration()) + " s");
+        Line(report, "title", ogg.Title());
+        Line(report, "artist", ogg.Artist());
+        Line(report, "album", ogg.Album());
+        Line(report, "track", ogg.Track() ? std::to_string(ogg.Track()) : "");
+        Line(report, "date", ogg.Date());
+        Line(report, "genre", ogg.Genre());
+        Line(report, "comment", ogg.Comment());
+        Line(report, "vendor", ogg.Vendor());
+        return true;
+    }
+
+    bool Write(const std::filesystem::path& path, const WriteValues& values,
+               std::string& error) override {
+        TOggVorbis ogg;
+        if (!ogg.Analyze(path)) {
+            error = "not an Ogg Vorbis file";
+            return false;
+        }
+        for (const auto& [key, value] : values) {
+            if (key == "title")
+                ogg.SetTitle(value);
+            else if (key == "artist")
+                ogg.SetArtist(value);
+            else if (key == "album")
+                ogg.SetAlbum(value);
+            else if (key == "year")
+                ogg.SetDate(value);
+            else if (key == "genre")
+                ogg.SetGenre(value);
+            else if (key == "comment")
+                ogg.SetComment(value);
+            else if (key == "track")
+                ogg.SetTrack(uint16_t(std::stoul(value)));
+            else {
+                error = "Ogg Vorbis comments have no " + key + " field here";
+                return false;
+            }
+        }
+        if (!ogg.WriteTag(path)) {
+            error = ogg.LastError();
+            return false;
+        }
+        return true;
+    }
+
+    bool Remove(const std::filesystem::path& path, std::string& error) override {
+        TOggVorbis ogg;
+        if (!ogg.Analyze(path)) {
+            error = "not an Ogg Vorbis file";
+            return false;
+        }
+        if (!ogg.ClearTag(path)) {
+            error = ogg.LastError();
+            return false;
+        }
+        return true;
+    }
+};
+
+class WmaFormat : public TagFormat {
+public:
+    bool Handles(const std::filesystem::path& path) const override {
+        return HasExtension(path, {".wma", ".wm", ".asf"});
+    }
+
+    bool Show(const std::filesystem::path& path, JsonWriter& json, std::string& report,
+              std::string& error) override {
+        TWMAfile wma;
+        if (!std::filesystem::is_regular_file(path) || !wma.Analyze(path)) {
+            error = "cannot read the file";
+            return false;
+        }
+        json.BeginObject("wma")
+            .Bool("valid", wma.Valid())
+            .Int("channels", wma.Channels())
+            .Int("sample_rate", wma.SampleRate())
+            .Double("duration", wma.Duration())
+            .Int("bitrate", wma.BitRate())
+            .String("title", wma.Title())
+            .String("artist", wma.Artist())
+            .String("album", wma.Album())
+            .String("year", wma.Year())
+            .String("genre", wma.Genre())
+            .String("comment", wma.Comment())
+            .Int("track", wma.Track())
+            .EndObject();
+        report += "WMA" + std::string(wma.Valid() ? "" : " (not valid)") + "\n";
+        Line(report, "channels", std::to_string(wma.Channels()));
+        Line(report, "sample rate", std::to_string(wma.SampleRate()) + " Hz");
+        Line(report, "bit rate", std::to_string(wma.BitRate()) + " kbit/s");
+        Line(report, "duration", std::to_string(wma.Duration()) + " s");
+        Line(report, "title", wma.Title());
+        Line(report, "artist", wma.Artist());
+        Line(report, "album", wma.Album());
+        Line(report, "year", wma.Year());
+        Line(report, "genre", wma.Genre());
+        Line(report, "comment", wma.Comment());
+        Line(report, "track", wma.Track() ? std::to_string(wma.Track()) : "");
+        return true;
+    }
+
+    bool Write(const std::filesystem::path&, const WriteValues&, std::string& error) override {
+        error = "WMA tags cannot be written";
+        return false;
+    }
+
+    bool Remove(const std::filesystem::path&, std::string& error) override {
+        error = "WMA tags cannot be removed";
+        return false;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<TagFormat> MakeOggFormat() {
+    return std::make_unique<OggFormat>();
+}
+
+std::unique_ptr<TagFormat> MakeWmaFormat() {
+    return std::make_unique<WmaFormat>();
+}
+
+}  // namespace tv::tags::tool
