@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -28,6 +29,7 @@
 #include "playlist/scandir.h"
 #include "playlist/windows/insertfiles.h"
 #include "playlist/windows/tfrmopen.h"
+#include "spectrum/widget/spectrumview.h"
 #include "ui/plainplaylistview.h"
 #include "ui/waitwithevents.h"
 #include "ui/warning.h"
@@ -118,8 +120,12 @@ void TfrmMain::BuildControls() {
     img_ = MakeButton(this, 289, 3, 14, 14, QStringLiteral("_"), QStringLiteral("Minimize"));
     imgX = MakeButton(this, 303, 3, 14, 14, QStringLiteral("x"), QStringLiteral("Exit"));
     lbPosLen = MakeLabel(this, 10, 30, 95, 24, 16, true);
-    boxPaint = MakeBar(this, 111, 30, 100, 24, QColor(32, 32, 32));
+    boxPaint = new spectrum::SpectrumView(
+        m_library, [this] { return m_player->PlayState(); },
+        [this] { return m_player->Channel(); }, this);
+    boxPaint->move(111, 30);
     boxPaint->hide();
+    tmrFFT = &boxPaint->tmrFFT();
     lbBitRate = MakeLabel(this, 215, 30, 95, 12, 11, false);
     lbChannelMode = MakeLabel(this, 215, 40, 95, 12, 11, false);
     lbTitle = MakeLabel(this, 10, 59, 300, 24, 16, true);
@@ -170,22 +176,6 @@ void TfrmMain::BuildControls() {
     tmrMain = new QTimer(this);
     tmrMain->setInterval(10);
     connect(tmrMain, &QTimer::timeout, this, &TfrmMain::tmrMainTimer);
-    tmrFFT = new QTimer(this);
-    tmrFFT->setInterval(50);
-
-    m_spectrumMenu = new QMenu(this);
-    for (const char* name :
-         {"Lines", "Big Lines", "None", "-", "Ultra", "High", "Normal", "Low", "-", "Peak"}) {
-        if (std::string(name) == "-") {
-            m_spectrumMenu->addSeparator();
-            continue;
-        }
-        QAction* a = m_spectrumMenu->addAction(QString::fromUtf8(name));
-        a->setCheckable(true);
-        m_spectrumItems[name] = a;
-    }
-    m_spectrumItems["Big Lines"]->setChecked(true);  // as designed
-    m_spectrumItems["Normal"]->setChecked(true);
 
     connect(bPlay, &QPushButton::clicked, this, [this] { m_player->btnPlayClick(); });
     connect(bPause, &QPushButton::clicked, this, [this] { m_player->btnPauseClick(); });
@@ -298,18 +288,12 @@ void TfrmMain::LoadSettings() {
         m_frmEqualizer->SetEqualizerChecked(m_modes.equalizer);  // the chain follows
     else if (m_effectChain)
         m_effectChain->SetEqualizerChecked(m_modes.equalizer);
-    tmrFFT->setInterval(std::max(1, m_modes.spectrumSpeed));  // a timer needs a positive interval
     ApplyModeLooks();
-    if (auto tick = core::SpectrumModeTick(m_modes.spectrumMode)) {
-        for (const char* item : {"Lines", "Big Lines", "None"})
-            m_spectrumItems[item]->setChecked(*tick == item);
-    }
-    if (auto tick = core::SpectrumSpeedTick(m_modes.spectrumSpeed)) {
-        for (const char* item : {"Ultra", "High", "Normal", "Low"})
-            m_spectrumItems[item]->setChecked(*tick == item);
-    }
-    if (m_modes.peak)
-        m_spectrumItems["Peak"]->setChecked(true);
+    // From here on the display holds the spectrum values; SaveSettings reads them back.
+    spectrum::SpectrumController& display = boxPaint->Controller();
+    display.ApplySpectrumMode(m_modes.spectrumMode);
+    display.ApplySpectrumSpeed(m_modes.spectrumSpeed);
+    display.ApplyPeak(m_modes.peak);
 }
 
 void TfrmMain::ApplyModeLooks() {
@@ -327,9 +311,12 @@ void TfrmMain::ApplyModeLooks() {
 
 std::vector<std::string> TfrmMain::TickedSpectrumItems() const {
     std::vector<std::string> out;
-    for (const auto& [name, action] : m_spectrumItems)
-        if (action->isChecked())
-            out.push_back(name);
+    for (int i = 0; i < spectrum::kSpectrumMenuItemCount; ++i) {
+        const auto item = static_cast<spectrum::SpectrumMenuItem>(i);
+        if (boxPaint->Controller().Menu().Checked(item))
+            out.emplace_back(spectrum::SpectrumMenuModel::Caption(item));
+    }
+    std::sort(out.begin(), out.end());
     return out;
 }
 
@@ -343,7 +330,9 @@ void TfrmMain::SaveSettings() {
     s.mainPosY = y();
     s.volume = m_player->ChannelVolume();
     s.trackPos = m_playlist.Current();
-    s.spectrumSpeed = tmrFFT->interval();
+    s.spectrumMode = boxPaint->Controller().SpectrumMode();
+    s.spectrumSpeed = boxPaint->Controller().SpectrumSpeed();
+    s.peak = boxPaint->Controller().Peak();
     if (m_frmEqualizer)
         s.equalizer = m_frmEqualizer->EqualizerChecked();
     else if (m_effectChain)
@@ -399,10 +388,7 @@ void TfrmMain::SetMainTimer(bool on) {
 }
 
 void TfrmMain::SetSpectrumTimer(bool on) {
-    if (on)
-        tmrFFT->start();
-    else
-        tmrFFT->stop();
+    boxPaint->Controller().SetTimerEnabled(on);
 }
 
 void TfrmMain::SetSpectrumVisible(bool visible) {

@@ -33,6 +33,10 @@ namespace tv::playlist {
 class TfrmOpen;
 }
 
+namespace tv::spectrum {
+class SpectrumView;
+}
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -110,7 +114,7 @@ public:
     QLabel* lbBitRate = nullptr;
     QLabel* lbChannelMode = nullptr;
     QLabel* lbTitle = nullptr;
-    QWidget* boxPaint = nullptr;
+    spectrum::SpectrumView* boxPaint = nullptr;  // the spectrum display, hidden when stopped
     QFrame* Image4 = nullptr;    // seek track
     QFrame* imgTrack = nullptr;  // progress fill
     QFrame* Image5 = nullptr;    // position marker
@@ -131,7 +135,7 @@ public:
     QLabel* Label1 = nullptr;
     QLineEdit* Search = nullptr;
     QTimer* tmrMain = nullptr;
-    QTimer* tmrFFT = nullptr;
+    const QTimer* tmrFFT = nullptr;  // the spectrum display's refresh timer
 
     // core::PlayerView
     void ShowButtonNormal(core::TransportButton button) override;
@@ -205,8 +209,6 @@ private:
     playlist::PlayMenuItems m_playMenu;
     std::vector<std::string> m_ownStaging;  // the staging list without an open-folder window
     std::vector<std::string> m_moreArguments;
-    QMenu* m_spectrumMenu = nullptr;
-    std::map<std::string, QAction*> m_spectrumItems;
 };
 
 }  // namespace tv::ui

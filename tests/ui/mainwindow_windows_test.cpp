@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QWindow>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "effects/windows/tfrmequalizer.h"
 #include "fakeaudiolibrary.h"
 #include "playlist/windows/tfrmopen.h"
+#include "spectrum/widget/spectrumview.h"
 #include "ui/mainwindow.h"
 #include "ui/warning.h"
 
@@ -233,4 +235,42 @@ TEST_F(MainWindowWindowsTest, CommandLineMediaFileFirstPlaysItAndAddsTheRestAfte
     EXPECT_EQ(Paths(w), expected);
     EXPECT_EQ(w.Player().PlayState(), tv::core::kAudioPlaying);
     EXPECT_EQ(w.Player().CurrentPath(), "/m/first.mp3");
+}
+
+TEST_F(MainWindowWindowsTest, SpectrumDisplayFollowsPlaybackAndKeepsItsSettings) {
+    Write("settings.ini", "[Settings]\nSpectrumMode=2\nSpectrumSpeed=30\nPeak=1\n");
+    lib.streamFiles["/m/a.mp3"] = tv::audio::StreamFormat::Core;
+    {
+        tv::ui::TfrmMain w(lib, effects, info, home, "");
+        ASSERT_EQ(w.FormCreate(), std::nullopt);
+        w.show();
+        EXPECT_EQ(w.boxPaint->geometry(), QRect(111, 30, 100, 24));
+        EXPECT_FALSE(w.boxPaint->isVisible());
+        EXPECT_EQ(w.tmrFFT->interval(), 30);
+        EXPECT_EQ(w.TickedSpectrumItems(), (std::vector<std::string>{"High", "None", "Peak"}));
+
+        w.Playlist().AppendPath("/m/a.mp3");
+        w.Playlist().SetCurrent(0);
+        w.bPlay->click();
+        ASSERT_EQ(w.Player().PlayState(), tv::core::kAudioPlaying);
+        EXPECT_TRUE(w.boxPaint->isVisible());
+        EXPECT_TRUE(w.tmrFFT->isActive());
+        lib.ClearCalls();
+        QElapsedTimer t;
+        t.start();
+        while (lib.CallsStartingWith("ChannelGetData").empty() && t.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        EXPECT_FALSE(lib.CallsStartingWith("ChannelGetData").empty());  // the display ticks
+
+        w.boxPaint->Controller().ChooseMenuItem(tv::spectrum::SpectrumMenuItem::Mode11);
+        w.boxPaint->Controller().ChooseMenuItem(tv::spectrum::SpectrumMenuItem::Low1);
+        EXPECT_EQ(w.tmrFFT->interval(), 70);
+        w.bStop->click();
+        EXPECT_FALSE(w.boxPaint->isVisible());
+        EXPECT_FALSE(w.tmrFFT->isActive());
+        w.FormDestroy();
+    }
+    const std::string ini = ReadFile(home / "settings.ini");
+    for (const char* key : {"SpectrumMode=0\n", "SpectrumSpeed=70\n", "Peak=1\n"})
+        EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
 }
