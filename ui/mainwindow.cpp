@@ -121,8 +121,8 @@ void TfrmMain::BuildControls() {
     imgX = MakeButton(this, 303, 3, 14, 14, QStringLiteral("x"), QStringLiteral("Exit"));
     lbPosLen = MakeLabel(this, 10, 30, 95, 24, 16, true);
     boxPaint = new spectrum::SpectrumView(
-        m_library, [this] { return m_player->PlayState(); },
-        [this] { return m_player->Channel(); }, this);
+        m_library, [this] { return m_player->PlayState(); }, [this] { return m_player->Channel(); },
+        this);
     boxPaint->move(111, 30);
     boxPaint->hide();
     tmrFFT = &boxPaint->tmrFFT();

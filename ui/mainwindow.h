@@ -27,7 +27,7 @@
 namespace tv::effects {
 class EffectChain;
 class TfrmEqualizer;
-}
+}  // namespace tv::effects
 
 namespace tv::playlist {
 class TfrmOpen;
@@ -115,10 +115,10 @@ public:
     QLabel* lbChannelMode = nullptr;
     QLabel* lbTitle = nullptr;
     spectrum::SpectrumView* boxPaint = nullptr;  // the spectrum display, hidden when stopped
-    QFrame* Image4 = nullptr;    // seek track
-    QFrame* imgTrack = nullptr;  // progress fill
-    QFrame* Image5 = nullptr;    // position marker
-    QFrame* Image10 = nullptr;   // seek knob
+    QFrame* Image4 = nullptr;                    // seek track
+    QFrame* imgTrack = nullptr;                  // progress fill
+    QFrame* Image5 = nullptr;                    // position marker
+    QFrame* Image10 = nullptr;                   // seek knob
     QPushButton* imgi = nullptr;
     QPushButton* img_ = nullptr;
     QPushButton* imgX = nullptr;

@@ -123,9 +123,8 @@ TEST(CommandLine, FolderAndFileAreAddedAndSavedOnClose) {
     fs::copy_file(TV_TEST_DATA_DIR "/tone-1k.wav", media / "sub" / "b.wav");
     fs::copy_file(TV_TEST_DATA_DIR "/tone-1k.mp3", media / "a.mp3");
     fs::path home;
-    const Outcome out = RunPlayer("timeout -s TERM 4",
-                                  "'" + media.string() + "' '" TV_TEST_DATA_DIR "/tone-1k.ogg'",
-                                  &home);
+    const Outcome out = RunPlayer(
+        "timeout -s TERM 4", "'" + media.string() + "' '" TV_TEST_DATA_DIR "/tone-1k.ogg'", &home);
     const std::string m3u = [&] {
         std::ifstream in(home / "default.m3u", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});

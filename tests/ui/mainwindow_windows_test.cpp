@@ -7,10 +7,10 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMimeData>
-#include <QWindow>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -53,7 +53,8 @@ protected:
     // A folder of media files (and one that is not), as a scan lists them: the subfolder's
     // files first, then the folder's own by mask.
     std::vector<std::string> MakeFolder(const std::string& name) {
-        for (const char* f : {"02_-_Beta.ogg", "01_-_Alpha.mp3", "sub/03_-_Gamma.flac", "notes.txt"})
+        for (const char* f :
+             {"02_-_Beta.ogg", "01_-_Alpha.mp3", "sub/03_-_Gamma.flac", "notes.txt"})
             Write(name + "/" + f, "x");
         const std::string d = (home / name).string();
         return {d + "/sub/03_-_Gamma.flac", d + "/01_-_Alpha.mp3", d + "/02_-_Beta.ogg"};
@@ -61,10 +62,10 @@ protected:
     // A drag that enters the window and drops there, delivered to the window as the
     // platform delivers it (posted when `post`; `data` must then outlive the events).
     static void Drop(QWidget* target, QMimeData* data, bool post = false) {
-        auto* enter = new QDragEnterEvent(QPoint(150, 300), Qt::CopyAction, data,
-                                          Qt::LeftButton, Qt::NoModifier);
-        auto* drop = new QDropEvent(QPointF(150, 300), Qt::CopyAction, data, Qt::LeftButton,
-                                    Qt::NoModifier);
+        auto* enter = new QDragEnterEvent(QPoint(150, 300), Qt::CopyAction, data, Qt::LeftButton,
+                                          Qt::NoModifier);
+        auto* drop =
+            new QDropEvent(QPointF(150, 300), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
         if (post) {
             QCoreApplication::postEvent(target->windowHandle(), enter);
             QCoreApplication::postEvent(target->windowHandle(), drop);
