@@ -275,3 +275,20 @@ TEST_F(MainWindowWindowsTest, SpectrumDisplayFollowsPlaybackAndKeepsItsSettings)
     for (const char* key : {"SpectrumMode=0\n", "SpectrumSpeed=70\n", "Peak=1\n"})
         EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
 }
+
+TEST_F(MainWindowWindowsTest, ClosingWhileTitlesFillInStopsTheCompletionAndSavesEveryRow) {
+    const std::vector<std::string> scanned = MakeFolder("music");
+    {
+        tv::ui::TfrmMain w(lib, effects, info, home, "");
+        ASSERT_EQ(w.FormCreate(), std::nullopt);
+        w.show();
+        QTimer::singleShot(0, &w, &QWidget::close);  // runs during the completion
+        EXPECT_EQ(w.AddDroppedNames({(home / "music").string()}), 3);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(w.Playlist().At(2).display, "3. 02_-_Beta.ogg");  // never completed
+        w.FormDestroy();
+    }
+    const std::string m3u = ReadFile(home / "default.m3u");
+    for (const std::string& path : scanned)
+        EXPECT_NE(m3u.find(path), std::string::npos) << path << " in\n" << m3u;
+}
