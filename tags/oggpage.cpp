@@ -126,8 +126,7 @@ std::vector<std::vector<uint8_t>> PaginateOggPackets(
         const size_t n = std::min<size_t>(255, laces.size() - lace);
         std::vector<uint8_t> page(27 + n);
         std::memcpy(page.data(), "OggS", 4);
-        page[5] = uint8_t((continued ? 0x01 : 0) |
-                          (firstPageOfStream && pages.empty() ? 0x02 : 0));
+        page[5] = uint8_t((continued ? 0x01 : 0) | (firstPageOfStream && pages.empty() ? 0x02 : 0));
         bool anyEnds = false;
         for (size_t i = 0; i < n; ++i) {
             const auto [value, ends] = laces[lace + i];

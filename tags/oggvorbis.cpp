@@ -15,7 +15,8 @@ constexpr size_t kMaxHeaderBytes = size_t(64) << 20;  // packet data the header 
 constexpr int64_t kTailSearch = 12060;                // bytes searched for the last page
 
 bool IsVorbisPacket(const std::vector<uint8_t>& packet, uint8_t type) {
-    return packet.size() >= 7 && packet[0] == type && std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
+    return packet.size() >= 7 && packet[0] == type &&
+           std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
 }
 
 std::string UpperAscii(std::string_view text) {
@@ -188,10 +189,14 @@ uint16_t TOggVorbis::BitRate() const {
 
 std::string TOggVorbis::ChannelMode() const {
     switch (m_channels) {
-    case 0: return "Unknown";
-    case 1: return "Mono";
-    case 2: return "Stereo";
-    default: return "Multichannel";
+        case 0:
+            return "Unknown";
+        case 1:
+            return "Mono";
+        case 2:
+            return "Stereo";
+        default:
+            return "Multichannel";
     }
 }
 
@@ -272,7 +277,8 @@ bool TOggVorbis::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {
     if (keepFirst)
         newPages.insert(newPages.begin(), first.Bytes);
     const uint32_t shift = uint32_t(newPages.size() - headers.Pages.size());
-    const int64_t headerEnd = headers.Pages.back().Offset + int64_t(headers.Pages.back().Bytes.size());
+    const int64_t headerEnd =
+        headers.Pages.back().Offset + int64_t(headers.Pages.back().Bytes.size());
 
     const bool ok = SafeRewrite(
         fileName,

@@ -30,8 +30,8 @@ static_assert(sizeof(VorbisIdentification) == 30);
 // Comment slots: 0 the vendor, then the field names below (index = slot).
 inline constexpr int kVorbisSlots = 10;
 inline constexpr std::array<const char*, kVorbisSlots> kVorbisFieldNames = {
-    "",      "TITLE", "ARTIST",  "ALBUM",     "TRACKNUMBER",
-    "DATE",  "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION"};
+    "",     "TITLE", "ARTIST",  "ALBUM",     "TRACKNUMBER",
+    "DATE", "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION"};
 
 class TOggVorbis {
 public:

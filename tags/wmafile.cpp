@@ -49,7 +49,8 @@ public:
     }
     // A UTF-16LE text of `length` bytes, of which at most 250 characters are read.
     bool Text(uint16_t length, std::string& text) {
-        const int64_t chars = length < 2 * TWMAfile::kMaxTextChars + 2 ? length / 2 : TWMAfile::kMaxTextChars;
+        const int64_t chars =
+            length < 2 * TWMAfile::kMaxTextChars + 2 ? length / 2 : TWMAfile::kMaxTextChars;
         std::string raw(size_t(chars * 2), '\0');
         if (!Bytes(raw.data(), chars * 2))
             return false;
@@ -95,7 +96,8 @@ bool ReadObject(ByteStream& stream, int64_t start, const WmaGuid& guid, WmaData&
         for (uint16_t& length : lengths)
             if (!at.U16(length))
                 return false;
-        static const int kSlots[5] = {0, 1, -1, 6, -1};  // title, author, copyright, description, rating
+        static const int kSlots[5] = {0, 1, -1, 6,
+                                      -1};  // title, author, copyright, description, rating
         for (int i = 0; i < 5; ++i) {
             std::string text;
             if (lengths[i] != 0 && !at.Text(lengths[i], text))
@@ -163,7 +165,8 @@ bool ReadWmaData(ByteStream& stream, WmaData& data) {
 const WmaGuid kWmaHeaderObject = MakeGuid(0x75B22630, 0x668E, 0x11CF, 0xA6D900AA0062CE6C);
 const WmaGuid kWmaFilePropertiesObject = MakeGuid(0x8CABDCA1, 0xA947, 0x11CF, 0x8EE400C00C205365);
 const WmaGuid kWmaStreamPropertiesObject = MakeGuid(0xB7DC0791, 0xA9B7, 0x11CF, 0x8EE600C00C205365);
-const WmaGuid kWmaContentDescriptionObject = MakeGuid(0x75B22633, 0x668E, 0x11CF, 0xA6D900AA0062CE6C);
+const WmaGuid kWmaContentDescriptionObject =
+    MakeGuid(0x75B22633, 0x668E, 0x11CF, 0xA6D900AA0062CE6C);
 const WmaGuid kWmaExtendedContentDescriptionObject =
     MakeGuid(0xD2D0A440, 0xE307, 0x11D2, 0x97F000A0C95EA850);
 

@@ -10,7 +10,9 @@
 namespace tv::tags::test {
 namespace {
 
-Bytes LE32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
+Bytes LE32(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
 
 Bytes IdPacket(uint8_t channels, uint32_t rate, uint32_t nominal) {
     Bytes p = Bytes{0x01} + B("vorbis") + LE32(0) + Bytes{channels} + LE32(rate) + LE32(0) +
@@ -38,9 +40,9 @@ Bytes OggFile(const Bytes& id, const Bytes& comment, int audioPages, int64_t sam
         out = out + page;
     for (int i = 0; i < audioPages; ++i) {
         Bytes data(3000, uint8_t(i));
-        auto page = PaginateOggPackets({Bytes(data.begin(), data.begin() + 1500),
-                                        Bytes(data.begin() + 1500, data.end())},
-                                       77, uint32_t(1 + headers.size() + i), false)[0];
+        auto page = PaginateOggPackets(
+            {Bytes(data.begin(), data.begin() + 1500), Bytes(data.begin() + 1500, data.end())}, 77,
+            uint32_t(1 + headers.size() + i), false)[0];
         WriteLE64(page.data() + 6, uint64_t(samples * (i + 1) / audioPages));
         std::memset(page.data() + 22, 0, 4);
         WriteLE32(page.data() + 22, OggCrc(page.data(), page.size()));
@@ -77,14 +79,14 @@ TEST(OggPage, ChecksumMatchesKnownValue) {
 
 TEST(OggVorbisRead, CommentFieldsNamesCaseAndFallbacks) {
     const std::string longTitle = "title=" + std::string(300, 'x');
-    TOggVorbis ogg = AnalyzeBytes(OggFile(
-        IdPacket(2, 44100, 128000),
-        CommentPacket({longTitle, "artist=Somebody", "Album=  Spaced  ", "tracknumber=5/10",
-                       "DATE=2001", "Genre=Jazz", "DESCRIPTION=only desc", "PERFORMER=perf",
-                       "T\xC3\xADtulo=x", "COMMENT=caf\xC3\xA9"}),
-        3, 88200));
+    TOggVorbis ogg = AnalyzeBytes(
+        OggFile(IdPacket(2, 44100, 128000),
+                CommentPacket({longTitle, "artist=Somebody", "Album=  Spaced  ", "tracknumber=5/10",
+                               "DATE=2001", "Genre=Jazz", "DESCRIPTION=only desc", "PERFORMER=perf",
+                               "T\xC3\xADtulo=x", "COMMENT=caf\xC3\xA9"}),
+                3, 88200));
     EXPECT_EQ(ogg.Title(), std::string(244, 'x'));  // 250 bytes of the item, less "title="
-    EXPECT_EQ(ogg.Artist(), "Somebody");          // ARTIST wins over PERFORMER
+    EXPECT_EQ(ogg.Artist(), "Somebody");            // ARTIST wins over PERFORMER
     EXPECT_EQ(ogg.Album(), "Spaced");
     EXPECT_EQ(ogg.Track(), 5);
     EXPECT_EQ(ogg.Date(), "2001");
@@ -115,13 +117,14 @@ TEST(OggVorbisRead, StreamFiguresAndValidity) {
     EXPECT_EQ(ogg.BitRate(), uint16_t(std::nearbyint(double(ogg.FileSize()) / 2.0 / 125)));
 
     // A 64-bit granule position is kept whole.
-    TOggVorbis big = AnalyzeBytes(OggFile(IdPacket(2, 48000, 128000), CommentPacket({}), 1,
-                                          int64_t(48000) * 100000));
+    TOggVorbis big = AnalyzeBytes(
+        OggFile(IdPacket(2, 48000, 128000), CommentPacket({}), 1, int64_t(48000) * 100000));
     EXPECT_DOUBLE_EQ(big.Duration(), 100000.0);
 
     for (const auto& [channels, valid] :
          std::vector<std::pair<uint8_t, bool>>{{1, true}, {6, true}, {4, false}, {0, false}}) {
-        TOggVorbis c = AnalyzeBytes(OggFile(IdPacket(channels, 44100, 128000), CommentPacket({}), 2, 44100));
+        TOggVorbis c =
+            AnalyzeBytes(OggFile(IdPacket(channels, 44100, 128000), CommentPacket({}), 2, 44100));
         EXPECT_EQ(c.Valid(), valid) << int(channels);
     }
 }
@@ -138,15 +141,17 @@ TEST(OggVorbisRead, NoPageNearTheEndFallsBackToNominalRate) {
 }
 
 TEST(OggVorbisRead, RejectsOtherData) {
-    for (const Bytes& bad : {Bytes{}, B("OggS"), B("RIFF....WAVE"),
-                             OggFile(Bytes{0x01} + B("vorbix") + Bytes(23, 0), CommentPacket({}), 1, 1)}) {
+    for (const Bytes& bad :
+         {Bytes{}, B("OggS"), B("RIFF....WAVE"),
+          OggFile(Bytes{0x01} + B("vorbix") + Bytes(23, 0), CommentPacket({}), 1, 1)}) {
         MemoryStream stream(bad);
         TOggVorbis ogg;
         EXPECT_FALSE(ogg.Analyze(stream));
         EXPECT_EQ(ogg.Channels(), 0);
     }
     // An ID3v2 tag in front is skipped and counted.
-    const Bytes withTag = ID3v2(3, {}, 20) + OggFile(IdPacket(2, 44100, 128000), CommentPacket({"TITLE=t"}), 1, 441);
+    const Bytes withTag =
+        ID3v2(3, {}, 20) + OggFile(IdPacket(2, 44100, 128000), CommentPacket({"TITLE=t"}), 1, 441);
     TOggVorbis ogg = AnalyzeBytes(withTag);
     EXPECT_EQ(ogg.ID3v2Size(), 30);
     EXPECT_EQ(ogg.Title(), "t");

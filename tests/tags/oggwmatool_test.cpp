@@ -28,24 +28,31 @@ protected:
             GTEST_SKIP() << "ffmpeg is not installed";
         const std::string base = "ffmpeg -nostdin -v error -f lavfi -i sine=duration=1 -ac 2 ";
         ASSERT_EQ(std::system((base + "-c:a libvorbis -metadata ARTIST=Old '" +
-                               (m_dir.Path() / "a.ogg").string() + "'").c_str()), 0);
+                               (m_dir.Path() / "a.ogg").string() + "'")
+                                  .c_str()),
+                  0);
         ASSERT_EQ(std::system((base + "-c:a wmav2 -metadata title=Wtitle -metadata genre=Rock '" +
-                               (m_dir.Path() / "a.wma").string() + "'").c_str()), 0);
+                               (m_dir.Path() / "a.wma").string() + "'")
+                                  .c_str()),
+                  0);
     }
     std::string File(const char* name) const { return "'" + (m_dir.Path() / name).string() + "'"; }
     TempDir m_dir;
 };
 
 TEST_F(OggWmaTool, OggWriteShowRemove) {
-    ASSERT_EQ(Tool("write " + File("a.ogg") + " --title 'T \xE2\x98\x83' --date 2021 --track 7 "
-                   "--genre Jazz --comment C --album Al").first, 0);
+    ASSERT_EQ(Tool("write " + File("a.ogg") +
+                   " --title 'T \xE2\x98\x83' --date 2021 --track 7 "
+                   "--genre Jazz --comment C --album Al")
+                  .first,
+              0);
     auto [status, out] = Tool("show --json " + File("a.ogg"));
     ASSERT_EQ(status, 0);
-    for (const char* part : {"\"ogg\":{\"valid\":true,\"channels\":2,\"channel_mode\":\"Stereo\"",
-                             "\"sample_rate\":44100", "\"samples\":44100", "\"id3v2_size\":0",
-                             "\"title\":\"T \xE2\x98\x83\"", "\"artist\":\"Old\"", "\"album\":\"Al\"",
-                             "\"track\":7", "\"date\":\"2021\"", "\"genre\":\"Jazz\"",
-                             "\"comment\":\"C\""})
+    for (const char* part :
+         {"\"ogg\":{\"valid\":true,\"channels\":2,\"channel_mode\":\"Stereo\"",
+          "\"sample_rate\":44100", "\"samples\":44100", "\"id3v2_size\":0",
+          "\"title\":\"T \xE2\x98\x83\"", "\"artist\":\"Old\"", "\"album\":\"Al\"", "\"track\":7",
+          "\"date\":\"2021\"", "\"genre\":\"Jazz\"", "\"comment\":\"C\""})
         EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
     EXPECT_EQ(Tool("write " + File("a.ogg") + " --composer X").first, 1);  // no such field
 

@@ -24,8 +24,8 @@ std::vector<OggPage> PagesOf(const Bytes& file) {
 }
 
 bool Decodes(const std::filesystem::path& file) {
-    const std::string command =
-        "ffmpeg -nostdin -v error -i '" + file.string() + "' -f null - 2>&1 | grep -q . && exit 1 || exit 0";
+    const std::string command = "ffmpeg -nostdin -v error -i '" + file.string() +
+                                "' -f null - 2>&1 | grep -q . && exit 1 || exit 0";
     return std::system(command.c_str()) == 0;
 }
 
@@ -36,9 +36,10 @@ protected:
         if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "ffmpeg is not installed";
         m_file = m_dir.Path() / "tone.ogg";
-        const std::string command = "ffmpeg -nostdin -v error -f lavfi -i sine=frequency=440:duration=1 "
-                                    "-c:a libvorbis -metadata title=Tone -metadata REPLAYGAIN_TRACK_GAIN=-3 '" +
-                                    m_file.string() + "'";
+        const std::string command =
+            "ffmpeg -nostdin -v error -f lavfi -i sine=frequency=440:duration=1 "
+            "-c:a libvorbis -metadata title=Tone -metadata REPLAYGAIN_TRACK_GAIN=-3 '" +
+            m_file.string() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0);
         m_original = TempDir::Read(m_file);
     }
@@ -104,7 +105,8 @@ TEST_F(OggWrite, PerformerAndDescriptionAreStoredUnderTheirMainNames) {
     // Rewrite the file with PERFORMER/DESCRIPTION only, through the writer's own kept fields.
     const std::string command = "ffmpeg -nostdin -v error -y -i '" + m_file.string() +
                                 "' -c copy -map_metadata -1 -metadata PERFORMER=Perf "
-                                "-metadata DESCRIPTION=Desc '" + (m_dir.Path() / "p.ogg").string() + "'";
+                                "-metadata DESCRIPTION=Desc '" +
+                                (m_dir.Path() / "p.ogg").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const auto file = m_dir.Path() / "p.ogg";
     TOggVorbis ogg;
@@ -145,7 +147,9 @@ public:
         m_written += n > 0 ? n : 0;
         return n;
     }
-    int Sync(int fd) override { return m_step == Step::Flush ? (errno = EIO, -1) : FileOps::Sync(fd); }
+    int Sync(int fd) override {
+        return m_step == Step::Flush ? (errno = EIO, -1) : FileOps::Sync(fd);
+    }
     int Close(int fd) override {
         const int r = FileOps::Close(fd);
         return m_step == Step::Close ? (errno = EIO, -1) : r;

@@ -16,7 +16,9 @@ Bytes LE(uint64_t v, int n) {
     return b;
 }
 
-Bytes Guid(const WmaGuid& g) { return Bytes(g.begin(), g.end()); }
+Bytes Guid(const WmaGuid& g) {
+    return Bytes(g.begin(), g.end());
+}
 
 Bytes Object(const WmaGuid& guid, const Bytes& body) {
     return Guid(guid) + LE(24 + body.size(), 8) + body;
@@ -32,9 +34,8 @@ Bytes FileProperties(uint32_t maxBitRate) {
 }
 
 Bytes StreamProperties(uint16_t channels, uint32_t rate, uint32_t byteRate) {
-    return Object(kWmaStreamPropertiesObject,
-                  Bytes(54, 0) + LE(0x161, 2) + LE(channels, 2) + LE(rate, 4) + LE(byteRate, 4) +
-                      Bytes(8, 0));
+    return Object(kWmaStreamPropertiesObject, Bytes(54, 0) + LE(0x161, 2) + LE(channels, 2) +
+                                                  LE(rate, 4) + LE(byteRate, 4) + Bytes(8, 0));
 }
 
 // Texts with a terminating zero, as writers store them.
@@ -79,11 +80,10 @@ TWMAfile AnalyzeBytes(const Bytes& file) {
 
 TEST(WmaFile, ContentDescriptionTextsAndTheLongOneCut) {
     const std::string longTitle(300, 'T');  // 600 bytes in UTF-16
-    const TWMAfile wma = AnalyzeBytes(
-        Asf({FileProperties(128000), StreamProperties(2, 44100, 16000),
-             ContentDescription({Utf16(longTitle), Utf16(" Art\xC3\xAFst ") + Bytes{0, 0},
-                                 Utf16("(c)") + Bytes{0, 0}, Utf16("Desc") + Bytes{0, 0},
-                                 Bytes{}})}));
+    const TWMAfile wma = AnalyzeBytes(Asf(
+        {FileProperties(128000), StreamProperties(2, 44100, 16000),
+         ContentDescription({Utf16(longTitle), Utf16(" Art\xC3\xAFst ") + Bytes{0, 0},
+                             Utf16("(c)") + Bytes{0, 0}, Utf16("Desc") + Bytes{0, 0}, Bytes{}})}));
     ASSERT_TRUE(wma.Valid());
     EXPECT_EQ(wma.Title(), std::string(250, 'T'));
     EXPECT_EQ(wma.Artist(), "Art\xC3\xAFst");
@@ -109,9 +109,9 @@ TEST(WmaFile, ExtendedDescriptorsCaseAndNonTextValues) {
     EXPECT_EQ(wma.Year(), "1999");
     EXPECT_EQ(wma.Genre(), "Pop");  // a later descriptor replaces an earlier one
 
-    const TWMAfile textTrack = AnalyzeBytes(
-        Asf({FileProperties(64000), StreamProperties(1, 22050, 8000),
-             ExtendedContent({{"WM/Track", 0, Utf16(" 12 ") + Bytes{0, 0}}})}));
+    const TWMAfile textTrack =
+        AnalyzeBytes(Asf({FileProperties(64000), StreamProperties(1, 22050, 8000),
+                          ExtendedContent({{"WM/Track", 0, Utf16(" 12 ") + Bytes{0, 0}}})}));
     EXPECT_EQ(textTrack.Track(), 12);
 }
 
@@ -129,9 +129,9 @@ TEST(WmaFile, Plausibility) {
                                            {64000, 2, 96000, 39999, true},
                                            {64000, 2, 44100, 40000, false},
                                            {0, 2, 44100, 8000, false}}) {
-        const TWMAfile wma = AnalyzeBytes(Asf({FileProperties(c.maxBitRate),
-                                               StreamProperties(c.channels, c.rate, c.byteRate),
-                                               ContentDescription({Utf16("t")})}));
+        const TWMAfile wma = AnalyzeBytes(
+            Asf({FileProperties(c.maxBitRate), StreamProperties(c.channels, c.rate, c.byteRate),
+                 ContentDescription({Utf16("t")})}));
         EXPECT_EQ(wma.Valid(), c.valid) << c.channels << " " << c.rate;
         if (!c.valid)
             EXPECT_EQ(wma.Title(), "");
