@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -130,6 +131,26 @@ TEST_F(OggWrite, UnmanagedFieldsSurvive) {
     const std::string text(after.begin(), after.end());
     EXPECT_NE(text.find("REPLAYGAIN_TRACK_GAIN=-3"), std::string::npos);
     EXPECT_EQ(text.find("Tone"), std::string::npos);
+}
+
+TEST_F(OggWrite, Id3v2TagInFrontIsKept) {
+    const Bytes tag = ID3v2(3, {}, 100);
+    const auto file = m_dir.Write("tagged.ogg", tag + m_original);
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.Analyze(file));
+    EXPECT_EQ(ogg.ID3v2Size(), int64_t(tag.size()));
+    ogg.SetComment(std::string(70000, 'q'));  // forces new header pages
+    ASSERT_TRUE(ogg.WriteTag(file)) << ogg.LastError();
+    const Bytes after = TempDir::Read(file);
+    ASSERT_GT(after.size(), tag.size());
+    EXPECT_TRUE(std::equal(tag.begin(), tag.end(), after.begin()));
+    const auto pages = PagesOf(Bytes(after.begin() + std::ptrdiff_t(tag.size()), after.end()));
+    for (const auto& page : pages)
+        EXPECT_TRUE(page.ChecksumOk()) << "page " << page.PageNumber();
+    TOggVorbis again;
+    ASSERT_TRUE(again.Analyze(file));
+    EXPECT_EQ(again.Samples(), ogg.Samples());
+    EXPECT_EQ(again.Comment(), std::string(242, 'q'));
 }
 
 enum class Step { Create, Write, Flush, Close, Rename };
