@@ -1,8 +1,9 @@
 #pragma once
 
 // The tag readers behind the title builder: artist, title and play time of MPEG files (.mp3,
-// .mp2) from their ID3v2 and ID3v1 tags and the stream analysis. Other formats get an empty
-// record until their readers exist; the title then comes from the file name.
+// .mp2) from their ID3v2 and ID3v1 tags and the stream analysis, of Ogg Vorbis files from their
+// comments and of WMA files (.wma, .wm) from their ASF header. Other formats get an empty record;
+// their title then comes from the file name.
 
 #include "core/trackentry.h"
 
