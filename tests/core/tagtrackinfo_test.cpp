@@ -1,8 +1,10 @@
 #include "core/tagtrackinfo.h"
 
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace fs = std::filesystem;
 using tv::core::TagTrackInfo;
@@ -65,4 +67,44 @@ TEST(TagTrackInfo, UnreadableOrUntaggedFormatsGiveAnEmptyRecord) {
     EXPECT_EQ(missing.durationSeconds, 0u);
     const auto flac = reader.Read(std::string(TV_TEST_DATA_DIR) + "/mp3-named.flac", ".flac");
     EXPECT_TRUE(flac.artist.empty() && flac.title.empty());
+}
+
+namespace {
+
+// A copy of a fixture with artist and title written into its own tag format by ffmpeg, which
+// keeps the audio as it is. Empty path when ffmpeg is not there.
+fs::path FfmpegTagged(const fs::path& dir, const char* fixture, const char* name, int seconds) {
+    const fs::path out = dir / name;
+    const std::string cmd =
+        std::string("ffmpeg -v error -y -stream_loop ") + std::to_string(seconds - 1) + " -i '" +
+        (fs::path(TV_TEST_DATA_DIR) / fixture).string() +
+        "' -metadata artist='Ogg Artist' -metadata title='Ogg Title' -c:a " +
+        (std::string(name).find(".ogg") != std::string::npos ? "libvorbis" : "wmav2") + " '" +
+        out.string() + "'";
+    return std::system(cmd.c_str()) == 0 ? out : fs::path();
+}
+
+}  // namespace
+
+// The .ogg and .wma/.wm branches read artist, title and play time from their own readers, and
+// a .wm file is read as WMA.
+TEST(TagTrackInfoFormats, OggAndWmaEntriesComeFromTheirTags) {
+    std::string tmpl = (fs::temp_directory_path() / "tv-tags-XXXXXX").string();
+    const fs::path dir = mkdtemp(tmpl.data());
+    const fs::path ogg = FfmpegTagged(dir, "tone-1k.ogg", "song.ogg", 3);
+    const fs::path wma = FfmpegTagged(dir, "tone-1k.wma", "song.wma", 3);
+    if (ogg.empty() || wma.empty()) {
+        fs::remove_all(dir);
+        GTEST_SKIP() << "ffmpeg is not available";
+    }
+    fs::copy_file(wma, dir / "song.wm");
+    TagTrackInfo reader;
+    for (const auto& [file, ext] :
+         {std::pair{ogg, ".ogg"}, {wma, ".wma"}, {dir / "song.wm", ".wm"}}) {
+        const auto facts = reader.Read(file.string(), ext);
+        EXPECT_EQ(TrackTitle(file.string(), facts), "Ogg Artist - Ogg Title") << file;
+        EXPECT_GE(facts.durationSeconds, 1u) << file;
+        EXPECT_LE(facts.durationSeconds, 2u) << file;
+    }
+    fs::remove_all(dir);
 }
