@@ -11,7 +11,9 @@ namespace {
 constexpr int kTextWidth = 265;  // the duration column fills the rest
 const QColor kBack(64, 64, 64);
 const QColor kText(224, 224, 224);
-const QColor kCurrent(0, 32, 64);
+const QColor kCurrent(48, 48, 48);
+const QColor kSelected(96, 96, 96);
+const QColor kCurrentText(255, 255, 255);
 }  // namespace
 
 PlainPlaylistView::PlainPlaylistView(playlist::PlaylistModel& model, QWidget* parent)
@@ -52,23 +54,26 @@ void PlainPlaylistView::paintEvent(QPaintEvent*) {
         const int y = i * playlist::kRowHeight - m_top;
         if (y >= height())
             break;
+        // Row colours: selected rows are lighter, the current entry darker with white text.
+        const bool current = i == m_model.Current();
+        const bool selected = m_model.IsSelected(i);
         const QRect row(0, y, width(), playlist::kRowHeight);
-        if (i == m_model.Current())
-            p.fillRect(row, kCurrent);
-        if (m_model.IsSelected(i))
-            p.fillRect(row, kBack.lighter(150));
+        p.fillRect(row, selected ? kSelected : current ? kCurrent : kBack);
         if (i == m_model.Focused()) {
             p.setPen(kText.darker(150));
             p.drawRect(row.adjusted(0, 0, -1, -1));
         }
-        p.setPen(kText);
+        p.setPen(current ? kCurrentText : kText);
         const playlist::Entry& e = m_model.At(i);
-        p.drawText(QRect(2, y, kTextWidth - 4, playlist::kRowHeight),
+        // Each column clips its own text, as two side-by-side lists would.
+        p.setClipRect(QRect(0, y, kTextWidth, playlist::kRowHeight));
+        p.drawText(QRect(2, y, kTextWidth - 2, playlist::kRowHeight),
                    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   p.fontMetrics().elidedText(QString::fromStdString(e.display), Qt::ElideRight,
-                                              kTextWidth - 4));
-        p.drawText(QRect(kTextWidth, y, width() - kTextWidth, playlist::kRowHeight),
-                   Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(e.duration));
+                   QString::fromStdString(e.display));
+        p.setClipRect(QRect(kTextWidth, y, width() - kTextWidth, playlist::kRowHeight));
+        p.drawText(QRect(kTextWidth + 2, y, width() - kTextWidth - 2, playlist::kRowHeight),
+                   Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(e.duration));
+        p.setClipping(false);
     }
 }
 
