@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -30,7 +31,7 @@
 #include "playlist/windows/insertfiles.h"
 #include "playlist/windows/tfrmopen.h"
 #include "spectrum/widget/spectrumview.h"
-#include "ui/plainplaylistview.h"
+#include "ui/playlistview.h"
 #include "ui/waitwithevents.h"
 #include "ui/warning.h"
 
@@ -161,17 +162,30 @@ void TfrmMain::BuildControls() {
     connect(btnrpl, &QPushButton::released, this, [this] { m_advance->btnrplMouseUp(); });
 
     auto* mainPanel = MakeBar(this, 5, 145, 296, 294, QColor(0, 32, 64));
-    PlayList = new PlainPlaylistView(m_playlist, mainPanel);
-    PlayList->setGeometry(0, 0, 295, 294);
-    PlayList->onActivate = [this](int) { m_advance->PlayListDblClick(); };
+    MainPanel = mainPanel;
+    PlayList = new PlaylistView(m_playlist, mainPanel, this);
+    PlayList->setGeometry(0, 0, PlaylistView::kTextWidth + PlaylistView::kTimeWidth, 294);
+    PlayList->Scroller()->setGeometry(305, 145, 10, 294);
+    PlayList->AttachPlayer(m_player.get(), &m_library, this);
+    PlayList->onActivate = [this] { m_advance->PlayListDblClick(); };
+    PlayList->onPause = [this] { m_player->btnPauseClick(); };
+    PlayList->onMinimise = [this] { showMinimized(); };
+    PlayList->onAbout = [] {};        // the About window comes later
+    PlayList->onTags = [](int) {};    // so do the tag windows (they write Label2)
+    PlayList->onInsertFile = [this] { N2Click(); };
+    PlayList->onInsertFolder = [this] { N3Click(); };
     Label1 = new QLabel(QStringLiteral("Search:"), this);
     Label1->move(10, 455);
+    Label2 = new QLabel(this);
+    Label2->hide();
     Search = new QLineEdit(this);
     Search->setGeometry(60, 455, 200, 13);
     Search->setFrame(false);
     Search->setMaxLength(256);
+    Search->setPlaceholderText(QStringLiteral("Search"));
     Search->setToolTip(QStringLiteral("Search"));
     Search->setStyleSheet(QStringLiteral("background: silver; font-size: 10px;"));
+    PlayList->AttachSearch(Search);
 
     tmrMain = new QTimer(this);
     tmrMain->setInterval(10);
@@ -246,7 +260,8 @@ void TfrmMain::FormShow() {
             m_moreArguments.insert(m_moreArguments.begin(), m_firstArgument);
     }
     m_playlist.RebuildRandomOrder();
-    PlayList->ScrollToRow(m_playlist.Current());
+    PlayList->UpdateScrollerVisibility();
+    PlayList->ScrollToCurrent();
     RepaintPlaylist();
     if (!m_moreArguments.empty()) {
         QTimer::singleShot(0, this, [this] {
@@ -431,6 +446,7 @@ void TfrmMain::ShowWarning(const std::string& text) {
 }
 
 void TfrmMain::PlaylistChanged() {
+    PlayList->UpdateScrollerVisibility();
     PlayList->update();
 }
 
@@ -529,7 +545,7 @@ void TfrmMain::ShowPosition(const core::PositionDisplay& display, bool moveDragK
 }
 
 void TfrmMain::ScrollToCurrent() {
-    PlayList->ScrollToRow(m_playlist.Current());
+    PlayList->ScrollToCurrent();
     PlayList->update();
 }
 
@@ -604,6 +620,19 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TfrmMain::wheelEvent(QWheelEvent* event) {
+    // The playlist half of the wheel: notches with the pointer over the playlist area, edges
+    // included, scroll it by 8 rows.
+    const QPoint global = event->globalPosition().toPoint();
+    const QRect area(MainPanel->mapToGlobal(QPoint(0, 0)), MainPanel->size());
+    if (!area.adjusted(0, 0, 1, 1).contains(global))
+        return QWidget::wheelEvent(event);
+    if (event->angleDelta().y() > 0)
+        PlayList->FormMouseWheelUp();
+    else if (event->angleDelta().y() < 0)
+        PlayList->FormMouseWheelDown();
 }
 
 void TfrmMain::SeekRelease() {

@@ -47,7 +47,7 @@ class QTimer;
 
 namespace tv::ui {
 
-class PlainPlaylistView;
+class PlaylistView;
 
 class TfrmMain : public QWidget,
                  public core::PlayerView,
@@ -131,9 +131,11 @@ public:
     QPushButton* bNext = nullptr;
     QPushButton* bEject = nullptr;
     QPushButton* bEQ = nullptr;
-    PlainPlaylistView* PlayList = nullptr;
+    PlaylistView* PlayList = nullptr;  // Panel4 with PlayList, TrackTime and the keys
+    QWidget* MainPanel = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* Search = nullptr;
+    QLabel* Label2 = nullptr;  // hidden: the row whose tags F2 opened last
     QTimer* tmrMain = nullptr;
     const QTimer* tmrFFT = nullptr;  // the spectrum display's refresh timer
 
@@ -173,6 +175,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

@@ -11,7 +11,7 @@
 
 #include "core/audio/audiolibrary.h"
 #include "ui/mainwindow.h"
-#include "ui/plainplaylistview.h"
+#include "ui/playlistview.h"
 #include "ui/warning.h"
 
 #include "fakeaudiolibrary.h"
@@ -87,7 +87,7 @@ TEST_F(MainWindowAdvanceTest, ModeButtonsToggleWithHintsAndPictures) {
 
 TEST_F(MainWindowAdvanceTest, TickEndsTrackAndShowsRemainingTimeAfterLabelClick) {
     lib.lengthBytes = 176400LL * 200;
-    w->PlayList->onActivate(0);  // no focused row: nothing plays
+    w->PlayList->onActivate();  // no focused row: nothing plays
     EXPECT_EQ(w->Player().PlayState(), tv::core::kStopped);
     Press(w->PlayList, QEvent::MouseButtonDblClick, QPoint(20, tv::playlist::kRowHeight + 3));
     EXPECT_EQ(w->Playlist().Current(), 1);

@@ -1,0 +1,505 @@
+#include "ui/playlistview.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "core/audio/audiolibrary.h"
+#include "core/player.h"
+#include "core/playerview.h"
+#include "core/settings.h"
+
+namespace tv::ui {
+
+namespace {
+constexpr int kRow = playlist::kRowHeight;
+const QColor kBack(64, 64, 64);
+const QColor kText(224, 224, 224);
+const QColor kCurrentBack(48, 48, 48);
+const QColor kSelectedBack(96, 96, 96);
+const QColor kCurrentText(255, 255, 255);
+const QColor kTrack(40, 40, 40);
+const QColor kThumb(150, 150, 150);      // iVT1
+const QColor kThumbDown(210, 210, 210);  // iVT2
+
+int Rounded(double v) {
+    return static_cast<int>(std::lround(v));
+}
+}  // namespace
+
+PlaylistView::PlaylistView(playlist::PlaylistModel& model, QWidget* parent,
+                           QWidget* scrollerParent)
+    : QWidget(parent), m_model(model) {
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(11);
+    setFont(f);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_scroller = new PlaylistScroller(*this, scrollerParent);
+    m_scroller->hide();
+}
+
+void PlaylistView::AttachPlayer(core::Player* player, audio::AudioLibrary* library,
+                                core::PlayerView* view) {
+    m_player = player;
+    m_library = library;
+    m_playerView = view;
+}
+
+void PlaylistView::AttachSearch(QLineEdit* box) {
+    m_search = box;
+    connect(box, &QLineEdit::textChanged, this, [this](const QString& t) { SearchChange(t); });
+    box->installEventFilter(this);
+}
+
+int PlaylistView::TrackHeight() const {
+    return m_scroller->height();
+}
+
+// --- geometry ---------------------------------------------------------------------------
+
+void PlaylistView::PlaceThumb() {
+    const int span = ListHeight() - height();
+    m_thumbTop = span > 0 ? Rounded(-double(m_top) * (TrackHeight() - kThumbHeight) / span) : 0;
+    m_scroller->update();
+}
+
+void PlaylistView::SetListTop(int top) {
+    m_top = std::min(0, std::max(top, height() - ListHeight()));
+    PlaceThumb();
+    update();
+}
+
+void PlaylistView::UpdateScrollerVisibility() {
+    m_scroller->setVisible(m_scroller->parentWidget() && ListHeight() > height());
+    SetListTop(m_top);
+}
+
+void PlaylistView::ScrollTo(int k) {
+    const int h = height();
+    const int n = m_model.Count();
+    if (k < 0 || k >= n || n * kRow <= h)
+        return;
+    if (k * kRow + kRow < h - m_top && k * kRow - kRow >= -m_top)
+        return;
+    int t = h / 2 - k * kRow + 7;
+    if (h - t > ListHeight())
+        t = h - ListHeight();
+    m_top = std::min(t, 0);
+    PlaceThumb();
+    update();
+}
+
+void PlaylistView::ScrollToFocused() {
+    ScrollTo(m_model.Focused());
+}
+
+void PlaylistView::ScrollToCurrent() {
+    ScrollTo(m_model.Current());
+}
+
+void PlaylistView::ClampThumb() {
+    m_thumbTop = std::clamp(m_thumbTop, 0, std::max(0, TrackHeight() - kThumbHeight));
+}
+
+void PlaylistView::SetTopFromThumb() {
+    const int span = ListHeight() - height();
+    const int travel = TrackHeight() - kThumbHeight;
+    if (span <= 0 || travel <= 0)
+        return;
+    const int r = Rounded(-double(m_thumbTop) * span / travel);
+    m_top = (r / kRow) * kRow;  // whole rows only; the division truncates toward zero
+    update();
+}
+
+// --- scroller ---------------------------------------------------------------------------
+
+void PlaylistView::Image3MouseDown(int y, bool leftButton) {
+    m_thumbDrag = true;
+    m_thumbPressed = leftButton;
+    m_grabY = y;
+    m_scroller->update();
+}
+
+void PlaylistView::Image3MouseMove(int y) {
+    if (!m_thumbDrag || ListHeight() <= height())
+        return;
+    m_thumbTop += y - m_grabY;
+    ClampThumb();
+    m_scroller->update();
+    SetTopFromThumb();
+}
+
+void PlaylistView::Image3MouseUp() {
+    m_thumbDrag = false;
+    m_thumbPressed = false;
+    m_scroller->update();
+}
+
+void PlaylistView::Image2MouseDown(int y) {
+    m_trackDrag = true;
+    Image2MouseMove(y);
+}
+
+void PlaylistView::Image2MouseMove(int y) {
+    if (!m_trackDrag)
+        return;
+    m_thumbTop = y - kThumbHeight / 2;
+    ClampThumb();
+    m_scroller->update();
+    if (ListHeight() > height())
+        SetTopFromThumb();
+}
+
+void PlaylistView::Image2MouseUp() {
+    m_trackDrag = false;
+}
+
+void PlaylistView::FormMouseWheelUp() {
+    if (m_top >= 0)
+        return;
+    SetListTop(m_top + kWheelStep);
+}
+
+void PlaylistView::FormMouseWheelDown() {
+    if (m_top <= height() - ListHeight())
+        return;
+    SetListTop(m_top - kWheelStep);
+}
+
+// --- painting and mouse -----------------------------------------------------------------
+
+void PlaylistView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), kBack);
+    const int n = m_model.Count();
+    const int first = std::max(0, -m_top / kRow);
+    const int current = m_model.Current();
+    for (int i = first; i < n; ++i) {
+        const int y = i * kRow + m_top;
+        if (y >= height())
+            break;
+        const bool selected = m_model.IsSelected(i);
+        const QColor back = selected ? kSelectedBack : i == current ? kCurrentBack : kBack;
+        p.fillRect(0, y, kTextWidth + kTimeWidth, kRow, back);
+        p.setPen(i == current ? kCurrentText : kText);
+        const playlist::Entry& e = m_model.At(i);
+        // Each column is its own list: the text is not clipped inside the row, but a display
+        // text never runs into the duration column.
+        p.setClipRect(0, y, kTextWidth, kRow);
+        p.drawText(QRect(2, y, kTextWidth * 4, kRow), Qt::AlignLeft | Qt::AlignTop,
+                   QString::fromStdString(e.display));
+        p.setClipRect(kTextWidth, y, kTimeWidth, kRow);
+        p.drawText(QRect(kTextWidth + 2, y, kTimeWidth * 4, kRow), Qt::AlignLeft | Qt::AlignTop,
+                   QString::fromStdString(e.duration));
+        p.setClipping(false);
+    }
+}
+
+void PlaylistView::mousePressEvent(QMouseEvent* event) {
+    const int row = (event->position().toPoint().y() - m_top) / kRow;
+    setFocus();  // back to the control that holds the playlist keys
+    if (row < 0 || row >= m_model.Count())
+        return;
+    const auto mods = event->modifiers();
+    if (mods & Qt::ShiftModifier && m_anchor >= 0 && m_anchor < m_model.Count()) {
+        if (!(mods & Qt::ControlModifier))
+            m_model.ClearSelection();
+        for (int i = std::min(m_anchor, row); i <= std::max(m_anchor, row); ++i)
+            m_model.Select(i);
+        m_model.SetFocused(row);
+    } else if (mods & Qt::ControlModifier) {
+        m_model.Select(row, !m_model.IsSelected(row));
+        m_model.SetFocused(row);
+        m_anchor = row;
+    } else {
+        SelectOnly(row);
+        m_anchor = row;
+    }
+    update();
+}
+
+void PlaylistView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int row = (event->position().toPoint().y() - m_top) / kRow;
+    setFocus();
+    if (row >= 0 && row < m_model.Count())
+        SelectOnly(row);
+    if (onActivate)
+        onActivate();
+    update();
+}
+
+void PlaylistView::wheelEvent(QWheelEvent* event) {
+    const int dy = event->angleDelta().y();
+    if (dy > 0)
+        FormMouseWheelUp();
+    else if (dy < 0)
+        FormMouseWheelDown();
+}
+
+// --- playlist keys ----------------------------------------------------------------------
+
+void PlaylistView::SelectOnly(int row) {
+    m_model.ClearSelection();
+    m_model.Select(row);  // selecting focuses
+}
+
+void PlaylistView::Repaint() {
+    update();
+}
+
+void PlaylistView::keyPressEvent(QKeyEvent* event) {
+    MainControlKeyDown(event->key(), event->modifiers());
+}
+
+void PlaylistView::keyReleaseEvent(QKeyEvent* event) {
+    // A held key repeats as release/press pairs; only the real release ends the seek fade.
+    if (!event->isAutoRepeat())
+        MainControlKeyUp(event->key());
+}
+
+void PlaylistView::MainControlKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    const int n = m_model.Count();
+    const int f = m_model.Focused();
+    const bool focusValid = f >= 0 && f < n;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    switch (key) {
+    case Qt::Key_Home:
+        if (n == 0)
+            return;
+        SelectOnly(0);
+        ScrollToFocused();
+        Repaint();
+        return;
+    case Qt::Key_End:
+        if (n == 0)
+            return;
+        SelectOnly(n - 1);
+        ScrollToFocused();
+        Repaint();
+        return;
+    case Qt::Key_Escape:
+        if (onMinimise)
+            onMinimise();
+        return;
+    case Qt::Key_F1:
+        if (onAbout)
+            onAbout();
+        return;
+    case Qt::Key_F3:
+        if (m_search)
+            m_search->setFocus();
+        return;
+    case Qt::Key_F2:
+        if (focusValid && onTags)
+            onTags(f);
+        return;
+    case Qt::Key_Up:
+        if (!focusValid || f == 0)
+            return;
+        SelectOnly(f - 1);
+        if ((f - 1) * kRow < -m_top) {
+            m_top += kRow;
+            PlaceThumb();
+        }
+        Repaint();
+        return;
+    case Qt::Key_Down:
+        if (!focusValid || f == n - 1)
+            return;
+        SelectOnly(f + 1);
+        if ((f + 2) * kRow > height() - m_top) {
+            m_top -= kRow;
+            PlaceThumb();
+        }
+        Repaint();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (n > 0 && onActivate)
+            onActivate();
+        return;
+    case Qt::Key_Space:
+        if (onPause)
+            onPause();
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        Seek(key == Qt::Key_Right);
+        return;
+    case Qt::Key_Delete:
+        if (shift)
+            m_model.ClearPlaylist();
+        else if (focusValid)
+            m_model.RemoveEntry(f);
+        UpdateScrollerVisibility();
+        Repaint();
+        return;
+    case Qt::Key_Insert:
+        if (shift) {
+            if (onInsertFile)
+                onInsertFile();
+        } else if (onInsertFolder) {
+            onInsertFolder();
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void PlaylistView::Seek(bool forward) {
+    if (!m_player || !m_library)
+        return;
+    const int state = m_player->PlayState();
+    if (state != core::kAudioPlaying && state != core::kAudioPaused)
+        return;  // the video window's position bar follows once it exists
+    if (!m_seekFade) {
+        m_library->ChannelSlideAttributes(m_player->Channel(), -1, 0, -101, core::kFadeTime);
+        if (m_playerView)
+            m_playerView->WaitWithEvents(core::kFadeTime);
+        m_seekFade = true;
+    }
+    const uint32_t position = m_player->GetPositionMs();
+    if (forward) {
+        const uint32_t length = m_player->GetLengthMs();
+        if (uint64_t(position) + kSeekStepMs > length)
+            m_player->SeekToMs(length > 0 ? length - 1 : 0);
+        else
+            m_player->SeekToMs(position + kSeekStepMs);
+    } else {
+        m_player->SeekToMs(position > uint32_t(kSeekStepMs) ? position - kSeekStepMs : 0);
+    }
+}
+
+void PlaylistView::MainControlKeyUp(int key) {
+    if (key != Qt::Key_Left && key != Qt::Key_Right)
+        return;
+    if (m_player && m_library)
+        m_library->ChannelSlideAttributes(m_player->Channel(), -1, m_player->ChannelVolume(), -101,
+                                          core::kFadeTime);
+    m_seekFade = false;
+}
+
+// --- search -----------------------------------------------------------------------------
+
+bool PlaylistView::Matches(int row, const QString& upperText) const {
+    return QString::fromStdString(m_model.At(row).display).toUpper().contains(upperText);
+}
+
+int PlaylistView::FirstMatch(const QString& text) const {
+    if (text.isEmpty())
+        return -1;
+    const QString upper = text.toUpper();
+    for (int i = 0; i < m_model.Count(); ++i)
+        if (Matches(i, upper))
+            return i;
+    return -1;
+}
+
+void PlaylistView::SearchChange(const QString& text) {
+    const int hit = FirstMatch(text);
+    m_searchHit = hit >= 0;
+    if (!m_searchHit)
+        return;
+    SelectOnly(hit);
+    m_searchPosition = hit;
+    ScrollToFocused();
+    Repaint();
+}
+
+bool PlaylistView::SearchKeyDown(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (m_model.Count() > 0 && onActivate)
+            onActivate();
+        Repaint();
+        if (m_search)
+            m_search->clear();
+        setFocus();
+        return true;
+    }
+    if ((key == Qt::Key_Escape || key == Qt::Key_F3) && m_search) {
+        m_search->clear();
+        setFocus();
+    }
+    m_model.ClearSelection();
+    Repaint();
+    const QString text = m_search ? m_search->text() : QString();
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+        const int hit = FirstMatch(text);
+        if (hit >= 0) {
+            m_model.Select(hit);
+            ScrollToFocused();
+        }
+        return false;
+    }
+    if (key != Qt::Key_Down && key != Qt::Key_Up)
+        return false;
+    const int n = m_model.Count();
+    if (!m_searchHit || n == 0 || text.isEmpty())
+        return true;
+    const QString upper = text.toUpper();
+    const int step = key == Qt::Key_Down ? 1 : n - 1;
+    const int start = std::clamp(m_searchPosition, 0, n - 1);
+    // One full lap at most; the starting entry itself is the last candidate.
+    for (int k = 1, i = (start + step) % n; k <= n; ++k, i = (i + step) % n) {
+        if (Matches(i, upper)) {
+            m_model.Select(i);
+            m_searchPosition = i;
+            ScrollToFocused();
+            break;
+        }
+    }
+    return true;
+}
+
+bool PlaylistView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_search && event->type() == QEvent::KeyPress)
+        return SearchKeyDown(static_cast<QKeyEvent*>(event)->key());
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- the scroller widget ----------------------------------------------------------------
+
+PlaylistScroller::PlaylistScroller(PlaylistView& view, QWidget* parent)
+    : QWidget(parent), m_view(view) {
+    setCursor(Qt::SizeVerCursor);
+    resize(10, 294);
+}
+
+void PlaylistScroller::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), kTrack);
+    p.fillRect(0, m_view.ThumbTop(), width(), PlaylistView::kThumbHeight,
+               m_view.ThumbPressed() ? kThumbDown : kThumb);
+}
+
+void PlaylistScroller::mousePressEvent(QMouseEvent* event) {
+    const int y = event->position().toPoint().y();
+    const int thumbY = y - m_view.ThumbTop();
+    if (thumbY >= 0 && thumbY < PlaylistView::kThumbHeight)
+        m_view.Image3MouseDown(thumbY, event->button() == Qt::LeftButton);
+    else
+        m_view.Image2MouseDown(y);
+}
+
+void PlaylistScroller::mouseMoveEvent(QMouseEvent* event) {
+    const int y = event->position().toPoint().y();
+    if (m_view.ThumbDragging())
+        m_view.Image3MouseMove(y - m_view.ThumbTop());
+    else if (m_view.TrackDragging())
+        m_view.Image2MouseMove(y);
+}
+
+void PlaylistScroller::mouseReleaseEvent(QMouseEvent*) {
+    if (m_view.ThumbDragging())
+        m_view.Image3MouseUp();
+    if (m_view.TrackDragging())
+        m_view.Image2MouseUp();
+}
+
+}  // namespace tv::ui
