@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 
@@ -118,4 +119,42 @@ TEST_F(MainWindowAdvanceTest, KnobReleasedAtTheFarRightPlaysTheNextEntry) {
     Press(w->Image10, QEvent::MouseButtonRelease, QPoint(400, 2));
     EXPECT_EQ(w->Playlist().Current(), 1);
     EXPECT_EQ(w->Player().PlayState(), tv::core::kAudioPlaying);
+}
+
+// Holding Right during audio playback fades out once, seeks in 5-second steps, stops 1 ms
+// before the end and fades back in on the real release; repeats do not fade back in.
+TEST_F(MainWindowAdvanceTest, HeldRightSeeksWithOneFadeAndStopsBeforeTheEnd) {
+    lib.lengthBytes = 176400LL * 12;
+    w->Playlist().Select(0);
+    QTest::keyClick(w->PlayList, Qt::Key_Return);
+    ASSERT_EQ(w->Player().PlayState(), tv::core::kAudioPlaying);
+    const auto channel = std::to_string(w->Player().Channel());
+    lib.ClearCalls();
+    auto send = [&](QEvent::Type type, bool repeat) {
+        QKeyEvent event(type, Qt::Key_Right, Qt::NoModifier, QString(), repeat);
+        QCoreApplication::sendEvent(w->PlayList, &event);
+    };
+    send(QEvent::KeyPress, false);
+    EXPECT_EQ(w->Player().GetPositionMs(), 5000u);
+    EXPECT_TRUE(w->PlayList->SeekFading());
+    for (int i = 0; i < 3; ++i) {
+        send(QEvent::KeyRelease, true);
+        send(QEvent::KeyPress, true);
+    }
+    const uint32_t end = w->Player().GetPositionMs();
+    EXPECT_GE(end, 11998u);
+    EXPECT_LT(end, 12000u);
+    EXPECT_EQ(lib.CallsStartingWith("ChannelSlideAttributes"),
+              std::vector<std::string>{"ChannelSlideAttributes(" + channel + ",-1,0,-101,200)"});
+    send(QEvent::KeyRelease, false);
+    EXPECT_FALSE(w->PlayList->SeekFading());
+    const auto slides = lib.CallsStartingWith("ChannelSlideAttributes");
+    ASSERT_EQ(slides.size(), 2u);
+    EXPECT_EQ(slides[1], "ChannelSlideAttributes(" + channel + ",-1," +
+                             std::to_string(w->Player().ChannelVolume()) + ",-101,200)");
+    // Left steps back and stops at the start.
+    QTest::keyClick(w->PlayList, Qt::Key_Left);
+    EXPECT_EQ(w->Player().GetPositionMs(), end - 5000);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(w->PlayList, Qt::Key_Left);
+    EXPECT_EQ(w->Player().GetPositionMs(), 0u);
 }
