@@ -431,8 +431,10 @@ bool PlaylistView::SearchKeyDown(int key) {
     const QString text = m_search ? m_search->text() : QString();
     if (key == Qt::Key_Left || key == Qt::Key_Right) {
         const int hit = FirstMatch(text);
-        if (hit >= 0) {
+        m_searchHit = hit >= 0;
+        if (m_searchHit) {
             m_model.Select(hit);
+            m_searchPosition = hit;
             ScrollToFocused();
         }
         return false;

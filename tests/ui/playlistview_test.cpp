@@ -224,6 +224,11 @@ TEST_F(PlaylistSearchTest, TypingSelectsFirstMatchAndDownUpCycle) {
     QTest::keyClick(box, Qt::Key_Up);  // wraps backwards to the last
     EXPECT_EQ(model.SelectedRows(), std::vector<int>{5});
     EXPECT_EQ(box->text(), "lOvE");  // Down and Up never reach the box
+    QTest::keyClick(box, Qt::Key_Left);  // back to the first match; the caret still moves
+    EXPECT_EQ(model.SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(box->cursorPosition(), 3);
+    QTest::keyClick(box, Qt::Key_Down);
+    EXPECT_EQ(model.SelectedRows(), std::vector<int>{3});
     // The number prefix is part of the text searched.
     box->clear();
     QTest::keyClicks(box, "5.");
@@ -235,6 +240,8 @@ TEST_F(PlaylistSearchTest, TypingSelectsFirstMatchAndDownUpCycle) {
 
 TEST_F(PlaylistSearchTest, EscEmptiesTheBoxAndLeavesNothingSelected) {
     QTest::keyClicks(box, "gamma");
+    EXPECT_EQ(model.SelectedRows(), std::vector<int>{2});
+    QTest::keyClick(box, Qt::Key_Down);  // the only match stays selected after a full lap
     EXPECT_EQ(model.SelectedRows(), std::vector<int>{2});
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_TRUE(box->text().isEmpty());
