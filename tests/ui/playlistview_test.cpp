@@ -108,6 +108,26 @@ TEST_F(PlaylistViewTest, DownFromLastVisibleRowScrollsOneRowAndMovesTheThumb) {
     EXPECT_EQ(view.ListTop(), 0);
 }
 
+// An entry out of view lands just below the middle of the panel; near the end the list stops
+// at its last row; an entry already visible with the row above it does not move the list.
+TEST_F(PlaylistViewTest, ScrollToPlacesEntryBelowTheMiddle) {
+    frame.show();
+    Fill(100);
+    model.SetCurrent(50);
+    view.ScrollToCurrent();
+    const int rowTop = 50 * kRowHeight + view.ListTop();
+    EXPECT_GE(rowTop, kPanelHeight / 2);
+    EXPECT_LT(rowTop, kPanelHeight / 2 + kRowHeight);
+    EXPECT_EQ(view.ThumbTop(), ExpectedThumb());
+    const int before = view.ListTop();
+    model.SetFocused(52);
+    view.ScrollToFocused();
+    EXPECT_EQ(view.ListTop(), before);
+    model.SetFocused(98);
+    view.ScrollToFocused();
+    EXPECT_EQ(view.ListTop(), kPanelHeight - 100 * kRowHeight);
+}
+
 TEST_F(PlaylistViewTest, ThumbAndTrackDragsLeaveWholeRows) {
     frame.show();
     Fill(100);
