@@ -1,5 +1,7 @@
 #include "core/trackentry.h"
 
+#include "tags/entrytext.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -69,28 +71,13 @@ int ClassifyFile(const std::string& path) {
 }
 
 std::string CleanTitle(const std::string& title) {
-    std::string spaced = title;
-    std::replace(spaced.begin(), spaced.end(), '_', ' ');
-    constexpr std::string_view kLeading = "0123456789.,!? _-";
-    const size_t first = spaced.find_first_not_of(kLeading);
-    if (first == std::string::npos)
-        return spaced;  // stripping would leave nothing
-    return spaced.substr(first);
+    return tags::CleanEntryTitle(title);
 }
 
 std::string TrackTitle(const std::string& path, const TrackFacts& facts) {
-    std::string title = NameWithoutExtension(path);
-    if (IsTaggedFormat(LowerExtension(path))) {
-        const std::string artist = Trimmed(facts.artist);
-        const std::string name = Trimmed(facts.title);
-        if (!artist.empty() && !name.empty())
-            title = artist + " - " + name;
-        else if (!artist.empty())
-            title = artist;
-        else if (!name.empty())
-            title = name;
-    }
-    return CleanTitle(title);
+    const bool tagged = IsTaggedFormat(LowerExtension(path));
+    return tags::EntryTitle(NameWithoutExtension(path), tagged ? Trimmed(facts.artist) : "",
+                            tagged ? Trimmed(facts.title) : "");
 }
 
 }  // namespace tv::core

@@ -1,5 +1,7 @@
 #include "playlist/playlist.h"
 
+#include "tags/entrytext.h"
+
 #include "playlist/randomorder.h"
 
 #include <algorithm>
@@ -26,31 +28,25 @@ std::string NumberedDisplay(int number, const std::string& title) {
 }  // namespace
 
 std::string DurationText(uint32_t seconds) {
-    // Total minutes, not minutes of the hour: 3725 s is "62:05", so that the M3U writer gets
-    // the true length back from the text.
-    const uint32_t minutes = seconds / 60;
-    const uint32_t rest = seconds % 60;
-    std::string text;
-    if (minutes < 10) text += '0';
-    text += std::to_string(minutes);
-    text += ':';
-    if (rest < 10) text += '0';
-    text += std::to_string(rest);
-    return text;
+    return tags::EntryDurationText(seconds);
 }
 
 uint32_t DurationSeconds(const std::string& text) {
     // "m...m:ss": the minutes are everything before the last three characters.
-    if (text.size() < 4 || text[text.size() - 3] != ':') return 0;
+    if (text.size() < 4 || text[text.size() - 3] != ':')
+        return 0;
     const char* begin = text.data();
     const char* colon = begin + text.size() - 3;
     uint32_t minutes = 0;
     uint32_t seconds = 0;
     auto m = std::from_chars(begin, colon, minutes);
-    if (m.ec != std::errc() || m.ptr != colon) return 0;
+    if (m.ec != std::errc() || m.ptr != colon)
+        return 0;
     auto s = std::from_chars(colon + 1, begin + text.size(), seconds);
-    if (s.ec != std::errc() || s.ptr != begin + text.size() || seconds > 59) return 0;
-    if (minutes > (UINT32_MAX - seconds) / 60) return 0;
+    if (s.ec != std::errc() || s.ptr != begin + text.size() || seconds > 59)
+        return 0;
+    if (minutes > (UINT32_MAX - seconds) / 60)
+        return 0;
     return minutes * 60 + seconds;
 }
 
@@ -58,13 +54,15 @@ std::string TitleOfDisplay(const std::string& display) {
     // A display text always carries "n. "; a text without a "." (never made by this model)
     // is returned whole rather than losing its first character.
     const auto dot = display.find('.');
-    if (dot == std::string::npos) return display;
+    if (dot == std::string::npos)
+        return display;
     const auto start = dot + 2;
     return start >= display.size() ? std::string() : display.substr(start);
 }
 
 void PlaylistModel::Reserve(int count) {
-    if (count <= 0) return;
+    if (count <= 0)
+        return;
     m_entries.reserve(static_cast<size_t>(count));
     m_selected.reserve(static_cast<size_t>(count));
 }
@@ -102,7 +100,8 @@ void PlaylistModel::AppendLoadedEntry(std::string_view title, std::string&& dura
 }
 
 void PlaylistModel::SetRow(int i, const std::string& title, const std::string& duration) {
-    if (i < 0 || i >= Count()) return;
+    if (i < 0 || i >= Count())
+        return;
     Entry& entry = m_entries[static_cast<size_t>(i)];
     entry.display = NumberedDisplay(i + 1, title);
     entry.duration = duration;
@@ -110,7 +109,8 @@ void PlaylistModel::SetRow(int i, const std::string& title, const std::string& d
 }
 
 void PlaylistModel::RemoveEntry(int i) {
-    if (i < 0 || i >= Count()) return;
+    if (i < 0 || i >= Count())
+        return;
     // The row to select afterwards: the one that moves up into place i, or the new last row.
     const int toSelect = (i == Count() - 1) ? i - 1 : i;
 
@@ -134,8 +134,10 @@ void PlaylistModel::RemoveEntry(int i) {
     } else if (m_current > i) {
         --m_current;
     }
-    if (m_focused >= Count()) m_focused = Count() - 1;
-    if (toSelect >= 0) Select(toSelect);
+    if (m_focused >= Count())
+        m_focused = Count() - 1;
+    if (toSelect >= 0)
+        Select(toSelect);
     NotifyChanged();
 }
 
@@ -155,9 +157,11 @@ bool PlaylistModel::IsSelected(int i) const {
 }
 
 void PlaylistModel::Select(int i, bool selected) {
-    if (i < 0 || i >= Count()) return;
+    if (i < 0 || i >= Count())
+        return;
     m_selected[static_cast<size_t>(i)] = selected;
-    if (selected) m_focused = i;
+    if (selected)
+        m_focused = i;
 }
 
 void PlaylistModel::ClearSelection() {
@@ -167,7 +171,8 @@ void PlaylistModel::ClearSelection() {
 std::vector<int> PlaylistModel::SelectedRows() const {
     std::vector<int> rows;
     for (int i = 0; i < Count(); ++i) {
-        if (m_selected[static_cast<size_t>(i)]) rows.push_back(i);
+        if (m_selected[static_cast<size_t>(i)])
+            rows.push_back(i);
     }
     return rows;
 }
@@ -191,12 +196,14 @@ const std::vector<int>& PlaylistModel::RandomList() const {
 }
 
 std::string PlaylistModel::CurrentTitle() const {
-    if (m_current < 0 || m_current >= Count()) return std::string();
+    if (m_current < 0 || m_current >= Count())
+        return std::string();
     return TitleOfDisplay(At(m_current).display);
 }
 
 void PlaylistModel::NotifyChanged() {
-    if (m_listener != nullptr) m_listener->PlaylistChanged();
+    if (m_listener != nullptr)
+        m_listener->PlaylistChanged();
 }
 
 }  // namespace tv::playlist
