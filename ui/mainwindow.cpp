@@ -627,8 +627,14 @@ void TfrmMain::wheelEvent(QWheelEvent* event) {
     // included, scroll it by 8 rows.
     const QPoint global = event->globalPosition().toPoint();
     const QRect area(MainPanel->mapToGlobal(QPoint(0, 0)), MainPanel->size());
-    if (!area.adjusted(0, 0, 1, 1).contains(global))
-        return QWidget::wheelEvent(event);
+    if (!area.adjusted(0, 0, 1, 1).contains(global)) {
+        // Elsewhere on the window a notch moves the output volume by one step, 0 to 100.
+        const int step = event->angleDelta().y() > 0 ? 1 : event->angleDelta().y() < 0 ? -1 : 0;
+        const int volume = m_library.GetVolume();
+        if (step != 0 && volume >= 0)
+            m_library.SetVolume(std::clamp(volume + step, 0, 100));
+        return;
+    }
     if (event->angleDelta().y() > 0)
         PlayList->FormMouseWheelUp();
     else if (event->angleDelta().y() < 0)

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <filesystem>
 
 #include "core/audio/audiolibrary.h"
@@ -157,4 +158,29 @@ TEST_F(MainWindowAdvanceTest, HeldRightSeeksWithOneFadeAndStopsBeforeTheEnd) {
     EXPECT_EQ(w->Player().GetPositionMs(), end - 5000);
     for (int i = 0; i < 3; ++i) QTest::keyClick(w->PlayList, Qt::Key_Left);
     EXPECT_EQ(w->Player().GetPositionMs(), 0u);
+}
+
+// A wheel notch outside the playlist area moves the output volume by one step and never past
+// 0 or 100; over the playlist it scrolls and leaves the volume alone.
+TEST_F(MainWindowAdvanceTest, WheelOutsideThePlaylistStepsTheOutputVolume) {
+    auto notch = [&](QPoint local, int delta) {
+        QWheelEvent event(local, w->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(w.get(), &event);
+    };
+    const QPoint above(160, 20);  // the title area, above the playlist
+    lib.volume = 50;
+    notch(above, 120);
+    EXPECT_EQ(lib.volume, 51);
+    notch(above, -120);
+    notch(above, -120);
+    EXPECT_EQ(lib.volume, 49);
+    lib.volume = 100;
+    notch(above, 120);
+    EXPECT_EQ(lib.volume, 100);
+    lib.volume = 0;
+    notch(above, -120);
+    EXPECT_EQ(lib.volume, 0);
+    notch(QPoint(100, 200), 120);  // over the playlist
+    EXPECT_EQ(lib.volume, 0);
 }
