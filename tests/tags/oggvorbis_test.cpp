@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "oggpages.h"
 #include "tagfixtures.h"
 #include "tags/oggpage.h"
 #include "tags/oggvorbis.h"
@@ -51,18 +52,6 @@ Bytes OggFile(const Bytes& id, const Bytes& comment, int audioPages, int64_t sam
     return out;
 }
 
-std::vector<OggPage> Pages(const Bytes& file) {
-    MemoryStream stream(file);
-    std::vector<OggPage> pages;
-    OggPage page;
-    int64_t at = 0;
-    while (ReadOggPage(stream, at, page)) {
-        at += int64_t(page.Bytes.size());
-        pages.push_back(page);
-    }
-    EXPECT_EQ(at, int64_t(file.size())) << "bytes after the last page";
-    return pages;
-}
 
 TOggVorbis AnalyzeBytes(const Bytes& file) {
     MemoryStream stream(file);
@@ -131,7 +120,7 @@ TEST(OggVorbisRead, StreamFiguresAndValidity) {
 
 TEST(OggVorbisRead, NoPageNearTheEndFallsBackToNominalRate) {
     Bytes file = OggFile(IdPacket(2, 44100, 128000), CommentPacket({}), 1, 44100);
-    const size_t lastPage = Pages(file).back().Bytes.size();
+    const size_t lastPage = PagesOf(file).back().Bytes.size();
     file.resize(file.size() + 12060 - lastPage + 1, 0);  // the last page starts 12 061 from the end
     TOggVorbis ogg = AnalyzeBytes(file);
     EXPECT_EQ(ogg.Samples(), 0);

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "failingops.h"
+#include "oggpages.h"
 #include "tagfixtures.h"
 #include "tags/oggpage.h"
 #include "tags/oggvorbis.h"
@@ -11,18 +13,6 @@
 namespace tv::tags::test {
 namespace {
 
-std::vector<OggPage> PagesOf(const Bytes& file) {
-    MemoryStream stream(file);
-    std::vector<OggPage> pages;
-    OggPage page;
-    int64_t at = 0;
-    while (ReadOggPage(stream, at, page)) {
-        at += int64_t(page.Bytes.size());
-        pages.push_back(page);
-    }
-    EXPECT_EQ(at, int64_t(file.size())) << "bytes after the last page";
-    return pages;
-}
 
 bool Decodes(const std::filesystem::path& file) {
     const std::string command = "ffmpeg -nostdin -v error -i '" + file.string() +
@@ -153,36 +143,6 @@ TEST_F(OggWrite, Id3v2TagInFrontIsKept) {
     EXPECT_EQ(again.Comment(), std::string(242, 'q'));
 }
 
-enum class Step { Create, Write, Flush, Close, Rename };
-
-class FailingOps : public FileOps {
-public:
-    explicit FailingOps(Step step) : m_step(step) {}
-    int Open(const char* path, int flags, mode_t mode) override {
-        return m_step == Step::Create ? (errno = EACCES, -1) : FileOps::Open(path, flags, mode);
-    }
-    ssize_t Write(int fd, const void* data, size_t count) override {
-        if (m_step == Step::Write && m_written > 0)
-            return errno = ENOSPC, -1;
-        const ssize_t n = FileOps::Write(fd, data, std::min<size_t>(count, 4096));
-        m_written += n > 0 ? n : 0;
-        return n;
-    }
-    int Sync(int fd) override {
-        return m_step == Step::Flush ? (errno = EIO, -1) : FileOps::Sync(fd);
-    }
-    int Close(int fd) override {
-        const int r = FileOps::Close(fd);
-        return m_step == Step::Close ? (errno = EIO, -1) : r;
-    }
-    int Rename(const char* from, const char* to) override {
-        return m_step == Step::Rename ? (errno = EXDEV, -1) : FileOps::Rename(from, to);
-    }
-
-private:
-    Step m_step;
-    ssize_t m_written = 0;
-};
 
 class OggWriteFaults : public OggWrite, public testing::WithParamInterface<Step> {};
 
@@ -191,7 +151,7 @@ TEST_P(OggWriteFaults, OriginalStaysByteIdentical) {
         TOggVorbis ogg;
         ASSERT_TRUE(ogg.Analyze(m_file));
         ogg.SetComment(std::string(commentSize, 'z'));
-        FailingOps ops(GetParam());
+        FailingOps ops(GetParam(), 4096);
         EXPECT_FALSE(ogg.WriteTag(m_file, ops));
         EXPECT_FALSE(ogg.LastError().empty());
         EXPECT_EQ(TempDir::Read(m_file), m_original);

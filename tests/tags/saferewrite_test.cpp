@@ -5,44 +5,13 @@
 #include <unistd.h>
 #include <cerrno>
 
+#include "failingops.h"
 #include "tagfixtures.h"
 #include "tags/saferewrite.h"
 
 namespace tv::tags::test {
 namespace {
 
-enum class Step { Create, Write, Flush, Close, Rename };
-
-// Real file operations, except that one chosen step fails.
-class FailingOps : public FileOps {
-public:
-    explicit FailingOps(Step step) : m_step(step) {}
-    int Open(const char* path, int flags, mode_t mode) override {
-        return m_step == Step::Create ? (errno = EACCES, -1) : FileOps::Open(path, flags, mode);
-    }
-    ssize_t Write(int fd, const void* data, size_t count) override {
-        // Fail in the middle of the content, after some bytes reached the temporary file.
-        if (m_step == Step::Write && m_written > 0)
-            return errno = ENOSPC, -1;
-        const ssize_t n = FileOps::Write(fd, data, std::min<size_t>(count, 7));
-        m_written += n > 0 ? n : 0;
-        return n;
-    }
-    int Sync(int fd) override {
-        return m_step == Step::Flush ? (errno = EIO, -1) : FileOps::Sync(fd);
-    }
-    int Close(int fd) override {
-        const int r = FileOps::Close(fd);
-        return m_step == Step::Close ? (errno = EIO, -1) : r;
-    }
-    int Rename(const char* from, const char* to) override {
-        return m_step == Step::Rename ? (errno = EXDEV, -1) : FileOps::Rename(from, to);
-    }
-
-private:
-    Step m_step;
-    ssize_t m_written = 0;
-};
 
 class SafeRewriteFaults : public testing::TestWithParam<Step> {};
 
@@ -50,7 +19,7 @@ TEST_P(SafeRewriteFaults, OriginalStaysWholeAndNoTemporaryIsLeft) {
     TempDir dir;
     const Bytes original = B("original content that must survive");
     const auto file = dir.Write("song.mp3", original);
-    FailingOps ops(GetParam());
+    FailingOps ops(GetParam(), 7);
     std::string error;
     const Bytes replacement(100, 'n');
     const bool ok = SafeRewrite(
