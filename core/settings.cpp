@@ -81,32 +81,4 @@ std::optional<ButtonLook> ReplayButtonLook(int mode) {
     }
 }
 
-std::optional<std::string> SpectrumModeTick(int mode) {
-    switch (mode) {
-        case 0:
-            return "Lines";
-        case 1:
-            return "Big Lines";
-        case 2:
-            return "None";
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<std::string> SpectrumSpeedTick(int intervalMs) {
-    switch (intervalMs) {
-        case 10:
-            return "Ultra";
-        case 30:
-            return "High";
-        case 50:
-            return "Normal";
-        case 70:
-            return "Low";
-        default:
-            return std::nullopt;
-    }
-}
-
 }  // namespace tv::core

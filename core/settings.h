@@ -53,7 +53,7 @@ OpenFolderSettings LoadOpenFolderSettings(const IniFile& ini);
 void StoreOpenFolderSettings(IniFile& ini, const OpenFolderSettings& s);
 
 // What applying a mode value shows: the picture (by its name in the skin store) and the hint
-// of a mode button, or the spectrum menu item to tick.
+// of a mode button. The spectrum menu's ticks belong to the spectrum display.
 struct ButtonLook {
     std::string picture;
     std::string hint;
@@ -61,9 +61,5 @@ struct ButtonLook {
 ButtonLook RandomButtonLook(bool on);
 // nullopt for a replay value outside 0..2: the button stays as it is.
 std::optional<ButtonLook> ReplayButtonLook(int mode);
-// "Lines", "Big Lines", "None"; nullopt for other values (the designed tick stays).
-std::optional<std::string> SpectrumModeTick(int mode);
-// "Ultra" 10, "High" 30, "Normal" 50, "Low" 70; nullopt for other intervals.
-std::optional<std::string> SpectrumSpeedTick(int intervalMs);
 
 }  // namespace tv::core

@@ -19,11 +19,6 @@
 
 namespace tv::spectrum {
 
-// Keys of the "Settings" section and their defaults when missing or not a number.
-inline constexpr const char* kKeySpectrumMode = "SpectrumMode";
-inline constexpr const char* kKeySpectrumSpeed = "SpectrumSpeed";
-inline constexpr const char* kKeyPeak = "Peak";
-
 struct SpectrumSettings {
     int mode = kModeBigLines;  // "SpectrumMode"
     int speed = 50;            // "SpectrumSpeed": tmrFFT interval in ms

@@ -54,18 +54,16 @@ TEST(Settings, DefaultPositionCentresTheSizeReadFromTheFile) {
     EXPECT_EQ(m.mainPosY, 400 - 500);
 }
 
-TEST(Settings, OutOfRangeModesAreKeptButShowNoPictureOrTick) {
+TEST(Settings, OutOfRangeModesAreKeptButShowNoPicture) {
     const IniFile ini = IniFile::Parse("[Settings]\nReplay=7\nSpectrumSpeed=20\nSpectrumMode=5\n");
     const MainSettings m = LoadMainSettings(ini, 1024, 768);
     EXPECT_EQ(m.replay, 7);
     EXPECT_FALSE(ReplayButtonLook(m.replay).has_value());
     EXPECT_EQ(m.spectrumSpeed, 20);
-    EXPECT_FALSE(SpectrumSpeedTick(m.spectrumSpeed).has_value());
     EXPECT_EQ(m.spectrumMode, 5);
-    EXPECT_FALSE(SpectrumModeTick(m.spectrumMode).has_value());
 }
 
-TEST(Settings, ModeValuesMapToTheirPicturesHintsAndTicks) {
+TEST(Settings, ModeValuesMapToTheirPicturesAndHints) {
     EXPECT_EQ(RandomButtonLook(true).picture, "iRnd3");
     EXPECT_EQ(RandomButtonLook(true).hint, "Random");
     EXPECT_EQ(RandomButtonLook(false).picture, "iRnd1");
@@ -78,13 +76,6 @@ TEST(Settings, ModeValuesMapToTheirPicturesHintsAndTicks) {
         EXPECT_EQ(ReplayButtonLook(mode)->hint, hints[mode]);
     }
     EXPECT_FALSE(ReplayButtonLook(-1).has_value());
-    EXPECT_EQ(SpectrumModeTick(0).value_or(""), "Lines");
-    EXPECT_EQ(SpectrumModeTick(1).value_or(""), "Big Lines");
-    EXPECT_EQ(SpectrumModeTick(2).value_or(""), "None");
-    EXPECT_EQ(SpectrumSpeedTick(10).value_or(""), "Ultra");
-    EXPECT_EQ(SpectrumSpeedTick(30).value_or(""), "High");
-    EXPECT_EQ(SpectrumSpeedTick(50).value_or(""), "Normal");
-    EXPECT_EQ(SpectrumSpeedTick(70).value_or(""), "Low");
 }
 
 TEST(Settings, NonIntegerValuesReadAsDefaultsOthersStillApply) {
