@@ -17,7 +17,7 @@ int FindRow(const PlaylistModel& model, const std::string& path, int expected) {
 
 }  // namespace
 
-int AppendStagedFiles(PlaylistModel& model, const std::vector<std::string>& staged,
+int AppendStagedFiles(PlaylistModel& model, std::vector<std::string> staged,
                       const AppendCallbacks& callbacks) {
     const int first = model.Count();
     model.SetEntryCounter(first);

@@ -27,9 +27,10 @@ struct AppendCallbacks {
 //
 // Events run inside the loop may remove or clear rows: each new row is looked up where it has
 // moved to, a removed one is passed over, so a completion never lands on another file's row.
-// Any callback may be empty. Returns the number of rows appended. The entry counter equals
-// the row count when it returns.
-int AppendStagedFiles(PlaylistModel& model, const std::vector<std::string>& staged,
+// `staged` is taken as a copy: events run in between may refill the shared staging list (a
+// drop during the completion) without disturbing this append. Any callback may be empty.
+// Returns the number of rows appended. The entry counter equals the row count when it returns.
+int AppendStagedFiles(PlaylistModel& model, std::vector<std::string> staged,
                       const AppendCallbacks& callbacks);
 
 }  // namespace tv::playlist

@@ -467,7 +467,7 @@ playlist::AppendCallbacks TfrmMain::AppendHooks() {
     return hooks;
 }
 
-int TfrmMain::AppendStaged(std::vector<std::string> staged) {
+int TfrmMain::AppendStaged(const std::vector<std::string>& staged) {
     return playlist::AppendStagedFiles(m_playlist, staged, AppendHooks());
 }
 

@@ -185,9 +185,9 @@ private:
     void AppendCommandLineFile();
     playlist::AppendCallbacks AppendHooks();
     const std::vector<std::string>& Masks() const;
-    // Appends a copy of `staged`: events run during the completion may start another
-    // command, which refills the shared staging list.
-    int AppendStaged(std::vector<std::string> staged);
+    // Appends `staged` with the player's completion hooks (the append keeps its own copy, so a
+    // command run during the completion may refill the shared staging list).
+    int AppendStaged(const std::vector<std::string>& staged);
     void ApplyModeLooks();
     void PlaceKnob(int x);
     void SeekRelease();
