@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
         const std::filesystem::path arg(argv[i]);
         if (std::filesystem::is_directory(arg)) {
             for (const auto& entry : std::filesystem::recursive_directory_iterator(arg)) {
-                if (!entry.is_regular_file()) continue;
+                if (!entry.is_regular_file())
+                    continue;
                 failures += ReplayFile(entry.path());
                 ++replayed;
             }

@@ -11,10 +11,12 @@ namespace {
 bool IsPlaylistName(const std::string& name) {
     const auto slash = name.find_last_of('/');
     const auto dot = name.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return false;
     std::string extension = name.substr(dot);
     for (char& c : extension) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
     return extension == ".m3u" || extension == ".m3u8";
 }
@@ -23,15 +25,18 @@ bool IsPlaylistName(const std::string& name) {
 
 DroppedKind ClassifyDroppedName(const std::string& name) {
     struct stat st {};
-    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return DroppedKind::Folder;
-    if (IsPlaylistName(name)) return DroppedKind::Playlist;
+    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return DroppedKind::Folder;
+    if (IsPlaylistName(name))
+        return DroppedKind::Playlist;
     return DroppedKind::File;
 }
 
 DropPlan PlanDrop(const std::vector<std::string>& names) {
     DropPlan plan;
     for (const std::string& name : names) {
-        if (name.empty()) continue;
+        if (name.empty())
+            continue;
         const DroppedKind kind = ClassifyDroppedName(name);
         if (kind == DroppedKind::Playlist) {
             plan.playlists.push_back(name);

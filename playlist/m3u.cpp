@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <exception>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
+#include <exception>
 #include <optional>
 
 namespace tv::playlist {
@@ -23,27 +23,35 @@ constexpr std::string_view kInfoTag = "#EXTINF:";
 constexpr double kMaxSeconds = 100.0 * 365 * 24 * 3600;
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
+    if (text.size() < prefix.size())
+        return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
         char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != prefix[i]) return false;
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != prefix[i])
+            return false;
     }
     return true;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 bool IsBlankLine(std::string_view line) {
     for (char c : line) {
-        if (!IsBlank(c)) return false;
+        if (!IsBlank(c))
+            return false;
     }
     return true;
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -73,12 +81,15 @@ std::optional<Info> ParseInfo(std::string_view line) {
     number = TrimBlanks(number);
     // Extended players put attributes after the length ("-1 tvg-id=..."); only the number counts.
     const auto blank = number.find_first_of(" \t");
-    if (blank != std::string_view::npos) number = number.substr(0, blank);
-    if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+    if (blank != std::string_view::npos)
+        number = number.substr(0, blank);
+    if (!number.empty() && number.front() == '+')
+        number.remove_prefix(1);
     double seconds = 0;
     const char* end = number.data() + number.size();
     const auto parsed = std::from_chars(number.data(), end, seconds);
-    if (number.empty() || parsed.ec != std::errc() || parsed.ptr != end) return std::nullopt;
+    if (number.empty() || parsed.ec != std::errc() || parsed.ptr != end)
+        return std::nullopt;
     if (std::isfinite(seconds) && seconds >= 0 && seconds <= kMaxSeconds) {
         info.duration = DurationText(static_cast<uint32_t>(std::lround(seconds)));
     }
@@ -93,8 +104,10 @@ std::string ResolvePath(std::string_view line, const std::string& baseFolder) {
     std::string path;
     path.reserve(baseFolder.size() + 1 + line.size());
     path += baseFolder;
-    if (path.back() != '/') path += '/';
-    if (line.size() > 2 && line[0] == '.' && line[1] == '/') line.remove_prefix(2);
+    if (path.back() != '/')
+        path += '/';
+    if (line.size() > 2 && line[0] == '.' && line[1] == '/')
+        line.remove_prefix(2);
     path += line;
     return path;
 }
@@ -102,12 +115,14 @@ std::string ResolvePath(std::string_view line, const std::string& baseFolder) {
 // Seconds to write for a duration text: -1 when it is empty or not in minutes:seconds form.
 long long SecondsToWrite(const std::string& duration) {
     const uint32_t seconds = DurationSeconds(duration);
-    if (seconds == 0 && duration != DurationText(0)) return -1;
+    if (seconds == 0 && duration != DurationText(0))
+        return -1;
     return seconds;
 }
 
 void AppendWithoutLineBreaks(std::string& out, std::string_view text) {
-    for (char c : text) out += (c == '\r' || c == '\n') ? ' ' : c;
+    for (char c : text)
+        out += (c == '\r' || c == '\n') ? ' ' : c;
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -116,7 +131,8 @@ bool WriteAll(int fd, const std::string& text) {
     while (left > 0) {
         const ssize_t written = ::write(fd, data, left);
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         data += written;
@@ -130,11 +146,15 @@ bool WriteAll(int fd, const std::string& text) {
 // at - and the open is tried once more.
 int OpenExclusive(const std::string& tmp, mode_t mode) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        const int fd =
+            ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
         struct stat st {};
-        if (::lstat(tmp.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
-        if (::unlink(tmp.c_str()) != 0) return -1;
+        if (::lstat(tmp.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+            return -1;
+        if (::unlink(tmp.c_str()) != 0)
+            return -1;
     }
     return -1;
 }
@@ -143,7 +163,8 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     // Non-blocking, so that a named pipe given as a playlist is refused below instead of
     // waiting for a writer; regular files ignore the flag.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (ok) {
@@ -152,14 +173,17 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
         size_t done = 0;
         // The file may change size while it is read; read until the end whatever fstat said.
         for (;;) {
-            if (done == out.size()) out.resize(out.size() + 4096);
+            if (done == out.size())
+                out.resize(out.size() + 4096);
             const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
-            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n < 0) {
                 ok = false;
                 break;
             }
-            if (n == 0) break;
+            if (n == 0)
+                break;
             done += static_cast<size_t>(n);
         }
         out.resize(done);
@@ -175,16 +199,19 @@ int CountPathLines(std::string_view text) {
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {
-        if (*p != '#') ++count;
+        if (*p != '#')
+            ++count;
         const void* next = std::memchr(p, '\n', static_cast<size_t>(end - p));
-        if (next == nullptr) break;
+        if (next == nullptr)
+            break;
         p = static_cast<const char*>(next) + 1;
     }
     return static_cast<int>(std::min<size_t>(count, 1 << 26));
 }
 
 void AppendText(PlaylistModel& model, std::string_view text, const std::string& baseFolder) {
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     model.Reserve(model.Count() + CountPathLines(text));
 
     std::optional<Info> pending;
@@ -192,16 +219,21 @@ void AppendText(PlaylistModel& model, std::string_view text, const std::string& 
     const char* const end = p + text.size();
     while (p < end) {
         const char* lineEnd = p;
-        while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+        while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r')
+            ++lineEnd;
         const std::string_view line(p, static_cast<size_t>(lineEnd - p));
         // Lines end at CR, LF or CR LF.
         p = lineEnd;
-        if (p < end && *p++ == '\r' && p < end && *p == '\n') ++p;
+        if (p < end && *p++ == '\r' && p < end && *p == '\n')
+            ++p;
 
-        if (IsBlankLine(line)) continue;
-        if (line.find('\0') != std::string_view::npos) continue;  // no path holds a NUL
+        if (IsBlankLine(line))
+            continue;
+        if (line.find('\0') != std::string_view::npos)
+            continue;  // no path holds a NUL
         if (line.front() == '#') {
-            if (StartsWithNoCase(line, kInfoTag)) pending = ParseInfo(line);
+            if (StartsWithNoCase(line, kInfoTag))
+                pending = ParseInfo(line);
             // The header, other directives and comments carry nothing for the playlist.
             continue;
         }
@@ -241,7 +273,8 @@ int LoadPlaylistFile(PlaylistModel& model, const std::string& path) {
     if (read) {
         const auto slash = path.find_last_of('/');
         std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-        if (slash == 0) folder = "/";
+        if (slash == 0)
+            folder = "/";
         added = LoadPlaylistText(model, text, folder);
     }
     model.SetEntryCounter(model.Count());
@@ -267,13 +300,15 @@ std::string PlaylistFileText(const PlaylistModel& model) {
             continue;
         }
         out += kInfoTag;
-        const auto converted = std::to_chars(number, number + sizeof number, SecondsToWrite(entry.duration));
+        const auto converted =
+            std::to_chars(number, number + sizeof number, SecondsToWrite(entry.duration));
         out.append(number, converted.ptr);
         out += ',';
         AppendWithoutLineBreaks(out, TitleOfDisplay(entry.display));
         out += "\r\n";
         // A relative path starting with "#" would read back as a comment.
-        if (entry.path.front() == '#') out += "./";
+        if (entry.path.front() == '#')
+            out += "./";
         out += entry.path;
         out += "\r\n";
     }
@@ -282,13 +317,15 @@ std::string PlaylistFileText(const PlaylistModel& model) {
 
 std::string TemporaryPlaylistPath(const std::string& path) {
     const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return folder + "." + name + ".saving";
 }
 
 bool SavePlaylistFile(const PlaylistModel& model, const std::string& path) {
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     std::string text;
     std::string tmp;
     try {
@@ -302,16 +339,23 @@ bool SavePlaylistFile(const PlaylistModel& model, const std::string& path) {
     mode_t mode = 0666;
     struct stat original {};
     const bool hadOriginal = ::stat(path.c_str(), &original) == 0;
-    if (hadOriginal) mode = original.st_mode & 07777;
+    if (hadOriginal)
+        mode = original.st_mode & 07777;
 
     const int fd = OpenExclusive(tmp, mode);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     bool ok = WriteAll(fd, text);
-    if (ok && hadOriginal) ok = ::fchmod(fd, mode) == 0;
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
+    if (ok && hadOriginal)
+        ok = ::fchmod(fd, mode) == 0;
+    if (ok)
+        ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok)
+        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(tmp.c_str());
     return ok;
 }
 

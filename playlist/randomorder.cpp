@@ -20,15 +20,19 @@ public:
         m_blocks.resize(static_cast<size_t>(blockCount));
         // The tree spans a power of two, so the descent in Locate needs no bounds test.
         m_highBit = 1;
-        while (m_highBit < blockCount) m_highBit *= 2;
+        while (m_highBit < blockCount)
+            m_highBit *= 2;
         m_tree.assign(static_cast<size_t>(m_highBit) + 1, 0);
-        for (int i = 0; i < n; ++i) m_blocks[static_cast<size_t>(i / kBlock)].push_back(i);
-        for (int b = 0; b < blockCount; ++b) Add(b, static_cast<int>(m_blocks[static_cast<size_t>(b)].size()));
+        for (int i = 0; i < n; ++i)
+            m_blocks[static_cast<size_t>(i / kBlock)].push_back(i);
+        for (int b = 0; b < blockCount; ++b)
+            Add(b, static_cast<int>(m_blocks[static_cast<size_t>(b)].size()));
         m_size = n;
     }
 
     void Move(int from, int to) {
-        if (from == to) return;
+        if (from == to)
+            return;
         auto [fromBlock, fromOffset] = Locate(from);
         std::vector<int>& source = m_blocks[static_cast<size_t>(fromBlock)];
         const int item = source[static_cast<size_t>(fromOffset)];
@@ -54,7 +58,8 @@ public:
     std::vector<int> Values() const {
         std::vector<int> out;
         out.reserve(static_cast<size_t>(m_size));
-        for (const auto& block : m_blocks) out.insert(out.end(), block.begin(), block.end());
+        for (const auto& block : m_blocks)
+            out.insert(out.end(), block.begin(), block.end());
         return out;
     }
 
@@ -92,7 +97,8 @@ private:
 }  // namespace
 
 std::vector<int> ShuffleByMoves(int n, std::mt19937& rng) {
-    if (n <= 0) return {};
+    if (n <= 0)
+        return {};
     BlockedSequence sequence(n);
     std::uniform_int_distribution<int> pick(0, n - 1);
     const long long moves = 3LL * n + 1;
@@ -105,9 +111,11 @@ std::vector<int> ShuffleByMoves(int n, std::mt19937& rng) {
 }
 
 std::vector<int> ShuffleByMovesPlain(int n, std::mt19937& rng) {
-    if (n <= 0) return {};
+    if (n <= 0)
+        return {};
     std::vector<int> list(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) list[static_cast<size_t>(i)] = i;
+    for (int i = 0; i < n; ++i)
+        list[static_cast<size_t>(i)] = i;
     std::uniform_int_distribution<int> pick(0, n - 1);
     const long long moves = 3LL * n + 1;
     for (long long k = 0; k < moves; ++k) {

@@ -12,11 +12,14 @@ namespace tv::playlist {
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string LowerCopy(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = Lower(c);
+    for (char& c : out)
+        c = Lower(c);
     return out;
 }
 
@@ -25,9 +28,11 @@ bool LessNoCase(const std::string& a, const std::string& b) {
     for (size_t i = 0; i < n; ++i) {
         const char x = Lower(a[i]);
         const char y = Lower(b[i]);
-        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        if (x != y)
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
     }
-    if (a.size() != b.size()) return a.size() < b.size();
+    if (a.size() != b.size())
+        return a.size() < b.size();
     return a < b;  // names differing only in case: a fixed order all the same
 }
 
@@ -56,11 +61,14 @@ public:
         const auto dot = name.rfind('.');
         if (dot != std::string_view::npos && !m_byExtension.empty()) {
             const auto it = m_byExtension.find(LowerCopy(name.substr(dot + 1)));
-            if (it != m_byExtension.end()) best = it->second;
+            if (it != m_byExtension.end())
+                best = it->second;
         }
         for (const auto& [pattern, index] : m_patterns) {
-            if (index >= best) break;
-            if (MatchesMask(name, pattern)) best = index;
+            if (index >= best)
+                break;
+            if (MatchesMask(name, pattern))
+                best = index;
         }
         return best;
     }
@@ -79,9 +87,11 @@ struct Scanner {
 
     void Scan(const std::string& folder) {
         DIR* dir = ::opendir(folder.c_str());
-        if (dir == nullptr) return;
+        if (dir == nullptr)
+            return;
         struct stat self {};
-        if (::fstat(::dirfd(dir), &self) != 0 || !visited.emplace(self.st_dev, self.st_ino).second) {
+        if (::fstat(::dirfd(dir), &self) != 0 ||
+            !visited.emplace(self.st_dev, self.st_ino).second) {
             ::closedir(dir);
             return;
         }
@@ -91,37 +101,46 @@ struct Scanner {
         std::vector<std::vector<std::string>> groups(masks.Count());
         while (const dirent* entry = ::readdir(dir)) {
             const std::string_view name = entry->d_name;
-            if (name == "." || name == "..") continue;
+            if (name == "." || name == "..")
+                continue;
             bool isFolder = entry->d_type == DT_DIR;
             if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
                 // A link counts as what it points at; a broken one as a file.
                 struct stat st {};
-                isFolder = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+                isFolder =
+                    ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
             }
             if (isFolder) {
-                if (subfolders && name.front() != '.') folders.emplace_back(name);
+                if (subfolders && name.front() != '.')
+                    folders.emplace_back(name);
                 continue;
             }
             const size_t group = masks.FirstMatch(name);
-            if (group < groups.size()) groups[group].emplace_back(name);
+            if (group < groups.size())
+                groups[group].emplace_back(name);
         }
         ::closedir(dir);
 
         std::sort(folders.begin(), folders.end(), LessNoCase);
-        for (const std::string& name : folders) Scan(prefix + name);
+        for (const std::string& name : folders)
+            Scan(prefix + name);
         for (auto& group : groups) {
             std::sort(group.begin(), group.end(), LessNoCase);
-            for (const std::string& name : group) staging.push_back(prefix + name);
+            for (const std::string& name : group)
+                staging.push_back(prefix + name);
         }
     }
 };
 
 }  // namespace
 
-std::vector<std::string> MaskList() { return {kMaskList.begin(), kMaskList.end()}; }
+std::vector<std::string> MaskList() {
+    return {kMaskList.begin(), kMaskList.end()};
+}
 
 bool MatchesMask(std::string_view name, std::string_view mask) {
-    if (mask.empty()) return false;
+    if (mask.empty())
+        return false;
     // Iterative glob with one backtrack point: linear in practice, never exponential.
     size_t n = 0;
     size_t m = 0;
@@ -141,13 +160,15 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == '*') ++m;
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
     return m == mask.size();
 }
 
 void ScanDir(const std::string& folder, const std::vector<std::string>& masks, bool subfolders,
              std::vector<std::string>& staging) {
-    if (folder.empty()) return;
+    if (folder.empty())
+        return;
     const MaskSet compiled(masks);
     Scanner scanner{compiled, subfolders, staging, {}};
     scanner.Scan(folder);

@@ -12,11 +12,11 @@ namespace tv::playlist {
 // MaskList: the file patterns of every media type, audio first, then video. The empty mask
 // separates the two groups and matches nothing.
 inline constexpr std::array<std::string_view, 46> kMaskList = {
-    "*.mp3", "*.mp2",  "*.mp1", "*.wav", "*.ogg", "*.mo3", "*.it",   "*.xm",  "*.s3m", "*.mtm",
-    "*.mod", "*.umx",  "*.wma", "*.wm",  "*.ofr", "*.ofs", "*.flac", "*.wv",  "*.aac", "*.mp4",
-    "*.ac3", "*.alac", "*.ape", "*.mpc", "*.spx", "*.tta", "",       "*.asf", "*.avi", "*.avs",
-    "*.cme", "*.cof",  "*.csa", "*.divx", "*.m1v", "*.m2v", "*.mls", "*.mpeg", "*.mpg", "*.ogm",
-    "*.rm",  "*.viv",  "*.vob", "*.wmv", "*.3gp", "*.xqt"};
+    "*.mp3", "*.mp2",  "*.mp1", "*.wav",  "*.ogg", "*.mo3", "*.it",   "*.xm",   "*.s3m", "*.mtm",
+    "*.mod", "*.umx",  "*.wma", "*.wm",   "*.ofr", "*.ofs", "*.flac", "*.wv",   "*.aac", "*.mp4",
+    "*.ac3", "*.alac", "*.ape", "*.mpc",  "*.spx", "*.tta", "",       "*.asf",  "*.avi", "*.avs",
+    "*.cme", "*.cof",  "*.csa", "*.divx", "*.m1v", "*.m2v", "*.mls",  "*.mpeg", "*.mpg", "*.ogm",
+    "*.rm",  "*.viv",  "*.vob", "*.wmv",  "*.3gp", "*.xqt"};
 
 // The mask list as strings, for ScanDir.
 std::vector<std::string> MaskList();

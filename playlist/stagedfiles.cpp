@@ -10,7 +10,8 @@ namespace {
 // above; -1 when it is gone.
 int FindRow(const PlaylistModel& model, const std::string& path, int expected) {
     for (int row = std::min(expected, model.Count() - 1); row >= 0; --row) {
-        if (model.At(row).path == path) return row;
+        if (model.At(row).path == path)
+            return row;
     }
     return -1;
 }
@@ -22,7 +23,8 @@ int AppendStagedFiles(PlaylistModel& model, std::vector<std::string> staged,
     const int first = model.Count();
     model.SetEntryCounter(first);
     model.Reserve(first + static_cast<int>(staged.size()));
-    for (const std::string& path : staged) model.AppendPath(path);
+    for (const std::string& path : staged)
+        model.AppendPath(path);
     model.SetEntryCounter(model.Count());
     model.RebuildRandomOrder();
     model.NotifyChanged();
@@ -30,7 +32,8 @@ int AppendStagedFiles(PlaylistModel& model, std::vector<std::string> staged,
     // Rows removed while events run move the new rows up; `shift` is how far they have moved.
     int shift = 0;
     for (size_t i = 0; i < staged.size(); ++i) {
-        if (callbacks.terminating && callbacks.terminating()) break;
+        if (callbacks.terminating && callbacks.terminating())
+            break;
         const int expected = first + static_cast<int>(i) - shift;
         const int row = FindRow(model, staged[i], expected);
         if (row >= 0) {
@@ -40,7 +43,8 @@ int AppendStagedFiles(PlaylistModel& model, std::vector<std::string> staged,
                 callbacks.buildTrackEntry(staged[i], row);
             }
         }
-        if (callbacks.processEvents) callbacks.processEvents();
+        if (callbacks.processEvents)
+            callbacks.processEvents();
     }
     model.SetEntryCounter(model.Count());
     return static_cast<int>(staged.size());

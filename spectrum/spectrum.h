@@ -59,15 +59,15 @@ public:
     const QImage& FrameBitmap() const { return m_frameBitmap; }
     const QImage& BackgroundBitmap() const { return m_backgroundBitmap; }
 
-    QColor BackgroundColor{0, 0, 0};      // fill of each frame before the picture
-    int32_t MaxLevel = 100;               // highest level of a bin, in pixels
-    QColor BarColor{0, 0, 0};             // bars and lines, and peak dots in mode 0
-    QColor PeakColor{255, 255, 255};      // peak strokes in mode 1
+    QColor BackgroundColor{0, 0, 0};  // fill of each frame before the picture
+    int32_t MaxLevel = 100;           // highest level of a bin, in pixels
+    QColor BarColor{0, 0, 0};         // bars and lines, and peak dots in mode 0
+    QColor PeakColor{255, 255, 255};  // peak strokes in mode 1
     int32_t Mode = kModeBigLines;
     bool UseBackground = false;
-    int32_t PeakFall = 1;                 // pixels a peak marker drops per frame
-    int32_t BarFall = 3;                  // pixels a bar drops per frame
-    int32_t BarWidth = 3;                 // bar width in mode 1
+    int32_t PeakFall = 1;  // pixels a peak marker drops per frame
+    int32_t BarFall = 3;   // pixels a bar drops per frame
+    int32_t BarWidth = 3;  // bar width in mode 1
     bool ShowPeaks = true;
     // Current heights in pixels; they persist from frame to frame and track to track.
     std::array<int32_t, kBinCount> PeakLevels{};

@@ -29,7 +29,8 @@ SpectrumController::SpectrumController(audio::AudioLibrary& library, PlayStateFn
 }
 
 void SpectrumController::SetTimerEnabled(bool enabled) {
-    if (m_timerEnabled == enabled) return;
+    if (m_timerEnabled == enabled)
+        return;
     m_timerEnabled = enabled;
     NotifyTimer();
 }
@@ -40,11 +41,13 @@ void SpectrumController::SetInterval(int intervalMs) {
 }
 
 void SpectrumController::NotifyTimer() {
-    if (m_timerListener) m_timerListener();
+    if (m_timerListener)
+        m_timerListener();
 }
 
 bool SpectrumController::tmrFFTTimer() {
-    if (!m_playState || m_playState() != kPlayStateAudioPlaying) return false;
+    if (!m_playState || m_playState() != kPlayStateAudioPlaying)
+        return false;
     try {
         const audio::Handle channel = m_channel ? m_channel() : 0;
         if (m_library.ChannelGetData(channel, m_request.data(), audio::kDataFft1024) >= 0)
@@ -64,25 +67,57 @@ void SpectrumController::ChooseMenuItem(SpectrumMenuItem item) {
 
 void SpectrumController::RunHandler(SpectrumMenuItem item) {
     switch (item) {
-        case SpectrumMenuItem::Mode21: Mode21Click(); break;
-        case SpectrumMenuItem::Mode11: Mode11Click(); break;
-        case SpectrumMenuItem::Mode31: Mode31Click(); break;
-        case SpectrumMenuItem::DPeak: DPeakClick(); break;
-        case SpectrumMenuItem::Low1: Low1Click(); break;
-        case SpectrumMenuItem::Normal1: Normal1Click(); break;
-        case SpectrumMenuItem::High1: High1Click(); break;
-        case SpectrumMenuItem::Ultra1: Ultra1Click(); break;
+        case SpectrumMenuItem::Mode21:
+            Mode21Click();
+            break;
+        case SpectrumMenuItem::Mode11:
+            Mode11Click();
+            break;
+        case SpectrumMenuItem::Mode31:
+            Mode31Click();
+            break;
+        case SpectrumMenuItem::DPeak:
+            DPeakClick();
+            break;
+        case SpectrumMenuItem::Low1:
+            Low1Click();
+            break;
+        case SpectrumMenuItem::Normal1:
+            Normal1Click();
+            break;
+        case SpectrumMenuItem::High1:
+            High1Click();
+            break;
+        case SpectrumMenuItem::Ultra1:
+            Ultra1Click();
+            break;
     }
 }
 
-void SpectrumController::Mode21Click() { m_spectrum.Mode = kModeBigLines; }
-void SpectrumController::Mode11Click() { m_spectrum.Mode = kModeLines; }
-void SpectrumController::Mode31Click() { m_spectrum.Mode = kModeNone; }
-void SpectrumController::DPeakClick() { m_spectrum.ShowPeaks = m_menu.Checked(SpectrumMenuItem::DPeak); }
-void SpectrumController::Low1Click() { SetInterval(70); }
-void SpectrumController::Normal1Click() { SetInterval(50); }
-void SpectrumController::High1Click() { SetInterval(30); }
-void SpectrumController::Ultra1Click() { SetInterval(10); }
+void SpectrumController::Mode21Click() {
+    m_spectrum.Mode = kModeBigLines;
+}
+void SpectrumController::Mode11Click() {
+    m_spectrum.Mode = kModeLines;
+}
+void SpectrumController::Mode31Click() {
+    m_spectrum.Mode = kModeNone;
+}
+void SpectrumController::DPeakClick() {
+    m_spectrum.ShowPeaks = m_menu.Checked(SpectrumMenuItem::DPeak);
+}
+void SpectrumController::Low1Click() {
+    SetInterval(70);
+}
+void SpectrumController::Normal1Click() {
+    SetInterval(50);
+}
+void SpectrumController::High1Click() {
+    SetInterval(30);
+}
+void SpectrumController::Ultra1Click() {
+    SetInterval(10);
+}
 
 void SpectrumController::boxPaintClick() {
     // The cycle follows the ticks, not Mode: a mode set from the settings file without a
@@ -102,12 +137,14 @@ void SpectrumController::boxPaintClick() {
 
 void SpectrumController::ApplySpectrumMode(int mode) {
     m_spectrum.Mode = mode;
-    if (auto item = SpectrumMenuModel::ItemForMode(mode)) m_menu.SetChecked(*item, true);
+    if (auto item = SpectrumMenuModel::ItemForMode(mode))
+        m_menu.SetChecked(*item, true);
 }
 
 void SpectrumController::ApplySpectrumSpeed(int intervalMs) {
     SetInterval(intervalMs);
-    if (auto item = SpectrumMenuModel::ItemForSpeed(intervalMs)) m_menu.SetChecked(*item, true);
+    if (auto item = SpectrumMenuModel::ItemForSpeed(intervalMs))
+        m_menu.SetChecked(*item, true);
 }
 
 void SpectrumController::ApplyPeak(bool peak) {

@@ -28,7 +28,7 @@ struct SpectrumSettings {
 
 class SpectrumController {
 public:
-    static constexpr int kWidth = 100;   // the paint box boxPaint
+    static constexpr int kWidth = 100;  // the paint box boxPaint
     static constexpr int kHeight = 24;
     static constexpr int kPlayStateAudioPlaying = 11;
     static constexpr int kDefaultInterval = 50;
@@ -71,14 +71,14 @@ public:
     const SpectrumMenuModel& Menu() const { return m_menu; }
     // The user chose `item`: its tick toggles (see SpectrumMenuModel), then its handler runs.
     void ChooseMenuItem(SpectrumMenuItem item);
-    void Mode21Click();  // Mode = 1
-    void Mode11Click();  // Mode = 0
-    void Mode31Click();  // Mode = 2
-    void DPeakClick();   // ShowPeaks = the tick of "Peak"
-    void Low1Click();    // interval 70 ms
-    void Normal1Click(); // interval 50 ms
-    void High1Click();   // interval 30 ms
-    void Ultra1Click();  // interval 10 ms
+    void Mode21Click();   // Mode = 1
+    void Mode11Click();   // Mode = 0
+    void Mode31Click();   // Mode = 2
+    void DPeakClick();    // ShowPeaks = the tick of "Peak"
+    void Low1Click();     // interval 70 ms
+    void Normal1Click();  // interval 50 ms
+    void High1Click();    // interval 30 ms
+    void Ultra1Click();   // interval 10 ms
     // Left click on the display: Lines -> Big Lines -> None -> Lines by the ticked mode
     // item; does nothing when no mode item is ticked.
     void boxPaintClick();

@@ -26,13 +26,16 @@ SpectrumSubmenu SpectrumMenuModel::SubmenuOf(SpectrumMenuItem item) {
     return item <= SpectrumMenuItem::DPeak ? SpectrumSubmenu::Mode : SpectrumSubmenu::Speed;
 }
 
-bool SpectrumMenuModel::IsRadio(SpectrumMenuItem item) { return item != SpectrumMenuItem::DPeak; }
+bool SpectrumMenuModel::IsRadio(SpectrumMenuItem item) {
+    return item != SpectrumMenuItem::DPeak;
+}
 
 void SpectrumMenuModel::SetChecked(SpectrumMenuItem item, bool checked) {
     if (checked && IsRadio(item)) {
         for (int i = 0; i < kSpectrumMenuItemCount; ++i) {
             const auto other = static_cast<SpectrumMenuItem>(i);
-            if (IsRadio(other) && SubmenuOf(other) == SubmenuOf(item)) m_checked[Index(other)] = false;
+            if (IsRadio(other) && SubmenuOf(other) == SubmenuOf(item))
+                m_checked[Index(other)] = false;
         }
     }
     m_checked[Index(item)] = checked;
@@ -46,27 +49,37 @@ bool SpectrumMenuModel::Toggle(SpectrumMenuItem item) {
 std::optional<SpectrumMenuItem> SpectrumMenuModel::CheckedRadio(SpectrumSubmenu submenu) const {
     for (int i = 0; i < kSpectrumMenuItemCount; ++i) {
         const auto item = static_cast<SpectrumMenuItem>(i);
-        if (IsRadio(item) && SubmenuOf(item) == submenu && Checked(item)) return item;
+        if (IsRadio(item) && SubmenuOf(item) == submenu && Checked(item))
+            return item;
     }
     return std::nullopt;
 }
 
 std::optional<SpectrumMenuItem> SpectrumMenuModel::ItemForMode(int mode) {
     switch (mode) {
-        case 0: return SpectrumMenuItem::Mode11;
-        case 1: return SpectrumMenuItem::Mode21;
-        case 2: return SpectrumMenuItem::Mode31;
-        default: return std::nullopt;
+        case 0:
+            return SpectrumMenuItem::Mode11;
+        case 1:
+            return SpectrumMenuItem::Mode21;
+        case 2:
+            return SpectrumMenuItem::Mode31;
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<SpectrumMenuItem> SpectrumMenuModel::ItemForSpeed(int intervalMs) {
     switch (intervalMs) {
-        case 10: return SpectrumMenuItem::Ultra1;
-        case 30: return SpectrumMenuItem::High1;
-        case 50: return SpectrumMenuItem::Normal1;
-        case 70: return SpectrumMenuItem::Low1;
-        default: return std::nullopt;
+        case 10:
+            return SpectrumMenuItem::Ultra1;
+        case 30:
+            return SpectrumMenuItem::High1;
+        case 50:
+            return SpectrumMenuItem::Normal1;
+        case 70:
+            return SpectrumMenuItem::Low1;
+        default:
+            return std::nullopt;
     }
 }
 

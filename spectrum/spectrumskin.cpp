@@ -3,7 +3,9 @@
 #include <QFile>
 
 // Resources of a static library are registered explicitly, from outside any namespace.
-static void InitSpectrumResources() { Q_INIT_RESOURCE(spectrum); }
+static void InitSpectrumResources() {
+    Q_INIT_RESOURCE(spectrum);
+}
 
 namespace tv::spectrum {
 

@@ -170,8 +170,8 @@ void TfrmMain::BuildControls() {
     PlayList->onActivate = [this] { m_advance->PlayListDblClick(); };
     PlayList->onPause = [this] { m_player->btnPauseClick(); };
     PlayList->onMinimise = [this] { showMinimized(); };
-    PlayList->onAbout = [] {};        // the About window comes later
-    PlayList->onTags = [](int) {};    // so do the tag windows (they write Label2)
+    PlayList->onAbout = [] {};      // the About window comes later
+    PlayList->onTags = [](int) {};  // so do the tag windows (they write Label2)
     PlayList->onInsertFile = [this] { N2Click(); };
     PlayList->onInsertFolder = [this] { N3Click(); };
     Label1 = new QLabel(QStringLiteral("Search:"), this);

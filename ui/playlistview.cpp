@@ -31,8 +31,7 @@ int Rounded(double v) {
 }
 }  // namespace
 
-PlaylistView::PlaylistView(playlist::PlaylistModel& model, QWidget* parent,
-                           QWidget* scrollerParent)
+PlaylistView::PlaylistView(playlist::PlaylistModel& model, QWidget* parent, QWidget* scrollerParent)
     : QWidget(parent), m_model(model) {
     QFont f(QStringLiteral("Arial"));
     f.setPixelSize(11);
@@ -268,87 +267,87 @@ void PlaylistView::MainControlKeyDown(int key, Qt::KeyboardModifiers modifiers) 
     const bool focusValid = f >= 0 && f < n;
     const bool shift = modifiers & Qt::ShiftModifier;
     switch (key) {
-    case Qt::Key_Home:
-        if (n == 0)
+        case Qt::Key_Home:
+            if (n == 0)
+                return;
+            SelectOnly(0);
+            ScrollToFocused();
+            Repaint();
             return;
-        SelectOnly(0);
-        ScrollToFocused();
-        Repaint();
-        return;
-    case Qt::Key_End:
-        if (n == 0)
+        case Qt::Key_End:
+            if (n == 0)
+                return;
+            SelectOnly(n - 1);
+            ScrollToFocused();
+            Repaint();
             return;
-        SelectOnly(n - 1);
-        ScrollToFocused();
-        Repaint();
-        return;
-    case Qt::Key_Escape:
-        if (onMinimise)
-            onMinimise();
-        return;
-    case Qt::Key_F1:
-        if (onAbout)
-            onAbout();
-        return;
-    case Qt::Key_F3:
-        if (m_search)
-            m_search->setFocus();
-        return;
-    case Qt::Key_F2:
-        if (focusValid && onTags)
-            onTags(f);
-        return;
-    case Qt::Key_Up:
-        if (!focusValid || f == 0)
+        case Qt::Key_Escape:
+            if (onMinimise)
+                onMinimise();
             return;
-        SelectOnly(f - 1);
-        if ((f - 1) * kRow < -m_top) {
-            m_top += kRow;
-            PlaceThumb();
-        }
-        Repaint();
-        return;
-    case Qt::Key_Down:
-        if (!focusValid || f == n - 1)
+        case Qt::Key_F1:
+            if (onAbout)
+                onAbout();
             return;
-        SelectOnly(f + 1);
-        if ((f + 2) * kRow > height() - m_top) {
-            m_top -= kRow;
-            PlaceThumb();
-        }
-        Repaint();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (n > 0 && onActivate)
-            onActivate();
-        return;
-    case Qt::Key_Space:
-        if (onPause)
-            onPause();
-        return;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        Seek(key == Qt::Key_Right);
-        return;
-    case Qt::Key_Delete:
-        if (shift)
-            m_model.ClearPlaylist();
-        else if (focusValid)
-            m_model.RemoveEntry(f);
-        UpdateScrollerVisibility();
-        Repaint();
-        return;
-    case Qt::Key_Insert:
-        if (shift) {
-            if (onInsertFile)
-                onInsertFile();
-        } else if (onInsertFolder) {
-            onInsertFolder();
-        }
-        return;
-    default:
-        return;
+        case Qt::Key_F3:
+            if (m_search)
+                m_search->setFocus();
+            return;
+        case Qt::Key_F2:
+            if (focusValid && onTags)
+                onTags(f);
+            return;
+        case Qt::Key_Up:
+            if (!focusValid || f == 0)
+                return;
+            SelectOnly(f - 1);
+            if ((f - 1) * kRow < -m_top) {
+                m_top += kRow;
+                PlaceThumb();
+            }
+            Repaint();
+            return;
+        case Qt::Key_Down:
+            if (!focusValid || f == n - 1)
+                return;
+            SelectOnly(f + 1);
+            if ((f + 2) * kRow > height() - m_top) {
+                m_top -= kRow;
+                PlaceThumb();
+            }
+            Repaint();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (n > 0 && onActivate)
+                onActivate();
+            return;
+        case Qt::Key_Space:
+            if (onPause)
+                onPause();
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+            Seek(key == Qt::Key_Right);
+            return;
+        case Qt::Key_Delete:
+            if (shift)
+                m_model.ClearPlaylist();
+            else if (focusValid)
+                m_model.RemoveEntry(f);
+            UpdateScrollerVisibility();
+            Repaint();
+            return;
+        case Qt::Key_Insert:
+            if (shift) {
+                if (onInsertFile)
+                    onInsertFile();
+            } else if (onInsertFolder) {
+                onInsertFolder();
+            }
+            return;
+        default:
+            return;
     }
 }
 

@@ -46,8 +46,7 @@ public:
 
     // Left/Right seek the audio of `player` with a fade of the channel through `library`,
     // waiting with `view`. Without a player those keys do nothing.
-    void AttachPlayer(core::Player* player, audio::AudioLibrary* library,
-                      core::PlayerView* view);
+    void AttachPlayer(core::Player* player, audio::AudioLibrary* library, core::PlayerView* view);
     // Makes `box` the search box: its text changes run SearchChange and its keys SearchKeyDown.
     void AttachSearch(QLineEdit* box);
 
@@ -61,7 +60,7 @@ public:
     std::function<void()> onInsertFolder;  // Insert
 
     PlaylistScroller* Scroller() const { return m_scroller; }
-    int ListTop() const { return m_top; }     // T, never positive
+    int ListTop() const { return m_top; }  // T, never positive
     int ThumbTop() const { return m_thumbTop; }
     int ListHeight() const { return m_model.Count() * playlist::kRowHeight; }  // L
     int TrackHeight() const;

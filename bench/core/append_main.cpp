@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     int empty = 0;
-    for (const auto& e : model.Entries()) empty += e.duration.empty() ? 1 : 0;
+    for (const auto& e : model.Entries())
+        empty += e.duration.empty() ? 1 : 0;
     std::printf("torvanell rows=%d unfilled=%d elapsed=%.4f\n", model.Count(), empty, elapsed);
     return empty == 0 ? 0 : 1;
 }

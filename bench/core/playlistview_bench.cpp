@@ -20,7 +20,8 @@ void BM_PlaylistAreaRepaint(benchmark::State& state) {
         model.AppendEntry("Some Artist - A Rather Long Title Number " + std::to_string(i), "03:25",
                           "/music/" + std::to_string(i) + ".mp3");
     model.SetCurrent(n / 2);
-    for (int i = n / 2 - 3; i < n / 2 + 3; i += 2) model.Select(i);
+    for (int i = n / 2 - 3; i < n / 2 + 3; i += 2)
+        model.Select(i);
     QWidget frame;
     tv::ui::PlaylistView view(model, &frame, &frame);
     view.setGeometry(0, 0, 295, 294);

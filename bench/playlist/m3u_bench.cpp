@@ -20,7 +20,8 @@ constexpr int kEntries = 100000;
 
 std::string Folder() {
     static const std::string folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tv-m3u-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tv-m3u-bench-XXXXXX").string();
         return std::string(::mkdtemp(pattern.data()));
     }();
     return folder;
@@ -52,7 +53,8 @@ void PeerReadAndSplit(benchmark::State& state) {
         std::vector<std::string> lines;
         std::string line;
         while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
             lines.push_back(line);
         }
         benchmark::DoNotOptimize(lines.data());
@@ -65,7 +67,8 @@ void LoadPlaylistFile(benchmark::State& state) {
     const std::string& file = SourceFile();
     for (auto _ : state) {
         tv::playlist::PlaylistModel model;
-        if (tv::playlist::LoadPlaylistFile(model, file) != kEntries) state.SkipWithError("short load");
+        if (tv::playlist::LoadPlaylistFile(model, file) != kEntries)
+            state.SkipWithError("short load");
         benchmark::DoNotOptimize(model.Entries().data());
     }
     state.SetItemsProcessed(state.iterations() * kEntries);
@@ -100,7 +103,8 @@ BENCHMARK(LoadPlaylistTextOnly)->Unit(benchmark::kMillisecond);
 void RebuildRandomOrder(benchmark::State& state) {
     tv::playlist::PlaylistModel model;
     tv::playlist::LoadPlaylistText(model, std::string("/a\n"), "");
-    for (int i = 1; i < kEntries; ++i) model.AppendPath("/a");
+    for (int i = 1; i < kEntries; ++i)
+        model.AppendPath("/a");
     for (auto _ : state) {
         model.RebuildRandomOrder();
         benchmark::DoNotOptimize(model.RandomList().data());
@@ -111,11 +115,13 @@ BENCHMARK(RebuildRandomOrder)->Unit(benchmark::kMillisecond);
 void PeerWriteLines(benchmark::State& state) {
     std::ifstream in(SourceFile(), std::ios::binary);
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     const std::string out = Folder() + "/peer.m3u";
     for (auto _ : state) {
         std::ofstream file(out, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : lines) file << line << '\n';
+        for (const std::string& line : lines)
+            file << line << '\n';
         file.flush();
     }
     state.SetItemsProcessed(state.iterations() * kEntries);
@@ -127,7 +133,8 @@ void SavePlaylistFile(benchmark::State& state) {
     tv::playlist::LoadPlaylistFile(model, SourceFile());
     const std::string out = Folder() + "/saved.m3u";
     for (auto _ : state) {
-        if (!tv::playlist::SavePlaylistFile(model, out)) state.SkipWithError("save failed");
+        if (!tv::playlist::SavePlaylistFile(model, out))
+            state.SkipWithError("save failed");
     }
     state.SetItemsProcessed(state.iterations() * kEntries);
 }

@@ -30,7 +30,8 @@ const std::array<FftFrame, 8>& Frames() {
         std::mt19937 random(42);
         std::uniform_real_distribution<float> jitter(0.2f, 1.0f);
         for (FftFrame& f : out)
-            for (size_t i = 0; i < f.size(); ++i) f[i] = 0.06f * jitter(random) / (1.0f + i / 40.0f);
+            for (size_t i = 0; i < f.size(); ++i)
+                f[i] = 0.06f * jitter(random) / (1.0f + i / 40.0f);
         return out;
     }();
     return frames;
@@ -80,10 +81,12 @@ BENCHMARK(FillAndDrawBackground);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);  // for the JPEG plugin that decodes the background
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -39,11 +39,11 @@ struct FlangerParams {
 };
 
 struct EchoParams {
-    float fWetDryMix = 50.0f;     // 0..100 %
-    float fFeedback = 50.0f;      // 0..100 %
-    float fLeftDelay = 500.0f;    // 1..2000 ms
-    float fRightDelay = 500.0f;   // 1..2000 ms
-    int32_t lPanDelay = 0;        // 1: the delays swap sides on each repeat
+    float fWetDryMix = 50.0f;    // 0..100 %
+    float fFeedback = 50.0f;     // 0..100 %
+    float fLeftDelay = 500.0f;   // 1..2000 ms
+    float fRightDelay = 500.0f;  // 1..2000 ms
+    int32_t lPanDelay = 0;       // 1: the delays swap sides on each repeat
 };
 
 struct ParamEqParams {
@@ -53,10 +53,10 @@ struct ParamEqParams {
 };
 
 struct ReverbParams {
-    float fInGain = 0.0f;              // -96..0 dB
-    float fReverbMix = 0.0f;           // -96..0 dB, 0 dB is fully wet
-    float fReverbTime = 1000.0f;       // 0.001..3000 ms
-    float fHighFreqRTRatio = 0.001f;   // 0.001..0.999
+    float fInGain = 0.0f;             // -96..0 dB
+    float fReverbMix = 0.0f;          // -96..0 dB, 0 dB is fully wet
+    float fReverbTime = 1000.0f;      // 0.001..3000 ms
+    float fHighFreqRTRatio = 0.001f;  // 0.001..0.999
 };
 
 // One record of any type; the alternative must match the effect's type.

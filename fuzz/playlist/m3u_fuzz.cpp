@@ -18,11 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     PlaylistModel again;
     LoadPlaylistText(again, PlaylistFileText(model), "/base");
-    if (again.Count() != model.Count()) std::abort();
+    if (again.Count() != model.Count())
+        std::abort();
     for (int i = 0; i < model.Count(); ++i) {
         const Entry& a = model.At(i);
         const Entry& b = again.At(i);
-        if (a.display != b.display || a.duration != b.duration || a.path != b.path) std::abort();
+        if (a.display != b.display || a.duration != b.duration || a.path != b.path)
+            std::abort();
     }
     return 0;
 }

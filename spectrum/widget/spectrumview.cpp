@@ -40,7 +40,8 @@ void SpectrumView::ApplyTimer() {
 }
 
 void SpectrumView::tmrFFTTimer() {
-    if (m_controller.tmrFFTTimer()) update();
+    if (m_controller.tmrFFTTimer())
+        update();
 }
 
 void SpectrumView::paintEvent(QPaintEvent*) {
@@ -58,7 +59,8 @@ void SpectrumView::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = m_leftPressed && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
     m_leftPressed = false;
-    if (click) m_controller.boxPaintClick();
+    if (click)
+        m_controller.boxPaintClick();
     QWidget::mouseReleaseEvent(event);
 }
 
@@ -69,17 +71,18 @@ void SpectrumView::contextMenuEvent(QContextMenuEvent* event) {
 void SpectrumView::BuildMenu() {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("SpectrumMenu"));
-    QMenu* submenus[2] = {
-        m_menu->addMenu(QString::fromLatin1(SpectrumMenuModel::SubmenuCaption(SpectrumSubmenu::Mode))),
-        nullptr};
+    QMenu* submenus[2] = {m_menu->addMenu(QString::fromLatin1(
+                              SpectrumMenuModel::SubmenuCaption(SpectrumSubmenu::Mode))),
+                          nullptr};
     m_menu->addSeparator();
-    submenus[1] =
-        m_menu->addMenu(QString::fromLatin1(SpectrumMenuModel::SubmenuCaption(SpectrumSubmenu::Speed)));
+    submenus[1] = m_menu->addMenu(
+        QString::fromLatin1(SpectrumMenuModel::SubmenuCaption(SpectrumSubmenu::Speed)));
     // Order: "Big Lines", "Lines", "None", separator, "Peak"; "Low", "Normal", "High", "Ultra".
     for (int i = 0; i < kSpectrumMenuItemCount; ++i) {
         const auto item = static_cast<SpectrumMenuItem>(i);
         QMenu* submenu = submenus[static_cast<int>(SpectrumMenuModel::SubmenuOf(item))];
-        if (item == SpectrumMenuItem::DPeak) submenu->addSeparator();
+        if (item == SpectrumMenuItem::DPeak)
+            submenu->addSeparator();
         QAction* action = submenu->addAction(QString::fromLatin1(SpectrumMenuModel::Caption(item)));
         action->setCheckable(true);
         // The model decides every tick; the action's own toggle is overwritten right after.

@@ -19,8 +19,8 @@ namespace tv::testing {
 using audio::Handle;
 
 inline const char* StreamFormatName(audio::StreamFormat f) {
-    static const char* const kNames[] = {"Core", "WMA", "FLAC", "WV",  "AAC", "MP4",
-                                         "AC3",  "ALAC", "APE", "MPC", "SPX", "TTA"};
+    static const char* const kNames[] = {"Core", "WMA",  "FLAC", "WV",  "AAC", "MP4",
+                                         "AC3",  "ALAC", "APE",  "MPC", "SPX", "TTA"};
     return kNames[static_cast<int>(f)];
 }
 
@@ -33,7 +33,7 @@ public:
     // path -> the opener that accepts it (others return 0); "module" paths go to MusicLoad.
     std::map<std::string, audio::StreamFormat> streamFiles;
     std::set<std::string> moduleFiles;
-    uint32_t infoFlags = 0;      // ChannelGetInfo flags of every channel
+    uint32_t infoFlags = 0;             // ChannelGetInfo flags of every channel
     int64_t lengthBytes = 176400 * 10;  // 10 s at 44.1 kHz 16-bit stereo
     int64_t positionBytes = 0;
     double bytesPerSecond = 176400.0;
@@ -54,7 +54,8 @@ public:
     std::vector<std::string> CallsStartingWith(const std::string& prefix) const {
         std::vector<std::string> out;
         for (const auto& c : calls)
-            if (c.rfind(prefix, 0) == 0) out.push_back(c);
+            if (c.rfind(prefix, 0) == 0)
+                out.push_back(c);
         return out;
     }
 
@@ -85,7 +86,8 @@ public:
         Log(std::string("StreamCreateFile(") + StreamFormatName(format) + "," + path.string() +
             "," + Args(flags) + ")");
         auto it = streamFiles.find(path.string());
-        if (it == streamFiles.end() || it->second != format) return 0;
+        if (it == streamFiles.end() || it->second != format)
+            return 0;
         return Open();
     }
     Handle MusicLoad(const std::filesystem::path& path, uint32_t flags) override {
@@ -94,7 +96,8 @@ public:
     }
     bool ChannelGetInfo(Handle h, audio::ChannelInfo& info) override {
         Log("ChannelGetInfo(" + Args(h) + ")");
-        if (!liveChannels.count(h)) return false;
+        if (!liveChannels.count(h))
+            return false;
         info = {44100, 2, infoFlags};
         return true;
     }
@@ -132,21 +135,25 @@ public:
     }
     bool ChannelSetPosition(Handle h, int64_t bytes) override {
         Log("ChannelSetPosition(" + Args(h, bytes) + ")");
-        if (!liveChannels.count(h)) return false;
+        if (!liveChannels.count(h))
+            return false;
         positionBytes = bytes;
         return true;
     }
     int32_t ChannelGetData(Handle h, float* buffer, uint32_t flags) override {
         Log("ChannelGetData(" + Args(h, flags) + ")");
-        if (!liveChannels.count(h)) return -1;
-        for (int i = 0; i < 512; ++i) buffer[i] = fftValue;
+        if (!liveChannels.count(h))
+            return -1;
+        for (int i = 0; i < 512; ++i)
+            buffer[i] = fftValue;
         return 4096;
     }
     float fftValue = 0.0f;
     Handle ChannelSetDSP(Handle h, audio::DspProc proc, void* user, int priority) override {
         Log("ChannelSetDSP(" + Args(h, priority) + ")");
         (void)user;
-        if (!liveChannels.count(h)) return 0;
+        if (!liveChannels.count(h))
+            return 0;
         lastDsp = proc;
         return nextDsp++;
     }
@@ -157,20 +164,23 @@ public:
     }
     Handle ChannelSetFX(Handle h, uint32_t type, int priority) override {
         Log("ChannelSetFX(" + Args(h, type, priority) + ")");
-        if (fxFails || !liveChannels.count(h)) return 0;
+        if (fxFails || !liveChannels.count(h))
+            return 0;
         Handle fx = nextFx++;
         fxParams[fx] = DefaultsFor(type);
         return fx;
     }
     bool ChannelRemoveFX(Handle h, Handle fx) override {
         Log("ChannelRemoveFX(" + Args(h, fx) + ")");
-        if (removeFxFails) return false;
+        if (removeFxFails)
+            return false;
         return fxParams.erase(fx) > 0;
     }
     bool FXGetParameters(Handle fx, audio::FxParams& p) override {
         Log("FXGetParameters(" + Args(fx) + ")");
         auto it = fxParams.find(fx);
-        if (it == fxParams.end()) return false;
+        if (it == fxParams.end())
+            return false;
         p = it->second;
         return true;
     }
@@ -180,18 +190,24 @@ public:
             detail = "," + Args(eq->fCenter, eq->fBandwidth, eq->fGain);
         Log("FXSetParameters(" + Args(fx) + detail + ")");
         auto it = fxParams.find(fx);
-        if (it == fxParams.end() || it->second.index() != p.index()) return false;
+        if (it == fxParams.end() || it->second.index() != p.index())
+            return false;
         it->second = p;
         return true;
     }
 
     static audio::FxParams DefaultsFor(uint32_t type) {
         switch (type) {
-            case audio::kFxChorus: return audio::ChorusParams{};
-            case audio::kFxEcho: return audio::EchoParams{};
-            case audio::kFxFlanger: return audio::FlangerParams{};
-            case audio::kFxParamEq: return audio::ParamEqParams{};
-            default: return audio::ReverbParams{};
+            case audio::kFxChorus:
+                return audio::ChorusParams{};
+            case audio::kFxEcho:
+                return audio::EchoParams{};
+            case audio::kFxFlanger:
+                return audio::FlangerParams{};
+            case audio::kFxParamEq:
+                return audio::ParamEqParams{};
+            default:
+                return audio::ReverbParams{};
         }
     }
 

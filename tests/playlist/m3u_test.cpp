@@ -88,14 +88,17 @@ struct ReaderCase {
     std::vector<std::string> paths;
 };
 
-void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReaderCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class M3uReaderTolerance : public ::testing::TestWithParam<ReaderCase> {};
 
 TEST_P(M3uReaderTolerance, LoadsEveryEntryWithoutShifting) {
     PlaylistModel model = Load(GetParam().text);
     std::vector<std::string> paths;
-    for (const Entry& e : model.Entries()) paths.push_back(e.path);
+    for (const Entry& e : model.Entries())
+        paths.push_back(e.path);
     EXPECT_EQ(paths, GetParam().paths);
     EXPECT_EQ(model.EntryCounter(), model.Count());
 }
@@ -108,18 +111,20 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"NoHeader", "#EXTINF:1,A\n/a\n#EXTINF:2,B\n/b\n", {"/a", "/b"}},
         ReaderCase{"BarePaths", "/a\n/b\r\n/c", {"/a", "/b", "/c"}},
         ReaderCase{"BlankAndCommentLines",
-                   "#EXTM3U\n\n#EXTINF:1,A\n# a remark\n/a\n  \n#EXTINF:2,B\n\t\n/b\n", {"/a", "/b"}},
+                   "#EXTM3U\n\n#EXTINF:1,A\n# a remark\n/a\n  \n#EXTINF:2,B\n\t\n/b\n",
+                   {"/a", "/b"}},
         ReaderCase{"MixedLineEnds", "#EXTM3U\r#EXTINF:1,A\r/a\n#EXTINF:2,B\r\n/b", {"/a", "/b"}},
         ReaderCase{"ByteOrderMark", "\xEF\xBB\xBF#EXTM3U\n#EXTINF:1,A\n/a\n", {"/a"}},
         ReaderCase{"UnpairedLastInfoLine", "#EXTM3U\n#EXTINF:1,A\n/a\n#EXTINF:2,B\n", {"/a"}},
-        ReaderCase{"BadDurationKeepsThePath", "#EXTM3U\n#EXTINF:abc,A\n/a\n#EXTINF:2,B\n/b\n",
+        ReaderCase{"BadDurationKeepsThePath",
+                   "#EXTM3U\n#EXTINF:abc,A\n/a\n#EXTINF:2,B\n/b\n",
                    {"/a", "/b"}},
         ReaderCase{"InfoWithoutPathIsReplaced", "#EXTINF:1,A\n#EXTINF:2,B\n/b\n", {"/b"}},
-        ReaderCase{"RelativeAndUrl", "#EXTM3U\nsub/a.mp3\n./b.mp3\nhttp://host/s.mp3\n",
+        ReaderCase{"RelativeAndUrl",
+                   "#EXTM3U\nsub/a.mp3\n./b.mp3\nhttp://host/s.mp3\n",
                    {"/lists/sub/a.mp3", "/lists/b.mp3", "http://host/s.mp3"}},
         ReaderCase{"NulLineSkipped", std::string("/a\n/b\0c\n/d\n", 10), {"/a", "/d"}},
-        ReaderCase{"Empty", "", {}},
-        ReaderCase{"HeaderOnly", "#EXTM3U\r\n", {}}),
+        ReaderCase{"Empty", "", {}}, ReaderCase{"HeaderOnly", "#EXTM3U\r\n", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct DurationCase {
@@ -128,7 +133,9 @@ struct DurationCase {
     const char* display;
 };
 
-void PrintTo(const DurationCase& c, std::ostream* os) { *os << c.info; }
+void PrintTo(const DurationCase& c, std::ostream* os) {
+    *os << c.info;
+}
 
 class M3uReaderDurations : public ::testing::TestWithParam<DurationCase> {};
 
@@ -153,8 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(M3uFile, LoadingTwiceAppendsTwiceNumberedOn) {
     TempDir dir;
-    const std::string list = dir.Write("list.m3u",
-                                       "#EXTM3U\r\n#EXTINF:1,A\r\n/a\r\n#EXTINF:2,B\r\n/b\r\n");
+    const std::string list =
+        dir.Write("list.m3u", "#EXTM3U\r\n#EXTINF:1,A\r\n/a\r\n#EXTINF:2,B\r\n/b\r\n");
     PlaylistModel model;
     model.AppendPath("/first.mp3");
     EXPECT_EQ(LoadPlaylistFile(model, list), 2);

@@ -16,7 +16,8 @@ struct CountingListener : PlaylistListener {
 
 std::vector<std::string> Displays(const PlaylistModel& model) {
     std::vector<std::string> out;
-    for (const Entry& e : model.Entries()) out.push_back(e.display);
+    for (const Entry& e : model.Entries())
+        out.push_back(e.display);
     return out;
 }
 
@@ -42,7 +43,8 @@ TEST(DurationSeconds, ReadsBackWhatDurationTextMakesAndRejectsGarbage) {
     for (uint32_t s : {0u, 59u, 61u, 205u, 3599u, 3725u, 6000u, 359999u}) {
         EXPECT_EQ(DurationSeconds(DurationText(s)), s) << s;
     }
-    for (const char* bad : {"", "3:5", "ab:cd", "03:75", "-1:00", "03-25", "03:2x", "99999999999:00"}) {
+    for (const char* bad :
+         {"", "3:5", "ab:cd", "03:75", "-1:00", "03-25", "03:2x", "99999999999:00"}) {
         EXPECT_EQ(DurationSeconds(bad), 0u) << bad;
     }
 }
@@ -70,7 +72,8 @@ TEST(PlaylistModel, SetRowRewritesOneRowAndIgnoresOutOfRange) {
     model.SetRow(2, "Artist - Gamma", "04:00");
     model.SetRow(3, "nothing", "00:01");
     model.SetRow(-1, "nothing", "00:01");
-    EXPECT_EQ(Displays(model), (std::vector<std::string>{"1. Alpha", "2. Beta. Part 2", "3. Artist - Gamma"}));
+    EXPECT_EQ(Displays(model),
+              (std::vector<std::string>{"1. Alpha", "2. Beta. Part 2", "3. Artist - Gamma"}));
     EXPECT_EQ(model.At(2).duration, "04:00");
     EXPECT_EQ(listener.changes, 1);
 }
@@ -98,7 +101,8 @@ TEST(PlaylistModel, RemovingTheFirstRenumbersAndSelectsTheRowMovingUp) {
 
 TEST(PlaylistModel, RenumberingCrossesDigitCounts) {
     PlaylistModel model;
-    for (int i = 0; i < 11; ++i) model.AppendPath("/m/" + std::to_string(i) + ".mp3");
+    for (int i = 0; i < 11; ++i)
+        model.AppendPath("/m/" + std::to_string(i) + ".mp3");
     model.RemoveEntry(0);
     EXPECT_EQ(model.At(8).display, "9. 9.mp3");
     EXPECT_EQ(model.At(9).display, "10. 10.mp3");
@@ -190,7 +194,8 @@ TEST(PlaylistModel, CurrentTitleIsTheDisplayWithoutItsNumber) {
 TEST(RandomOrder, IsAPermutationAndResetsThePosition) {
     for (int n : {0, 1, 2, 7, 1000}) {
         PlaylistModel model;
-        for (int i = 0; i < n; ++i) model.AppendPath("/m/" + std::to_string(i));
+        for (int i = 0; i < n; ++i)
+            model.AppendPath("/m/" + std::to_string(i));
         model.SetRandomPosition(3);
         model.RebuildRandomOrder();
         std::vector<int> sorted = model.RandomList();
@@ -216,7 +221,8 @@ TEST(RandomOrder, TheFastMovesGiveExactlyThePlainMoves) {
 TEST(RandomOrder, IsTheOrderOfThreeNPlusOneMovesFromTheSeededGenerator) {
     const int n = 50;
     PlaylistModel model;
-    for (int i = 0; i < n; ++i) model.AppendPath("/m/" + std::to_string(i));
+    for (int i = 0; i < n; ++i)
+        model.AppendPath("/m/" + std::to_string(i));
     model.SeedRandom(99);
     model.RebuildRandomOrder();
     model.AppendPath("/m/late");  // rows added after the rebuild are not in this order

@@ -21,7 +21,8 @@ std::vector<std::string> Scan(const TempDir& dir, bool subfolders = true,
     std::vector<std::string> staging;
     ScanDir(folder.empty() ? dir.Path() : dir / folder, MaskList(), subfolders, staging);
     // Relative to the temporary folder, so the expectations read plainly.
-    for (std::string& path : staging) path = path.substr(dir.Path().size() + 1);
+    for (std::string& path : staging)
+        path = path.substr(dir.Path().size() + 1);
     return staging;
 }
 
@@ -68,8 +69,9 @@ TEST(ScanDir, DepthFirstCaseInsensitiveOrderUpperCaseExtensionsAndOnlyMasks) {
     dir.Write("B/two.wav");
     dir.Write("a/one.wav");
     std::filesystem::create_directory(dir / "folder.mp3");  // a folder is never a file entry
-    EXPECT_EQ(Scan(dir), (std::vector<std::string>{"a/one.wav", "B/inner/deep.flac", "B/two.wav",
-                                                   "alpha.mp3", "Beta.Mp3", "Zeta.MP3", "clip.AVI"}));
+    EXPECT_EQ(Scan(dir),
+              (std::vector<std::string>{"a/one.wav", "B/inner/deep.flac", "B/two.wav", "alpha.mp3",
+                                        "Beta.Mp3", "Zeta.MP3", "clip.AVI"}));
 }
 
 TEST(ScanDir, OwnMasksGroupInTheirOrderAndListAFileOnce) {
@@ -80,8 +82,10 @@ TEST(ScanDir, OwnMasksGroupInTheirOrderAndListAFileOnce) {
     dir.Write("live.OGG");
     std::vector<std::string> staging;
     ScanDir(dir.Path(), {"track??.*", "", "*.ogg", "*.mp3", "*.MP3"}, false, staging);
-    for (std::string& path : staging) path = path.substr(dir.Path().size() + 1);
-    EXPECT_EQ(staging, (std::vector<std::string>{"track01.ogg", "track02.mp3", "live.OGG", "intro.mp3"}));
+    for (std::string& path : staging)
+        path = path.substr(dir.Path().size() + 1);
+    EXPECT_EQ(staging,
+              (std::vector<std::string>{"track01.ogg", "track02.mp3", "live.OGG", "intro.mp3"}));
 }
 
 TEST(ScanDir, WithoutSubfoldersOnlyTheFolderItself) {
@@ -138,8 +142,10 @@ TEST(ScanDir, UnreadableSubfolderIsSkippedAndTheScanGoesOn) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
-        if (::opendir((dir / "locked").c_str()) != nullptr) ::_exit(3);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        if (::opendir((dir / "locked").c_str()) != nullptr)
+            ::_exit(3);
         ::_exit(Scan(dir) == expected ? 0 : 1);
     }
     int status = 0;
@@ -169,8 +175,8 @@ TEST(DropPlan, PlaylistsFirstThenFilesAndFoldersInDropOrder) {
     TempDir dir;
     dir.Write("album/t2.mp3");
     dir.Write("album/t1.mp3");
-    const std::vector<std::string> names{dir / "one.mp3", dir / "list.M3U", "", dir / "album",
-                                         dir / "two.ogg", dir / "second.m3u8"};
+    const std::vector<std::string> names{dir / "one.mp3", dir / "list.M3U", "",
+                                         dir / "album",   dir / "two.ogg",  dir / "second.m3u8"};
     const DropPlan plan = PlanDrop(names);
     EXPECT_EQ(plan.playlists, (std::vector<std::string>{dir / "list.M3U", dir / "second.m3u8"}));
     EXPECT_EQ(StagePlan(plan, MaskList()),

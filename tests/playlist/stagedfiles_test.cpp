@@ -58,7 +58,8 @@ TEST(AppendStagedFiles, RowsRemovedWhileEventsRunAreNotCompletedOnTheWrongFile) 
     };
     AppendStagedFiles(model, {"/a.mp3", "/b.mp3", "/c.mp3"}, callbacks);
     // "/a.mp3" itself went; the others are completed where they moved to.
-    EXPECT_EQ(built, (std::vector<std::pair<std::string, int>>{{"/a.mp3", 0}, {"/b.mp3", 0}, {"/c.mp3", 1}}));
+    EXPECT_EQ(built, (std::vector<std::pair<std::string, int>>{
+                         {"/a.mp3", 0}, {"/b.mp3", 0}, {"/c.mp3", 1}}));
 
     PlaylistModel cleared;
     target = &cleared;

@@ -13,8 +13,10 @@ namespace tv::playlist::test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tv-playlist-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tv-playlist-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr)
+            m_path = pattern;
     }
     ~TempDir() {
         std::error_code ec;

@@ -59,13 +59,14 @@ TEST_P(SpectrumLevel, LinesMode_EveryColumnShowsTruncatedLevel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Magnitudes, SpectrumLevel,
-    ::testing::Values(LevelCase{0.048f, 24}, LevelCase{0.05f, 24}, LevelCase{1.0f, 24},
-                      LevelCase{0.0479f, 23}, LevelCase{0.0021f, 1}, LevelCase{0.0019f, 0},
-                      LevelCase{0.0f, 0}, LevelCase{0.0101f, 5}, LevelCase{-0.0101f, 5},
-                      LevelCase{1e30f, 24}, LevelCase{std::numeric_limits<float>::infinity(), 24},
-                      LevelCase{std::numeric_limits<float>::quiet_NaN(), 0}));
+INSTANTIATE_TEST_SUITE_P(Magnitudes, SpectrumLevel,
+                         ::testing::Values(LevelCase{0.048f, 24}, LevelCase{0.05f, 24},
+                                           LevelCase{1.0f, 24}, LevelCase{0.0479f, 23},
+                                           LevelCase{0.0021f, 1}, LevelCase{0.0019f, 0},
+                                           LevelCase{0.0f, 0}, LevelCase{0.0101f, 5},
+                                           LevelCase{-0.0101f, 5}, LevelCase{1e30f, 24},
+                                           LevelCase{std::numeric_limits<float>::infinity(), 24},
+                                           LevelCase{std::numeric_limits<float>::quiet_NaN(), 0}));
 
 TEST_F(SpectrumPainter, FromFullHeight_BarEmptyAfter12FramesPeakAfter24) {
     s.Mode = kModeLines;
@@ -118,9 +119,12 @@ TEST_F(SpectrumPainter, RisingLevel_TakesOverAtOnceWhileFallingPeakKeepsFalling)
 TEST_F(SpectrumPainter, LinesMode_ColumnIShowsElement5PlusI_AndNothingElse) {
     s.Mode = kModeLines;
     FftFrame fft = FilledFrame(0.0f);
-    for (int e = 0; e < 5; ++e) fft[e] = 1.0f;  // never shown
-    for (int i = 0; i < 100; ++i) fft[5 + i] = MagnitudeFor(i % 25);
-    for (int e = 105; e < 512; ++e) fft[e] = 1.0f;  // bins 100..128 and beyond: off the box
+    for (int e = 0; e < 5; ++e)
+        fft[e] = 1.0f;  // never shown
+    for (int i = 0; i < 100; ++i)
+        fft[5 + i] = MagnitudeFor(i % 25);
+    for (int e = 105; e < 512; ++e)
+        fft[e] = 1.0f;  // bins 100..128 and beyond: off the box
     DrawFrame(fft);
     for (int x = 0; x < 100; ++x) {
         ASSERT_EQ(HeightFromBottom(Frame(), x, kBar), std::min(x % 25, 24)) << "column " << x;
@@ -133,7 +137,8 @@ TEST_F(SpectrumPainter, LinesMode_ColumnIShowsElement5PlusI_AndNothingElse) {
 TEST_F(SpectrumPainter, BigLinesMode_25BarsThreeWideWithOnePixelGaps) {
     s.Mode = kModeBigLines;
     FftFrame fft = FilledFrame(1.0f);
-    for (int i = 0; i < 25; ++i) fft[5 + i] = MagnitudeFor(i);
+    for (int i = 0; i < 25; ++i)
+        fft[5 + i] = MagnitudeFor(i);
     DrawFrame(fft);
     for (int x = 0; x < 100; ++x) {
         const int bar = x / 4;
@@ -149,7 +154,8 @@ TEST_F(SpectrumPainter, BigLinesMode_PeakStrokeInPeakColourAboveFallingBar) {
     DrawFrame(FilledFrame(0.048f));
     // At equal levels the bar covers its own peak stroke.
     EXPECT_EQ(CountInColumn(Frame(), 0, kPeak), 0);
-    for (int i = 0; i < 3; ++i) DrawFrame(FilledFrame(0.0f));  // bar 18, peak 21
+    for (int i = 0; i < 3; ++i)
+        DrawFrame(FilledFrame(0.0f));  // bar 18, peak 21
     for (int x = 0; x < 100; ++x) {
         const bool gap = x % 4 == 3;
         ASSERT_EQ(HeightFromBottom(Frame(), x, kBar), gap ? 0 : 18) << "column " << x;
@@ -167,7 +173,8 @@ class SpectrumBlankMode : public SpectrumPainter, public ::testing::WithParamInt
 TEST_P(SpectrumBlankMode, ShowsOnlyBackground_LevelsKeepMoving) {
     QImage picture(100, 24, QImage::Format_RGB32);
     for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 100; ++x) picture.setPixelColor(x, y, QColor(x, y * 10, 7));
+        for (int x = 0; x < 100; ++x)
+            picture.setPixelColor(x, y, QColor(x, y * 10, 7));
     s.SetBackground(true, picture);
     s.ShowPeaks = true;
     s.Mode = GetParam();
@@ -226,7 +233,8 @@ TEST_F(SpectrumPainter, Draw_CopiesWholeFrameOntoTarget) {
     target.fill(Qt::white);
     QPainter painter(&target);
     FftFrame fft = FilledFrame(0.0f);
-    for (int i = 0; i < 25; ++i) fft[5 + i] = MagnitudeFor(i);
+    for (int i = 0; i < 25; ++i)
+        fft[5 + i] = MagnitudeFor(i);
     s.Draw(&painter, fft, 0, 0);
     painter.end();
     EXPECT_TRUE(testing::SamePixels(target, Frame()));
@@ -245,7 +253,8 @@ TEST_F(SpectrumPainter, Draw_AllocatesNothingPerFrame) {
         s.Mode = mode;
         s.Draw(&painter, loud, 0, 0);  // warm-up: first use of each path may set up caches
         const std::size_t before = testing::AllocationCount();
-        for (int i = 0; i < 50; ++i) s.Draw(&painter, i % 2 ? loud : quiet, 0, 0);
+        for (int i = 0; i < 50; ++i)
+            s.Draw(&painter, i % 2 ? loud : quiet, 0, 0);
         EXPECT_EQ(testing::AllocationCount() - before, 0u) << "mode " << mode;
     }
 }

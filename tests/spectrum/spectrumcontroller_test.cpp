@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "spectrumfake.h"
 #include "spectrum/spectrumcontroller.h"
+#include "spectrumfake.h"
 #include "spectrumtesting.h"
 
 namespace tv::spectrum {
@@ -22,7 +22,8 @@ const QColor kGrey(64, 64, 64);
 QImage Pattern() {
     QImage picture(100, 24, QImage::Format_RGB32);
     for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 100; ++x) picture.setPixelColor(x, y, QColor(0, 100 + y, 10 + x));
+        for (int x = 0; x < 100; ++x)
+            picture.setPixelColor(x, y, QColor(0, 100 + y, 10 + x));
     return picture;
 }
 
@@ -30,13 +31,15 @@ class SpectrumControllerTest : public ::testing::Test {
 protected:
     SpectrumControllerTest()
         : background(Pattern()),
-          c(lib, [this] { return playState; }, [this] { return channel; }, background) {
+          c(
+              lib, [this] { return playState; }, [this] { return channel; }, background) {
         lib.liveChannels.insert(channel);
     }
     std::vector<Item> Ticked() const {
         std::vector<Item> out;
         for (int i = 0; i < kSpectrumMenuItemCount; ++i)
-            if (c.Menu().Checked(static_cast<Item>(i))) out.push_back(static_cast<Item>(i));
+            if (c.Menu().Checked(static_cast<Item>(i)))
+                out.push_back(static_cast<Item>(i));
         return out;
     }
     int BarHeight() const { return HeightFromBottom(c.Canvas(), 0, kGrey); }
@@ -76,7 +79,8 @@ TEST_P(SpectrumNotPlaying, Tick_RequestsNothingAndKeepsLastFrame) {
     lib.ClearCalls();
     playState = GetParam();
     lib.fftValue = 0.0f;
-    for (int i = 0; i < 5; ++i) EXPECT_FALSE(c.tmrFFTTimer());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(c.tmrFFTTimer());
     EXPECT_TRUE(lib.calls.empty());
     EXPECT_EQ(c.Canvas(), last);
     EXPECT_EQ(c.Painter().BarLevels, levels);
@@ -99,7 +103,8 @@ TEST_F(SpectrumControllerTest, PauseThenResume_ContinuesFromStoredLevels) {
     lib.fftValue = 0.0f;
     c.tmrFFTTimer();  // 22
     playState = 12;
-    for (int i = 0; i < 4; ++i) c.tmrFFTTimer();
+    for (int i = 0; i < 4; ++i)
+        c.tmrFFTTimer();
     EXPECT_EQ(BarHeight(), 22);
     playState = 11;
     c.tmrFFTTimer();
@@ -110,7 +115,8 @@ TEST_F(SpectrumControllerTest, FailingRequest_DrawsFromPreviousFrame) {
     lib.fftValue = 0.048f;
     c.tmrFFTTimer();
     lib.liveChannels.clear();  // the channel is gone: every request fails
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(c.tmrFFTTimer());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(c.tmrFFTTimer());
     EXPECT_EQ(lib.CallsStartingWith("ChannelGetData").size(), 4u);
     // The previous frame was loud, so the bars stay up instead of falling.
     EXPECT_EQ(BarHeight(), 24);
@@ -128,15 +134,18 @@ class UnreliableLibrary : public ::tv::testing::FakeAudioLibrary {
 public:
     bool throws = false;
     int32_t ChannelGetData(audio::Handle, float* buffer, uint32_t) override {
-        for (int i = 0; i < 512; ++i) buffer[i] = i % 2 ? 1.0f : std::numeric_limits<float>::quiet_NaN();
-        if (throws) throw std::runtime_error("device lost");
+        for (int i = 0; i < 512; ++i)
+            buffer[i] = i % 2 ? 1.0f : std::numeric_limits<float>::quiet_NaN();
+        if (throws)
+            throw std::runtime_error("device lost");
         return -1;
     }
 };
 
 TEST(SpectrumControllerFaults, HalfWrittenFailedRequestOrThrow_LeavesDisplayAsBefore) {
     UnreliableLibrary lib;
-    SpectrumController c(lib, [] { return 11; }, [] { return audio::Handle{3}; }, QImage());
+    SpectrumController c(
+        lib, [] { return 11; }, [] { return audio::Handle{3}; }, QImage());
     for (bool throws : {false, true}) {
         lib.throws = throws;
         const bool drew = c.tmrFFTTimer();
@@ -152,7 +161,8 @@ TEST(SpectrumControllerFaults, HalfWrittenFailedRequestOrThrow_LeavesDisplayAsBe
 class QuietLibrary : public ::tv::testing::FakeAudioLibrary {
 public:
     int32_t ChannelGetData(audio::Handle, float* buffer, uint32_t) override {
-        for (int i = 0; i < 512; ++i) buffer[i] = (n % 2 ? 0.05f : 0.01f) / (1 + i % 7);
+        for (int i = 0; i < 512; ++i)
+            buffer[i] = (n % 2 ? 0.05f : 0.01f) / (1 + i % 7);
         ++n;
         return 4096;
     }
@@ -161,13 +171,15 @@ public:
 
 TEST(SpectrumControllerCost, Tick_AllocatesNothing) {
     QuietLibrary lib;
-    SpectrumController c(lib, [] { return 11; }, [] { return audio::Handle{2}; }, Pattern());
+    SpectrumController c(
+        lib, [] { return 11; }, [] { return audio::Handle{2}; }, Pattern());
     c.ApplyPeak(true);
     for (int mode : {kModeLines, kModeBigLines, kModeNone}) {
         c.ApplySpectrumMode(mode);
         c.tmrFFTTimer();
         const std::size_t before = testing::AllocationCount();
-        for (int i = 0; i < 40; ++i) ASSERT_TRUE(c.tmrFFTTimer());
+        for (int i = 0; i < 40; ++i)
+            ASSERT_TRUE(c.tmrFFTTimer());
         EXPECT_EQ(testing::AllocationCount() - before, 0u) << "mode " << mode;
     }
     EXPECT_EQ(lib.n, 123);
@@ -223,8 +235,8 @@ TEST_F(SpectrumControllerTest, Peak_TogglesTickAndShowPeaksTogether) {
 }
 
 TEST_F(SpectrumControllerTest, LeftClick_CyclesByTickedModeAndStopsWithoutTick) {
-    const std::pair<Item, int> cycle[] = {{Item::Mode31, 2}, {Item::Mode11, 0}, {Item::Mode21, 1},
-                                          {Item::Mode31, 2}};
+    const std::pair<Item, int> cycle[] = {
+        {Item::Mode31, 2}, {Item::Mode11, 0}, {Item::Mode21, 1}, {Item::Mode31, 2}};
     for (const auto& [item, mode] : cycle) {
         c.boxPaintClick();
         EXPECT_EQ(c.Menu().CheckedRadio(SpectrumSubmenu::Mode), item);
@@ -260,13 +272,12 @@ TEST_P(SpectrumSettingsLoad, AppliesValuesAndTicks_WritesBackAsRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, SpectrumSettingsLoad,
-    ::testing::Values(
-        SettingsCase{{1, 50, false}, {Item::Mode21, Item::Normal1}},
-        SettingsCase{{0, 10, true}, {Item::Mode11, Item::DPeak, Item::Ultra1}},
-        SettingsCase{{2, 70, false}, {Item::Mode31, Item::Low1}},
-        SettingsCase{{1, 30, true}, {Item::Mode21, Item::DPeak, Item::High1}},
-        SettingsCase{{5, 20, false}, {Item::Mode21, Item::Normal1}},
-        SettingsCase{{-1, 0, false}, {Item::Mode21, Item::Normal1}}));
+    ::testing::Values(SettingsCase{{1, 50, false}, {Item::Mode21, Item::Normal1}},
+                      SettingsCase{{0, 10, true}, {Item::Mode11, Item::DPeak, Item::Ultra1}},
+                      SettingsCase{{2, 70, false}, {Item::Mode31, Item::Low1}},
+                      SettingsCase{{1, 30, true}, {Item::Mode21, Item::DPeak, Item::High1}},
+                      SettingsCase{{5, 20, false}, {Item::Mode21, Item::Normal1}},
+                      SettingsCase{{-1, 0, false}, {Item::Mode21, Item::Normal1}}));
 
 TEST_F(SpectrumControllerTest, Timer_ListenerSeesEveryChange_NoTicksWithoutPositiveInterval) {
     int notified = 0;

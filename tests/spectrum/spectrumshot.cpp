@@ -71,25 +71,28 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s OUTPUT.png [mode] [peaks]\n", argv[0]);
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ToneLibrary lib;
     lib.liveChannels.insert(1);
-    tv::spectrum::SpectrumView view(lib, [] { return 11; }, [] { return tv::audio::Handle{1}; });
+    tv::spectrum::SpectrumView view(
+        lib, [] { return 11; }, [] { return tv::audio::Handle{1}; });
     view.Controller().SetTimerEnabled(false);  // frames are driven below, one per tick
     view.Controller().ApplySpectrumMode(argc > 2 ? std::atoi(argv[2]) : 1);
     view.Controller().ApplyPeak(argc > 3 ? std::atoi(argv[3]) != 0 : true);
 
     // A chord with a bass line and harmonics, loud for 20 frames, then softer for 4 so that
     // the bars fall below their peaks.
-    const std::vector<Tone> loud = {{220, 0.06},  {277, 0.04}, {330, 0.05},  {440, 0.035},
-                                    {554, 0.02},  {660, 0.03}, {740, 0.015}, {880, 0.018}, {990, 0.012},
-                                    {1100, 0.01}, {1175, 0.012}, {1320, 0.008}, {1760, 0.006}, {2640, 0.004},
-                                    {3520, 0.003}};
+    const std::vector<Tone> loud = {{220, 0.06},   {277, 0.04},   {330, 0.05},   {440, 0.035},
+                                    {554, 0.02},   {660, 0.03},   {740, 0.015},  {880, 0.018},
+                                    {990, 0.012},  {1100, 0.01},  {1175, 0.012}, {1320, 0.008},
+                                    {1760, 0.006}, {2640, 0.004}, {3520, 0.003}};
     for (int i = 0; i < 24; ++i) {
         lib.tones = loud;
         const double gain = i < 20 ? 1.0 + 0.2 * std::sin(i * 0.9) : 0.55;
-        for (Tone& t : lib.tones) t.amplitude *= gain;
+        for (Tone& t : lib.tones)
+            t.amplitude *= gain;
         view.Controller().tmrFFTTimer();
     }
     const QImage shot = view.grab().toImage();

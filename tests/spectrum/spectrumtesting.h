@@ -19,19 +19,23 @@ inline FftFrame FilledFrame(float magnitude) {
 }
 
 // Magnitude that reaches exactly `pixels` of level (500 per unit, a hair above the edge).
-inline float MagnitudeFor(int pixels) { return (static_cast<float>(pixels) + 0.5f) / 500.0f; }
+inline float MagnitudeFor(int pixels) {
+    return (static_cast<float>(pixels) + 0.5f) / 500.0f;
+}
 
 // Pixels of `color` stacked from the bottom row of column `x` up to the first other pixel.
 inline int HeightFromBottom(const QImage& image, int x, QColor color) {
     int height = 0;
-    for (int y = image.height() - 1; y >= 0 && image.pixelColor(x, y) == color; --y) ++height;
+    for (int y = image.height() - 1; y >= 0 && image.pixelColor(x, y) == color; --y)
+        ++height;
     return height;
 }
 
 // Number of pixels of `color` in column `x`.
 inline int CountInColumn(const QImage& image, int x, QColor color) {
     int count = 0;
-    for (int y = 0; y < image.height(); ++y) count += image.pixelColor(x, y) == color ? 1 : 0;
+    for (int y = 0; y < image.height(); ++y)
+        count += image.pixelColor(x, y) == color ? 1 : 0;
     return count;
 }
 

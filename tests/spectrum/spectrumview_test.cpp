@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "spectrumfake.h"
 #include "spectrum/spectrumskin.h"
 #include "spectrum/widget/spectrumview.h"
+#include "spectrumfake.h"
 #include "spectrumtesting.h"
 
 namespace tv::spectrum {
@@ -21,12 +21,15 @@ using Item = SpectrumMenuItem;
 
 class SpectrumViewTest : public ::testing::Test {
 protected:
-    SpectrumViewTest() : view(lib, [this] { return playState; }, [] { return audio::Handle{4}; }) {
+    SpectrumViewTest()
+        : view(
+              lib, [this] { return playState; }, [] { return audio::Handle{4}; }) {
         lib.liveChannels.insert(4);
     }
     QStringList Texts(const QMenu* menu) const {
         QStringList out;
-        for (const QAction* a : menu->actions()) out << (a->isSeparator() ? "-" : a->text());
+        for (const QAction* a : menu->actions())
+            out << (a->isSeparator() ? "-" : a->text());
         return out;
     }
 

@@ -52,7 +52,6 @@ Bytes OggFile(const Bytes& id, const Bytes& comment, int audioPages, int64_t sam
     return out;
 }
 
-
 TOggVorbis AnalyzeBytes(const Bytes& file) {
     MemoryStream stream(file);
     TOggVorbis ogg;

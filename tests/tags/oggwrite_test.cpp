@@ -13,7 +13,6 @@
 namespace tv::tags::test {
 namespace {
 
-
 bool Decodes(const std::filesystem::path& file) {
     const std::string command = "ffmpeg -nostdin -v error -i '" + file.string() +
                                 "' -f null - 2>&1 | grep -q . && exit 1 || exit 0";
@@ -142,7 +141,6 @@ TEST_F(OggWrite, Id3v2TagInFrontIsKept) {
     EXPECT_EQ(again.Samples(), ogg.Samples());
     EXPECT_EQ(again.Comment(), std::string(242, 'q'));
 }
-
 
 class OggWriteFaults : public OggWrite, public testing::WithParamInterface<Step> {};
 

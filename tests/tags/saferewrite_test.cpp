@@ -12,7 +12,6 @@
 namespace tv::tags::test {
 namespace {
 
-
 class SafeRewriteFaults : public testing::TestWithParam<Step> {};
 
 TEST_P(SafeRewriteFaults, OriginalStaysWholeAndNoTemporaryIsLeft) {

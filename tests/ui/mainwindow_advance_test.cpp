@@ -156,7 +156,8 @@ TEST_F(MainWindowAdvanceTest, HeldRightSeeksWithOneFadeAndStopsBeforeTheEnd) {
     // Left steps back and stops at the start.
     QTest::keyClick(w->PlayList, Qt::Key_Left);
     EXPECT_EQ(w->Player().GetPositionMs(), end - 5000);
-    for (int i = 0; i < 3; ++i) QTest::keyClick(w->PlayList, Qt::Key_Left);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(w->PlayList, Qt::Key_Left);
     EXPECT_EQ(w->Player().GetPositionMs(), 0u);
 }
 

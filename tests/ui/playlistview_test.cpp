@@ -21,7 +21,8 @@ constexpr int kPanelHeight = 294;
 class PlaylistViewTest : public ::testing::Test {
 protected:
     void Fill(int n) {
-        for (int i = 0; i < n; ++i) model.AppendPath("/music/track" + std::to_string(i) + ".mp3");
+        for (int i = 0; i < n; ++i)
+            model.AppendPath("/music/track" + std::to_string(i) + ".mp3");
         view.UpdateScrollerVisibility();
     }
     // Expected thumb top for the current list top.
@@ -90,7 +91,8 @@ TEST_F(PlaylistViewTest, DownFromLastVisibleRowScrollsOneRowAndMovesTheThumb) {
     Fill(100);
     EXPECT_TRUE(view.Scroller()->isVisible());
     Key(Qt::Key_Home);
-    for (int i = 0; i < 20; ++i) Key(Qt::Key_Down);  // row 20 is the last whole visible row
+    for (int i = 0; i < 20; ++i)
+        Key(Qt::Key_Down);  // row 20 is the last whole visible row
     EXPECT_EQ(model.Focused(), 20);
     EXPECT_EQ(view.ListTop(), 0);
     EXPECT_EQ(view.ThumbTop(), 0);
@@ -157,9 +159,11 @@ TEST_F(PlaylistViewTest, WheelMovesEightRowsWithinTheList) {
     view.FormMouseWheelDown();
     EXPECT_EQ(view.ListTop(), -112);
     EXPECT_EQ(view.ThumbTop(), ExpectedThumb());
-    for (int i = 0; i < 20; ++i) view.FormMouseWheelDown();
+    for (int i = 0; i < 20; ++i)
+        view.FormMouseWheelDown();
     EXPECT_EQ(view.ListTop(), kPanelHeight - 100 * kRowHeight);
-    for (int i = 0; i < 20; ++i) view.FormMouseWheelUp();
+    for (int i = 0; i < 20; ++i)
+        view.FormMouseWheelUp();
     EXPECT_EQ(view.ListTop(), 0);
     EXPECT_EQ(view.ThumbTop(), 0);
 }
@@ -243,7 +247,7 @@ TEST_F(PlaylistSearchTest, TypingSelectsFirstMatchAndDownUpCycle) {
     EXPECT_EQ(model.SelectedRows(), std::vector<int>{1});
     QTest::keyClick(box, Qt::Key_Up);  // wraps backwards to the last
     EXPECT_EQ(model.SelectedRows(), std::vector<int>{5});
-    EXPECT_EQ(box->text(), "lOvE");  // Down and Up never reach the box
+    EXPECT_EQ(box->text(), "lOvE");      // Down and Up never reach the box
     QTest::keyClick(box, Qt::Key_Left);  // back to the first match; the caret still moves
     EXPECT_EQ(model.SelectedRows(), std::vector<int>{1});
     EXPECT_EQ(box->cursorPosition(), 3);
