@@ -6,10 +6,35 @@
 
 namespace tv::core {
 
+namespace {
+
+std::filesystem::path Canonical(const std::filesystem::path& path) {
+    std::error_code ec;
+    auto result = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path.lexically_normal() : result;
+}
+
+}  // namespace
+
+bool IsInstalledBinFolder(const std::filesystem::path& executableDir) {
+    std::error_code ec;
+    if (std::filesystem::exists(executableDir / kInstalledMarker, ec))
+        return true;
+    const std::filesystem::path dir = Canonical(executableDir);
+    for (const char* system : {"/usr/bin", "/bin", "/usr/local/bin"})
+        if (dir == Canonical(system))
+            return true;
+    if (const char* userHome = std::getenv("HOME"); userHome && *userHome)
+        if (dir == Canonical(std::filesystem::path(userHome) / ".local/bin"))
+            return true;
+    return false;
+}
+
 std::filesystem::path ProgramFolder(const std::filesystem::path& executableDir) {
     if (const char* home = std::getenv("TORVANELL_HOME"); home && *home)
         return home;
-    if (!executableDir.empty() && access(executableDir.c_str(), W_OK) == 0)
+    if (!executableDir.empty() && access(executableDir.c_str(), W_OK) == 0 &&
+        !IsInstalledBinFolder(executableDir))
         return executableDir;
 
     std::filesystem::path base;

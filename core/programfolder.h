@@ -1,12 +1,28 @@
 #pragma once
 
-// Where settings.ini and default.m3u live: $TORVANELL_HOME when set; else the executable's
-// folder when the program may write there (portable use); else $XDG_CONFIG_HOME/torvanell
-// (by default ~/.config/torvanell), created on demand.
+// Where settings.ini and default.m3u live:
+//   1. $TORVANELL_HOME when set;
+//   2. else the executable's folder, when the program may write there and that folder is not
+//      an installed bin folder (portable use, such as the build folder);
+//   3. else $XDG_CONFIG_HOME/torvanell (by default ~/.config/torvanell), created on demand.
+// An installed bin folder is one whose installation prefix holds the marker that the install
+// step writes (kInstalledMarker, relative to the bin folder), or one of /usr/bin, /bin,
+// /usr/local/bin and ~/.local/bin: settings never land among installed programs, even for
+// root or after a `cmake --install --prefix ~/.local`.
 
 #include <filesystem>
 
 namespace tv::core {
+
+// The install step's marker file, relative to the installed bin folder.
+#ifdef TORVANELL_INSTALLED_MARKER
+inline constexpr const char* kInstalledMarker = TORVANELL_INSTALLED_MARKER;
+#else
+inline constexpr const char* kInstalledMarker = "../share/torvanell/installed";
+#endif
+
+// True when `executableDir` is a folder of installed programs (see above). Never throws.
+bool IsInstalledBinFolder(const std::filesystem::path& executableDir);
 
 // `executableDir` is the folder of the running program. Never throws; when the fallback
 // folder cannot be created it is returned anyway and the later writes report the failure.
