@@ -96,3 +96,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)
+
+# The installed program, checked from a temporary prefix.
+if(TORVANELL_BUILD_TESTS AND TARGET torvanell)
+    add_test(NAME install_desktop_program
+             COMMAND ${TV_PACKAGING_DIR}/install_test.sh ${PROJECT_BINARY_DIR}
+                     ${PROJECT_SOURCE_DIR}/tests/data/tone-1k.mp3)
+    set_tests_properties(install_desktop_program PROPERTIES LABELS app TIMEOUT 120 RUN_SERIAL ON)
+endif()
