@@ -15,6 +15,7 @@ packages=(
   ffmpeg sox
   clang libclang-rt-14-dev
   libtag1-dev
+  desktop-file-utils appstream lintian librsvg2-bin man-db groff-base file
 )
 
 missing=()
