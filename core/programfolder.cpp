@@ -16,9 +16,17 @@ std::filesystem::path Canonical(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::filesystem::path InstalledMarker() {
+#ifdef TORVANELL_INSTALLED_MARKER
+    return TORVANELL_INSTALLED_MARKER;
+#else
+    return "../share/torvanell/installed";
+#endif
+}
+
 bool IsInstalledBinFolder(const std::filesystem::path& executableDir) {
     std::error_code ec;
-    if (std::filesystem::exists(executableDir / kInstalledMarker, ec))
+    if (std::filesystem::exists(executableDir / InstalledMarker(), ec))
         return true;
     const std::filesystem::path dir = Canonical(executableDir);
     for (const char* system : {"/usr/bin", "/bin", "/usr/local/bin"})

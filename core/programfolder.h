@@ -6,7 +6,7 @@
 //      an installed bin folder (portable use, such as the build folder);
 //   3. else $XDG_CONFIG_HOME/torvanell (by default ~/.config/torvanell), created on demand.
 // An installed bin folder is one whose installation prefix holds the marker that the install
-// step writes (kInstalledMarker, relative to the bin folder), or one of /usr/bin, /bin,
+// step writes (InstalledMarker(), relative to the bin folder), or one of /usr/bin, /bin,
 // /usr/local/bin and ~/.local/bin: settings never land among installed programs, even for
 // root or after a `cmake --install --prefix ~/.local`.
 
@@ -14,12 +14,9 @@
 
 namespace tv::core {
 
-// The install step's marker file, relative to the installed bin folder.
-#ifdef TORVANELL_INSTALLED_MARKER
-inline constexpr const char* kInstalledMarker = TORVANELL_INSTALLED_MARKER;
-#else
-inline constexpr const char* kInstalledMarker = "../share/torvanell/installed";
-#endif
+// The install step's marker file, relative to the installed bin folder (its path follows the
+// install layout the build was configured with).
+std::filesystem::path InstalledMarker();
 
 // True when `executableDir` is a folder of installed programs (see above). Never throws.
 bool IsInstalledBinFolder(const std::filesystem::path& executableDir);

@@ -47,7 +47,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_root); }
     void MarkInstalled() {
-        const fs::path marker = m_root / "prefix/bin" / tv::core::kInstalledMarker;
+        const fs::path marker = m_root / "prefix/bin" / tv::core::InstalledMarker();
         fs::create_directories(marker.parent_path());
         std::ofstream(marker) << "installed\n";
     }
