@@ -69,6 +69,7 @@ chmod +x "$work/run.sh"
 export TORVANELL_HOME="$work"
 export TORVANELL_WARNINGS_TO_STDERR=1
 export SDL_AUDIODRIVER=disk
+export QT_QPA_PLATFORM=xcb  # the hotkeys exist only on a real X connection
 xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh"
 
 fail() { echo "FAIL: $*"; cat "$work/stderr.txt"; exit 1; }
