@@ -199,6 +199,9 @@ void Player::OpenChannel(const std::string& path) {
     m_channelKind = kind;
     m_opening = true;
     m_effects.ForgetEffectHandles();
+    // A new channel is set to the channel volume before it is heard, so a saved volume (and
+    // every step of the volume hotkeys) holds from the first block of the next track on.
+    m_library.ChannelSlideAttributes(handle, kKeepFreq, m_channelVolume, kKeepPan, 0);
     m_library.ChannelPlay(handle, true);
     m_effects.ApplyEffects(handle);
     m_effects.UpdateRotation(handle);

@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/hotkeyactions.h"
 #include "core/trackentry.h"
 #include "effects/effectchain.h"
 #include "effects/windows/tfrmequalizer.h"
@@ -31,6 +32,7 @@
 #include "playlist/windows/insertfiles.h"
 #include "playlist/windows/tfrmopen.h"
 #include "spectrum/widget/spectrumview.h"
+#include "ui/globalhotkeys.h"
 #include "ui/playlistview.h"
 #include "ui/waitwithevents.h"
 #include "ui/warning.h"
@@ -218,6 +220,9 @@ std::filesystem::path TfrmMain::PlaylistPath() const {
 }
 
 std::optional<int> TfrmMain::FormCreate() {
+    m_hotkeyActions = std::make_unique<core::HotkeyActions>(m_library, *m_player, *m_advance);
+    m_hotkeys = CreateGlobalHotkeys();
+    m_hotkeys->RegisterAll([this](int index) { m_hotkeyActions->Run(index); });
     if (m_library.GetVersion() != audio::kExpectedVersion) {
         ShowWarning("BASS library version 2.2 not loaded");
         return 4;
@@ -362,6 +367,8 @@ void TfrmMain::FormDestroy() {
     SaveSettings();
     if (!playlist::SavePlaylistFile(m_playlist, PlaylistPath().string()))
         std::fprintf(stderr, "Torvanell: playlist not saved: %s\n", PlaylistPath().c_str());
+    if (m_hotkeys)
+        m_hotkeys->UnregisterAll();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -45,8 +45,13 @@ class QAction;
 class QPushButton;
 class QTimer;
 
+namespace tv::core {
+class HotkeyActions;
+}
+
 namespace tv::ui {
 
+class GlobalHotkeys;
 class PlaylistView;
 
 class TfrmMain : public QWidget,
@@ -212,6 +217,8 @@ private:
     playlist::PlayMenuItems m_playMenu;
     std::vector<std::string> m_ownStaging;  // the staging list without an open-folder window
     std::vector<std::string> m_moreArguments;
+    std::unique_ptr<core::HotkeyActions> m_hotkeyActions;  // the eight global hotkeys
+    std::unique_ptr<GlobalHotkeys> m_hotkeys;
 };
 
 }  // namespace tv::ui

@@ -76,6 +76,7 @@ TEST_F(PlayerTest, PlayFromStoppedWalksTheOpenersInOrderAndEquipsTheChannel) {
         "StreamCreateFile(FLAC,/m/a.flac,0)",
         "ChannelGetInfo(1)",
         "ForgetEffectHandles",
+        "ChannelSlideAttributes(1,-1,80,-101,0)",
         "ChannelPlay(1,1)",
         "ApplyEffects(1)",
         "UpdateRotation(1)",
@@ -104,6 +105,7 @@ TEST_F(PlayerTest, PlayWhilePlayingFadesStopsFreesThenOpensAfresh) {
         "StreamCreateFile(Core,/m/a.mp3,0)",
         "ChannelGetInfo(2)",
         "ForgetEffectHandles",
+        "ChannelSlideAttributes(2,-1,80,-101,0)",
         "ChannelPlay(2,1)",
         "ApplyEffects(2)",
         "UpdateRotation(2)",
@@ -111,6 +113,18 @@ TEST_F(PlayerTest, PlayWhilePlayingFadesStopsFreesThenOpensAfresh) {
     EXPECT_EQ(lib.calls, expected);
     EXPECT_EQ(player.Channel(), 2u);
     EXPECT_EQ(lib.liveChannels, (std::set<tv::audio::Handle>{2}));
+}
+
+TEST_F(PlayerTest, NewChannelIsSetToTheSavedVolumeBeforeItIsHeard) {
+    player.SetChannelVolume(40);
+    lib.streamFiles["/m/a.mp3"] = StreamFormat::Core;
+    AddAndFocus("/m/a.mp3");
+    player.btnPlayClick();
+    const auto& c = lib.calls;
+    const auto set = std::find(c.begin(), c.end(), "ChannelSlideAttributes(1,-1,40,-101,0)");
+    const auto play = std::find(c.begin(), c.end(), "ChannelPlay(1,1)");
+    ASSERT_NE(set, c.end());
+    EXPECT_LT(set, play);  // no block is played at the library's default level
 }
 
 TEST_F(PlayerTest, ModulesAreTriedLastAndFreedWithTheModuleCall) {
