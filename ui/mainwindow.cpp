@@ -13,11 +13,12 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPushButton>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -34,6 +35,11 @@
 #include "spectrum/widget/spectrumview.h"
 #include "ui/globalhotkeys.h"
 #include "ui/playlistview.h"
+#include "ui/skin/imagebutton.h"
+#include "ui/skin/mainlayout.h"
+#include "ui/skin/skinpicture.h"
+#include "ui/skin/skinstore.h"
+#include "ui/skin/snap.h"
 #include "ui/waitwithevents.h"
 #include "ui/warning.h"
 
@@ -41,11 +47,14 @@ namespace tv::ui {
 
 namespace {
 
-constexpr int kTrackLeft = 10;  // Image4
-constexpr int kTrackWidth = 300;
-constexpr int kKnobWidth = 20;  // Image5, Image10
-constexpr int kKnobTravel = kTrackWidth - kKnobWidth;
-const QColor kInk(64, 64, 64);
+constexpr int kTrackLeft = layout::kImage4.x;
+constexpr int kTrackWidth = layout::kImage4.w;
+constexpr int kKnobWidth = layout::kKnobWidth;  // Image5, Image10
+constexpr int kKnobTravel = layout::kKnobTravel;
+
+QColor ToColour(const layout::Rgb& c) {
+    return QColor(c.r, c.g, c.b);
+}
 
 // Kept absolute, so default.m3u still finds the file from another working folder.
 std::string AbsolutePath(const std::string& name) {
@@ -53,31 +62,32 @@ std::string AbsolutePath(const std::string& name) {
         .toStdString();
 }
 
-QLabel* MakeLabel(QWidget* parent, int x, int y, int w, int h, int px, bool bold) {
+QLabel* MakeLabel(QWidget* parent, const layout::Place& at, const layout::TextStyle& style) {
     auto* label = new QLabel(parent);
-    label->setGeometry(x, y, w, h);
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(px);
-    f.setBold(bold);
+    label->setGeometry(at.x, at.y, at.w, at.h);
+    QFont f(QString::fromLatin1(layout::kFontFamily));
+    f.setPixelSize(style.pixelSize);
+    f.setBold(style.bold);
     label->setFont(f);
     label->setAlignment(Qt::AlignCenter);
     label->setTextFormat(Qt::PlainText);  // an ampersand stays an ampersand
     QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, kInk);
+    pal.setColor(QPalette::WindowText, ToColour(style.colour));
     label->setPalette(pal);
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, int x, int y, int w, int h, const QString& text,
+ImageButton* MakeButton(QWidget* parent, const layout::Place& at, const QString& picture,
                         const QString& hint) {
-    auto* b = new QPushButton(text, parent);
-    b->setGeometry(x, y, w, h);
-    b->setToolTip(hint);
-    b->setFocusPolicy(Qt::NoFocus);
-    QFont f = b->font();
-    f.setPixelSize(h >= 20 ? 11 : 9);
-    b->setFont(f);
+    auto* b = new ImageButton(picture + "1", picture + "2", hint, parent);
+    b->setGeometry(at.x, at.y, at.w, at.h);
     return b;
+}
+
+SkinPicture* MakePicture(QWidget* parent, const layout::Place& at, const QString& picture) {
+    auto* p = new SkinPicture(picture, parent);
+    p->setGeometry(at.x, at.y, at.w, at.h);
+    return p;
 }
 
 QFrame* MakeBar(QWidget* parent, int x, int y, int w, int h, const QColor& color) {
@@ -98,16 +108,19 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
     : QWidget(parent),
       m_library(library),
       m_programFolder(std::move(programFolder)),
-      m_firstArgument(std::move(firstArgument)) {
+      m_firstArgument(std::move(firstArgument)),
+      m_wheelVolume(library) {
     m_player = std::make_unique<core::Player>(library, m_playlist, *this, effects, trackInfo);
     m_advance = std::make_unique<core::TrackAdvance>(
         *m_player, m_playlist, *this, *this, m_modes,
         core::TrackGeometry{kTrackLeft, kTrackWidth, kKnobWidth});
     m_playlist.SetListener(this);
     setWindowTitle(QStringLiteral("Torvanell"));
+    // No system frame; the window can still be minimised.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(168, 168, 168));
+    pal.setColor(QPalette::Window, ToColour(layout::kWindowColour));
     setPalette(pal);
     BuildControls();
     resize(320, 480);
@@ -119,24 +132,31 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::BuildControls() {
-    imgi = MakeButton(this, 275, 3, 14, 14, QStringLiteral("i"), QStringLiteral("Information"));
-    img_ = MakeButton(this, 289, 3, 14, 14, QStringLiteral("_"), QStringLiteral("Minimize"));
-    imgX = MakeButton(this, 303, 3, 14, 14, QStringLiteral("x"), QStringLiteral("Exit"));
-    lbPosLen = MakeLabel(this, 10, 30, 95, 24, 16, true);
+    imgi = MakeButton(this, layout::kImgi, QStringLiteral("iI"), QStringLiteral("Information"));
+    img_ = MakeButton(this, layout::kImg_, QStringLiteral("i_"), QStringLiteral("Minimize"));
+    imgX = MakeButton(this, layout::kImgX, QStringLiteral("iX"), QStringLiteral("Exit"));
+    lbPosLen = MakeLabel(this, layout::kLbPosLen, layout::kLargeDisplayText);
     boxPaint = new spectrum::SpectrumView(
         m_library, [this] { return m_player->PlayState(); }, [this] { return m_player->Channel(); },
-        this);
-    boxPaint->move(111, 30);
+        SkinStore::Instance().Picture(QStringLiteral("spectrumBackground")).toImage(), this);
+    boxPaint->move(layout::kBoxPaint.x, layout::kBoxPaint.y);
     boxPaint->hide();
     tmrFFT = &boxPaint->tmrFFT();
-    lbBitRate = MakeLabel(this, 215, 30, 95, 12, 11, false);
-    lbChannelMode = MakeLabel(this, 215, 40, 95, 12, 11, false);
-    lbTitle = MakeLabel(this, 10, 59, 300, 24, 16, true);
-    Image4 = MakeBar(this, kTrackLeft, 93, kTrackWidth, 9, QColor(150, 150, 150));
+    lbBitRate = MakeLabel(this, layout::kLbBitRate, layout::kSmallDisplayText);
+    lbChannelMode = MakeLabel(this, layout::kLbChannelMode, layout::kSmallDisplayText);
+    lbTitle = MakeLabel(this, layout::kLbTitle, layout::kLargeDisplayText);
+    // Presses on the plain displays reach the background, which drags the window.
+    for (QLabel* label : {lbBitRate, lbChannelMode, lbTitle})
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Image4 = MakePicture(this, layout::kImage4, QStringLiteral("seekTrack"));
     Image4->setCursor(Qt::SizeHorCursor);
-    imgTrack = MakeBar(this, kTrackLeft, 95, 0, 5, QColor(0, 32, 64));
-    Image5 = MakeBar(this, kTrackLeft, 93, kKnobWidth, 9, QColor(96, 96, 96));
-    Image10 = MakeBar(this, kTrackLeft, 93, kKnobWidth, 9, kInk);
+    imgTrack = MakePicture(this, layout::kImgTrack, QStringLiteral("seekFill"));
+    imgTrack->resize(0, layout::kImgTrack.h);
+    imgTrack->setAttribute(Qt::WA_TransparentForMouseEvents);
+    const layout::Place knob{kTrackLeft, layout::kImage4.y, kKnobWidth, layout::kKnobHeight};
+    Image5 = MakePicture(this, knob, QStringLiteral("seekMarker"));
+    Image5->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Image10 = MakePicture(this, knob, QStringLiteral("seekKnob"));
     Image10->setCursor(Qt::SizeHorCursor);
     Image5->hide();
     Image10->hide();
@@ -144,30 +164,32 @@ void TfrmMain::BuildControls() {
     Image10->installEventFilter(this);
     lbPosLen->installEventFilter(this);
 
-    btnrnd = MakeButton(this, 10, 110, 21, 15, QStringLiteral("R"), QString());
-    btnrpl = MakeButton(this, 31, 110, 21, 15, QStringLiteral("L"), QString());
-    bBack = MakeButton(this, 73, 105, 35, 25, QStringLiteral("|<"), QStringLiteral("Previous"));
-    bPlay = MakeButton(this, 108, 105, 35, 25, QStringLiteral(">"), QStringLiteral("Play"));
-    bPause = MakeButton(this, 143, 105, 35, 25, QStringLiteral("||"), QStringLiteral("Pause"));
-    bStop = MakeButton(this, 178, 105, 35, 25, QStringLiteral("[]"), QStringLiteral("Stop"));
-    bNext = MakeButton(this, 213, 105, 35, 25, QStringLiteral(">|"), QStringLiteral("Next"));
-    bEject =
-        MakeButton(this, 268, 110, 21, 15, QStringLiteral("^"), QStringLiteral("Insert / Eject"));
-    bEQ = MakeButton(this, 289, 110, 21, 15, QStringLiteral("EQ"), QStringLiteral("Equalizer"));
+    btnrnd = MakeButton(this, layout::kBtnrnd, QStringLiteral("iRnd"), QString());
+    btnrpl = MakeButton(this, layout::kBtnrpl, QStringLiteral("iRpl"), QString());
+    bBack = MakeButton(this, layout::kBBack, QStringLiteral("iBack"), QStringLiteral("Previous"));
+    bPlay = MakeButton(this, layout::kBPlay, QStringLiteral("iPlay"), QStringLiteral("Play"));
+    bPause = MakeButton(this, layout::kBPause, QStringLiteral("iPause"), QStringLiteral("Pause"));
+    bStop = MakeButton(this, layout::kBStop, QStringLiteral("iStop"), QStringLiteral("Stop"));
+    bNext = MakeButton(this, layout::kBNext, QStringLiteral("iNext"), QStringLiteral("Next"));
+    bEject = MakeButton(this, layout::kBEject, QStringLiteral("iEject"),
+                        QStringLiteral("Insert / Eject"));
+    bEQ = MakeButton(this, layout::kBEQ, QStringLiteral("iEq"), QStringLiteral("Equalizer"));
     ApplyModeLooks();
-    connect(bNext, &QPushButton::clicked, this, [this] { m_advance->btnNextClick(); });
-    connect(bBack, &QPushButton::clicked, this, [this] { m_advance->btnBackClick(); });
-    // The mode buttons show their pressed picture while held; the release runs the click.
-    connect(btnrnd, &QPushButton::pressed, this, [this] { m_advance->btnrndMouseDown(); });
-    connect(btnrnd, &QPushButton::released, this, [this] { m_advance->btnrndMouseUp(); });
-    connect(btnrpl, &QPushButton::pressed, this, [this] { m_advance->btnrplMouseDown(); });
-    connect(btnrpl, &QPushButton::released, this, [this] { m_advance->btnrplMouseUp(); });
+    bNext->onClick = [this] { m_advance->btnNextClick(); };
+    bBack->onClick = [this] { m_advance->btnBackClick(); };
+    // The mode buttons' click switches the mode, and with it the pictures, before the release
+    // shows the normal picture of the new mode.
+    btnrnd->onClick = [this] { m_advance->btnrndClick(); };
+    btnrpl->onClick = [this] { m_advance->btnrplClick(); };
 
-    auto* mainPanel = MakeBar(this, 5, 145, 296, 294, QColor(0, 32, 64));
+    const layout::Place& panel = layout::kMainPanel;
+    auto* mainPanel =
+        MakeBar(this, panel.x, panel.y, panel.w, panel.h, ToColour(layout::kMainPanelColour));
     MainPanel = mainPanel;
     PlayList = new PlaylistView(m_playlist, mainPanel, this);
-    PlayList->setGeometry(0, 0, PlaylistView::kTextWidth + PlaylistView::kTimeWidth, 294);
-    PlayList->Scroller()->setGeometry(305, 145, 10, 294);
+    PlayList->setGeometry(0, 0, PlaylistView::kTextWidth + PlaylistView::kTimeWidth, panel.h);
+    PlayList->Scroller()->setGeometry(layout::kPanel1.x, layout::kPanel1.y, layout::kPanel1.w,
+                                      layout::kPanel1.h);
     PlayList->AttachPlayer(m_player.get(), &m_library, this);
     PlayList->onActivate = [this] { m_advance->PlayListDblClick(); };
     PlayList->onPause = [this] { m_player->btnPauseClick(); };
@@ -176,12 +198,14 @@ void TfrmMain::BuildControls() {
     PlayList->onTags = [](int) {};  // so do the tag windows (they write Label2)
     PlayList->onInsertFile = [this] { N2Click(); };
     PlayList->onInsertFolder = [this] { N3Click(); };
-    Label1 = new QLabel(QStringLiteral("Search:"), this);
-    Label1->move(10, 455);
+    Label1 = MakeLabel(this, layout::kLabel1, layout::kSearchCaption);
+    Label1->setText(QStringLiteral("Search:"));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
     Label2 = new QLabel(this);
     Label2->hide();
     Search = new QLineEdit(this);
-    Search->setGeometry(60, 455, 200, 13);
+    Search->setGeometry(layout::kSearch.x, layout::kSearch.y, layout::kSearch.w, layout::kSearch.h);
     Search->setFrame(false);
     Search->setMaxLength(256);
     Search->setPlaceholderText(QStringLiteral("Search"));
@@ -193,22 +217,22 @@ void TfrmMain::BuildControls() {
     tmrMain->setInterval(10);
     connect(tmrMain, &QTimer::timeout, this, &TfrmMain::tmrMainTimer);
 
-    connect(bPlay, &QPushButton::clicked, this, [this] { m_player->btnPlayClick(); });
-    connect(bPause, &QPushButton::clicked, this, [this] { m_player->btnPauseClick(); });
-    connect(bStop, &QPushButton::clicked, this, [this] { m_player->btnStopClick(); });
-    connect(imgX, &QPushButton::clicked, this, &QWidget::close);
+    bPlay->onClick = [this] { m_player->btnPlayClick(); };
+    bPause->onClick = [this] { m_player->btnPauseClick(); };
+    bStop->onClick = [this] { m_player->btnStopClick(); };
+    imgX->onClick = [this] { close(); };
     m_playMenu = playlist::CreatePlayMenu(
         this, [this] { N2Click(); }, [this] { N3Click(); });
-    connect(bEject, &QPushButton::clicked, this, [this] { ShowPlayMenu(); });
-    connect(bEQ, &QPushButton::clicked, this, [this] {
+    bEject->onClick = [this] { ShowPlayMenu(); };
+    bEQ->onClick = [this] {
         if (!m_frmEqualizer)
             return;
         m_frmEqualizer->CentreOn(*this);
         m_frmEqualizer->show();
         m_frmEqualizer->raise();
         m_frmEqualizer->activateWindow();
-    });
-    connect(img_, &QPushButton::clicked, this, &QWidget::showMinimized);
+    };
+    img_->onClick = [this] { showMinimized(); };
 }
 
 std::filesystem::path TfrmMain::SettingsPath() const {
@@ -239,8 +263,7 @@ std::optional<int> TfrmMain::FormCreate() {
         if (info.eax)
             m_library.SetEAXParameters(25, 1.0f, 20.0f, 2.0f);
     }
-    const int volume = m_library.GetVolume();
-    m_outputVolume = volume < 0 ? 0 : std::min(volume, 100);
+    m_wheelVolume.Start();
     return std::nullopt;
 }
 
@@ -318,14 +341,15 @@ void TfrmMain::LoadSettings() {
 
 void TfrmMain::ApplyModeLooks() {
     const core::ButtonLook rnd = core::RandomButtonLook(m_modes.random);
-    btnrnd->setProperty("picture", QString::fromStdString(rnd.picture));
+    btnrnd->SetPictures(QString::fromStdString(rnd.picture),
+                        QString::fromStdString(core::RandomPressedPicture(m_modes.random)));
     btnrnd->setToolTip(QString::fromStdString(rnd.hint));
-    btnrnd->setDown(m_modes.random);
-    if (auto rpl = core::ReplayButtonLook(m_modes.replay)) {
-        btnrpl->setProperty("picture", QString::fromStdString(rpl->picture));
+    const auto rpl = core::ReplayButtonLook(m_modes.replay);
+    const auto rplPressed = core::ReplayPressedPicture(m_modes.replay);
+    if (rpl && rplPressed) {
+        btnrpl->SetPictures(QString::fromStdString(rpl->picture),
+                            QString::fromStdString(*rplPressed));
         btnrpl->setToolTip(QString::fromStdString(rpl->hint));
-        btnrpl->setText(m_modes.replay == 2 ? QStringLiteral("L1") : QStringLiteral("L"));
-        btnrpl->setDown(m_modes.replay != 0);
     }
 }
 
@@ -384,10 +408,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 // --- the player's view ------------------------------------------------------------------
 
 void TfrmMain::ShowButtonNormal(core::TransportButton button) {
-    QPushButton* b = button == core::TransportButton::Play    ? bPlay
+    ImageButton* b = button == core::TransportButton::Play    ? bPlay
                      : button == core::TransportButton::Pause ? bPause
                                                               : bStop;
-    b->setDown(false);
+    b->ShowNormal();
 }
 
 void TfrmMain::ShowPlayMenu() {
@@ -561,30 +585,19 @@ void TfrmMain::FocusMainControl() {
 }
 
 void TfrmMain::ShowNextBackNormal(bool next) {
-    (next ? bNext : bBack)->setDown(false);
+    (next ? bNext : bBack)->ShowNormal();
 }
 
 std::optional<std::pair<uint32_t, uint32_t>> TfrmMain::VideoLengthAndPosition() {
     return std::nullopt;  // the video window reports its length and position once it exists
 }
 
-void TfrmMain::ShowRandomLook(const std::string& picture, const std::string& hint) {
-    if (!hint.empty())
-        btnrnd->setToolTip(QString::fromStdString(hint));
-    if (!picture.empty()) {
-        btnrnd->setProperty("picture", QString::fromStdString(picture));
-        btnrnd->setDown(picture == "iRnd3" || picture == "iRnd2" || picture == "iRnd4");
-    }
+void TfrmMain::ShowRandomLook(const std::string&, const std::string&) {
+    ApplyModeLooks();  // the pictures and hint of the mode it is in now
 }
 
-void TfrmMain::ShowReplayLook(const std::string& picture, const std::string& hint) {
-    if (!hint.empty())
-        btnrpl->setToolTip(QString::fromStdString(hint));
-    if (!picture.empty()) {
-        btnrpl->setProperty("picture", QString::fromStdString(picture));
-        btnrpl->setText(m_modes.replay == 2 ? QStringLiteral("L1") : QStringLiteral("L"));
-        btnrpl->setDown(picture != "iRpl1");
-    }
+void TfrmMain::ShowReplayLook(const std::string&, const std::string&) {
+    ApplyModeLooks();
 }
 
 void TfrmMain::PlaceKnob(int x) {
@@ -635,11 +648,11 @@ void TfrmMain::wheelEvent(QWheelEvent* event) {
     const QPoint global = event->globalPosition().toPoint();
     const QRect area(MainPanel->mapToGlobal(QPoint(0, 0)), MainPanel->size());
     if (!area.adjusted(0, 0, 1, 1).contains(global)) {
-        // Elsewhere on the window a notch moves the output volume by one step, 0 to 100.
-        const int step = event->angleDelta().y() > 0 ? 1 : event->angleDelta().y() < 0 ? -1 : 0;
-        const int volume = m_library.GetVolume();
-        if (step != 0 && volume >= 0)
-            m_library.SetVolume(std::clamp(volume + step, 0, 100));
+        // The volume half: only over the hidden volume slider's rectangle, edges included.
+        const layout::Place& v = layout::kPanel6;
+        const QRect strip(mapToGlobal(QPoint(v.x, v.y)), QSize(v.w + 1, v.h + 1));
+        if (strip.contains(global) && event->angleDelta().y() != 0)
+            m_wheelVolume.Notch(event->angleDelta().y() > 0);
         return;
     }
     if (event->angleDelta().y() > 0)
@@ -667,6 +680,49 @@ void TfrmMain::SeekRelease() {
     m_player->SeekToMs(static_cast<uint32_t>(std::nearbyint(double(length) * x / kKnobTravel)));
     m_library.ChannelSlideAttributes(channel, -1, m_player->ChannelVolume(), -101, core::kFadeTime);
     tmrMain->start();
+}
+
+// --- the skinned frame ---------------------------------------------------------------------
+
+void TfrmMain::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(
+        0, 0, SkinStore::Instance().Picture(QStringLiteral("mainBackground"), devicePixelRatioF()));
+}
+
+void TfrmMain::mousePressEvent(QMouseEvent* event) {
+    // The window manager runs the move where it can; without one, our own loop moves us.
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    m_ownDrag = true;
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void TfrmMain::mouseMoveEvent(QMouseEvent* event) {
+    if (m_ownDrag)
+        move(event->globalPosition().toPoint() - m_dragOffset);  // moveEvent snaps
+}
+
+void TfrmMain::mouseReleaseEvent(QMouseEvent*) {
+    m_ownDrag = false;
+}
+
+void TfrmMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (m_snapping)
+        return;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect a = screen->availableGeometry();
+    const SnapPoint p =
+        SnapToWorkArea(x(), y(), width(), height(),
+                       {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()});
+    if (p.x != x() || p.y != y()) {
+        m_snapping = true;
+        move(p.x, p.y);
+        m_snapping = false;
+    }
 }
 
 }  // namespace tv::ui

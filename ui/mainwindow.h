@@ -8,6 +8,7 @@
 //
 // Threads: user-interface thread only.
 
+#include <QPoint>
 #include <QWidget>
 #include <filesystem>
 #include <map>
@@ -20,9 +21,12 @@
 #include "core/player.h"
 #include "core/settings.h"
 #include "core/trackadvance.h"
+#include "core/wheelvolume.h"
 #include "playlist/playlist.h"
 #include "playlist/stagedfiles.h"
 #include "playlist/windows/insertmenu.h"
+#include "ui/skin/imagebutton.h"
+#include "ui/skin/skinpicture.h"
 
 namespace tv::effects {
 class EffectChain;
@@ -42,7 +46,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QAction;
-class QPushButton;
 class QTimer;
 
 namespace tv::core {
@@ -104,7 +107,7 @@ public:
     playlist::PlaylistModel& Playlist() { return m_playlist; }
     std::filesystem::path SettingsPath() const;
     std::filesystem::path PlaylistPath() const;
-    int OutputVolume() const { return m_outputVolume; }
+    int OutputVolume() const { return m_wheelVolume.Offset(); }
     const core::MainSettings& Modes() const { return m_modes; }
     // The spectrum menu items that carry a tick.
     std::vector<std::string> TickedSpectrumItems() const;
@@ -120,22 +123,22 @@ public:
     QLabel* lbChannelMode = nullptr;
     QLabel* lbTitle = nullptr;
     spectrum::SpectrumView* boxPaint = nullptr;  // the spectrum display, hidden when stopped
-    QFrame* Image4 = nullptr;                    // seek track
-    QFrame* imgTrack = nullptr;                  // progress fill
-    QFrame* Image5 = nullptr;                    // position marker
-    QFrame* Image10 = nullptr;                   // seek knob
-    QPushButton* imgi = nullptr;
-    QPushButton* img_ = nullptr;
-    QPushButton* imgX = nullptr;
-    QPushButton* btnrnd = nullptr;
-    QPushButton* btnrpl = nullptr;
-    QPushButton* bBack = nullptr;
-    QPushButton* bPlay = nullptr;
-    QPushButton* bPause = nullptr;
-    QPushButton* bStop = nullptr;
-    QPushButton* bNext = nullptr;
-    QPushButton* bEject = nullptr;
-    QPushButton* bEQ = nullptr;
+    SkinPicture* Image4 = nullptr;               // seek track
+    SkinPicture* imgTrack = nullptr;             // progress fill
+    SkinPicture* Image5 = nullptr;               // position marker
+    SkinPicture* Image10 = nullptr;              // seek knob
+    ImageButton* imgi = nullptr;
+    ImageButton* img_ = nullptr;
+    ImageButton* imgX = nullptr;
+    ImageButton* btnrnd = nullptr;
+    ImageButton* btnrpl = nullptr;
+    ImageButton* bBack = nullptr;
+    ImageButton* bPlay = nullptr;
+    ImageButton* bPause = nullptr;
+    ImageButton* bStop = nullptr;
+    ImageButton* bNext = nullptr;
+    ImageButton* bEject = nullptr;
+    ImageButton* bEQ = nullptr;
     PlaylistView* PlayList = nullptr;  // Panel4 with PlayList, TrackTime and the keys
     QWidget* MainPanel = nullptr;
     QLabel* Label1 = nullptr;
@@ -181,6 +184,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Image1: the background picture; a press with any button drags the window.
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    // Every position the window is given (by the window manager's move, our own drag loop or
+    // the settings) is snapped to the edges of the work area.
+    void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -203,8 +214,11 @@ private:
     std::unique_ptr<core::TrackAdvance> m_advance;
     std::filesystem::path m_programFolder;  // MAIN_DIR
     std::string m_firstArgument;
-    core::MainSettings m_modes;  // the play modes, spectrum settings and equalizer switch
-    int m_outputVolume = 100;    // the hidden volume knob's offset
+    core::MainSettings m_modes;       // the play modes, spectrum settings and equalizer switch
+    core::WheelVolume m_wheelVolume;  // the hidden volume knob's offset
+    bool m_ownDrag = false;           // our own drag loop (no window manager to move us)
+    QPoint m_dragOffset;              // pointer minus window position at the press
+    bool m_snapping = false;
     bool m_firstShow = true;
     bool m_closing = false;
     bool m_trackDrag = false;

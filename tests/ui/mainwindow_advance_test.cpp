@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <filesystem>
 
 #include "core/audio/audiolibrary.h"
@@ -84,7 +85,7 @@ TEST_F(MainWindowAdvanceTest, ModeButtonsToggleWithHintsAndPictures) {
     EXPECT_EQ(w->btnrpl->property("picture").toString(), "iRpl3");
     w->btnrpl->click();
     EXPECT_EQ(w->btnrpl->toolTip(), "Replay One");
-    EXPECT_EQ(w->btnrpl->text(), "L1");
+    EXPECT_EQ(w->btnrpl->property("picture").toString(), "iRpl5");
 }
 
 TEST_F(MainWindowAdvanceTest, TickEndsTrackAndShowsRemainingTimeAfterLabelClick) {
@@ -161,27 +162,29 @@ TEST_F(MainWindowAdvanceTest, HeldRightSeeksWithOneFadeAndStopsBeforeTheEnd) {
     EXPECT_EQ(w->Player().GetPositionMs(), 0u);
 }
 
-// A wheel notch outside the playlist area moves the output volume by one step and never past
-// 0 or 100; over the playlist it scrolls and leaves the volume alone.
-TEST_F(MainWindowAdvanceTest, WheelOutsideThePlaylistStepsTheOutputVolume) {
+// Wheel notches set the output volume only over the hidden volume strip (188, 54; 120 x 8,
+// edges included): ten notches raise it by 10 and never past 100; a notch outside the strip
+// or over the playlist changes nothing.
+TEST_F(MainWindowAdvanceTest, WheelOverTheVolumeStripStepsTheOutputVolume) {
     auto notch = [&](QPoint local, int delta) {
         QWheelEvent event(local, w->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(w.get(), &event);
     };
-    const QPoint above(160, 20);  // the title area, above the playlist
-    lib.volume = 50;
-    notch(above, 120);
-    EXPECT_EQ(lib.volume, 51);
-    notch(above, -120);
-    notch(above, -120);
-    EXPECT_EQ(lib.volume, 49);
-    lib.volume = 100;
-    notch(above, 120);
-    EXPECT_EQ(lib.volume, 100);
-    lib.volume = 0;
-    notch(above, -120);
-    EXPECT_EQ(lib.volume, 0);
+    const int start = w->OutputVolume();
+    lib.ClearCalls();
+    notch(QPoint(187, 58), 120);   // just left of the strip
+    notch(QPoint(248, 63), 120);   // just below it
     notch(QPoint(100, 200), 120);  // over the playlist
-    EXPECT_EQ(lib.volume, 0);
+    EXPECT_TRUE(lib.CallsStartingWith("SetVolume").empty());
+    const int before = std::min(start, 90);
+    for (int i = 0; i < start - before; ++i)
+        notch(QPoint(188, 54), -120);  // the top left corner counts
+    for (int i = 0; i < 10; ++i)
+        notch(QPoint(308, 62), 120);  // so does the bottom right one
+    EXPECT_EQ(lib.volume, before + 10);
+    for (int i = 0; i < 15; ++i)
+        notch(QPoint(250, 58), 120);
+    EXPECT_EQ(lib.volume, 100);
+    EXPECT_EQ(w->OutputVolume(), 100);
 }

@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, FirstShowAppliesSettingsAndKeepsDesignedLooksForOddValues
           "#EXTM3U\r\n#EXTINF:10,One\r\n/m/one.mp3\r\n#EXTINF:20,Two\r\n"
           "/m/two.mp3\r\n");
     Write("settings.ini",
-          "[Settings]\nMainWidth=626\nMainPosX=5\nMainPosY=6\nVolume=40\n"
+          "[Settings]\nMainWidth=626\nMainPosX=50\nMainPosY=60\nVolume=40\n"
           "TrackPos=1\nRandom=1\nReplay=7\nSpectrumMode=0\nSpectrumSpeed=20\n"
           "Peak=1\n");
     auto w = Make();
@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, FirstShowAppliesSettingsAndKeepsDesignedLooksForOddValues
     w->show();
     w->show();  // later shows change nothing
     EXPECT_EQ(w->width(), 626);
-    EXPECT_EQ(w->x(), 5);
+    EXPECT_EQ(w->x(), 50);  // away from the edges: not snapped
     EXPECT_EQ(w->Player().ChannelVolume(), 40);
     EXPECT_EQ(w->Playlist().Count(), 2);
     EXPECT_EQ(w->Playlist().Current(), 1);

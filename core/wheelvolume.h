@@ -1,0 +1,27 @@
+#pragma once
+
+// The mouse wheel's volume: the hidden volume slider's knob offset, 0 to 100, which is the audio
+// library's output volume (separate from the channel volume the fades return to). Each notch
+// moves it by exactly 1 and sets the output volume to it.
+//
+// Threads: user-interface thread only.
+
+#include "core/audio/audiolibrary.h"
+
+namespace tv::core {
+
+class WheelVolume {
+public:
+    explicit WheelVolume(audio::AudioLibrary& library) : m_library(library) {}
+    // The knob offset starts at the library's current output volume (0 when it fails).
+    void Start();
+    int Offset() const { return m_offset; }
+    // A notch up (below 100: +1) or down (above 0: -1); then the output volume := the offset.
+    void Notch(bool up);
+
+private:
+    audio::AudioLibrary& m_library;
+    int m_offset = 100;
+};
+
+}  // namespace tv::core

@@ -1,0 +1,111 @@
+// The skinned frame's parts: edge snapping, image buttons and the skin store.
+
+#include <gtest/gtest.h>
+#include <QMouseEvent>
+#include <QtTest/QTest>
+
+#include "ui/skin/imagebutton.h"
+#include "ui/skin/skinstore.h"
+#include "ui/skin/snap.h"
+
+namespace tv::ui {
+namespace {
+
+struct SnapCase {
+    const char* what;
+    int x, y, w, h;
+    WorkArea area;
+    int expectX, expectY;
+};
+
+class SnapTest : public ::testing::TestWithParam<SnapCase> {};
+
+TEST_P(SnapTest, SnapsWithinTenPixelsInclusive) {
+    const SnapCase& c = GetParam();
+    const SnapPoint p = SnapToWorkArea(c.x, c.y, c.w, c.h, c.area);
+    EXPECT_EQ(p.x, c.expectX) << c.what;
+    EXPECT_EQ(p.y, c.expectY) << c.what;
+}
+
+constexpr WorkArea kScreen{0, 0, 1280, 1024};
+constexpr WorkArea kPanelBelow{0, 0, 1280, 994};  // a 30-pixel panel at the bottom
+constexpr WorkArea kPanelLeft{48, 0, 1280, 1024};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SnapTest,
+    ::testing::Values(SnapCase{"left 10 px away snaps", 10, 300, 320, 480, kScreen, 0, 300},
+                      SnapCase{"left 11 px away stays", 11, 300, 320, 480, kScreen, 11, 300},
+                      SnapCase{"top -10 snaps", 500, -10, 320, 480, kScreen, 500, 0},
+                      SnapCase{"right edge 10 px away", 950, 300, 320, 480, kScreen, 960, 300},
+                      SnapCase{"right edge 11 px away", 949, 300, 320, 480, kScreen, 949, 300},
+                      SnapCase{"bottom above a panel", 500, 520, 320, 480, kPanelBelow, 500, 514},
+                      SnapCase{"bottom under a panel", 500, 540, 320, 480, kPanelBelow, 500, 540},
+                      SnapCase{"panel on the left", 55, 300, 320, 480, kPanelLeft, 48, 300},
+                      SnapCase{"both tests of an axis: right and bottom win", 5, 5, 1275, 1019,
+                               kScreen, 5, 5},
+                      SnapCase{"both tests, left edge nearer", 2, 3, 1270, 1016, kScreen, 10, 8}));
+
+void Mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button) {
+    const QPointF at(5, 5);
+    QMouseEvent event(type, at, w->mapToGlobal(at), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &event);
+}
+
+TEST(ImageButtonTest, LeftPressShowsPressedAnyReleaseShowsNormal) {
+    ImageButton b("iPlay1", "iPlay2", "Play", nullptr);
+    b.resize(35, 25);
+    int clicks = 0;
+    b.onClick = [&] { ++clicks; };
+    EXPECT_EQ(b.toolTip(), "Play");
+    Mouse(&b, QEvent::MouseButtonPress, Qt::RightButton);
+    EXPECT_EQ(b.PictureName(), "iPlay1");
+    Mouse(&b, QEvent::MouseButtonRelease, Qt::RightButton);
+    EXPECT_EQ(b.PictureName(), "iPlay1");
+    EXPECT_EQ(clicks, 0);
+    Mouse(&b, QEvent::MouseButtonPress, Qt::LeftButton);
+    EXPECT_EQ(b.PictureName(), "iPlay2");
+    Mouse(&b, QEvent::MouseButtonRelease, Qt::RightButton);  // any release restores
+    EXPECT_EQ(b.PictureName(), "iPlay1");
+    Mouse(&b, QEvent::MouseButtonRelease, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(ImageButtonTest, ModeButtonReleaseShowsTheNewModesPicture) {
+    ImageButton b("iRnd1", "iRnd2", "Not Random", nullptr);
+    b.resize(21, 15);
+    b.onClick = [&] { b.SetPictures("iRnd3", "iRnd4"); };
+    Mouse(&b, QEvent::MouseButtonPress, Qt::LeftButton);
+    EXPECT_EQ(b.PictureName(), "iRnd2");
+    Mouse(&b, QEvent::MouseButtonRelease, Qt::LeftButton);
+    EXPECT_EQ(b.PictureName(), "iRnd3");
+}
+
+// Every picture the buttons name is in the store, at both scales.
+TEST(SkinStoreTest, HoldsEveryButtonPictureAtOneAndTwoTimes) {
+    QStringList names{"mainBackground", "spectrumBackground", "seekTrack",   "seekFill",
+                      "seekKnob",       "seekMarker",         "iVT1",        "iVT2",
+                      "scrollTrack",    "videoTitle",         "videoBottom", "videoLeft",
+                      "videoRight",     "aboutTitle"};
+    for (const char* b :
+         {"iBack", "iPlay", "iPause", "iStop", "iNext", "iEq", "iEject", "iI", "i_", "iX"})
+        names << QString(b) + "1" << QString(b) + "2";
+    for (int i = 1; i <= 4; ++i)
+        names << QString("iRnd%1").arg(i);
+    for (int i = 1; i <= 6; ++i)
+        names << QString("iRpl%1").arg(i);
+    for (const QString& name : names) {
+        const QPixmap one = SkinStore::Instance().Picture(name, 1.0);
+        const QPixmap two = SkinStore::Instance().Picture(name, 2.0);
+        ASSERT_FALSE(one.isNull()) << name.toStdString();
+        ASSERT_FALSE(two.isNull()) << name.toStdString();
+        EXPECT_EQ(two.size(), one.size() * 2) << name.toStdString();
+        EXPECT_EQ(two.deviceIndependentSize().toSize(), one.size()) << name.toStdString();
+    }
+    EXPECT_EQ(SkinStore::Instance().Picture("mainBackground").size(), QSize(320, 480));
+    EXPECT_EQ(SkinStore::Instance().Picture("videoTitle").size(), QSize(610, 25));
+    EXPECT_TRUE(SkinStore::Instance().Picture("noSuchPicture").isNull());
+}
+
+}  // namespace
+}  // namespace tv::ui
