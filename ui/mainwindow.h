@@ -23,6 +23,8 @@
 #include "playlist/playlist.h"
 #include "playlist/stagedfiles.h"
 #include "playlist/windows/insertmenu.h"
+#include "video/mpvvideoplugin.h"
+#include "video/videowindow.h"
 
 namespace tv::effects {
 class EffectChain;
@@ -212,6 +214,7 @@ private:
     playlist::PlayMenuItems m_playMenu;
     std::vector<std::string> m_ownStaging;  // the staging list without an open-folder window
     std::vector<std::string> m_moreArguments;
+    std::unique_ptr<video::TfrmVideo> m_frmVideo;  // created hidden, shown for a video entry
 };
 
 }  // namespace tv::ui
