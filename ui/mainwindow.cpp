@@ -176,6 +176,7 @@ void TfrmMain::BuildControls() {
     PlayList->AttachPlayer(m_player.get(), &m_library, this);
     PlayList->onActivate = [this] { m_advance->PlayListDblClick(); };
     PlayList->onPause = [this] { m_player->btnPauseClick(); };
+    PlayList->onVideoSeek = [this](bool forward) { m_frmVideo->Logic().StepPosBar(forward); };
     PlayList->onMinimise = [this] { showMinimized(); };
     PlayList->onAbout = [] {};      // the About window comes later
     PlayList->onTags = [](int) {};  // so do the tag windows (they write Label2)
@@ -662,6 +663,14 @@ void TfrmMain::wheelEvent(QWheelEvent* event) {
 
 void TfrmMain::SeekRelease() {
     const int state = m_player->PlayState();
+    if (state == core::kVideoPlaying || state == core::kVideoPaused) {
+        tmrMain->stop();
+        const int x = Image10->x() - kTrackLeft;
+        if (x >= kKnobTravel)
+            return m_advance->btnNextClick();
+        m_frmVideo->Logic().SetPosBarFraction(x, kKnobTravel);
+        return tmrMain->start();
+    }
     if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_advance->KnobsIdle())
         return;
     tmrMain->stop();

@@ -1,6 +1,8 @@
 #include "video/videowindowlogic.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <exception>
 
 namespace tv::video {
@@ -63,6 +65,23 @@ void VideoWindowLogic::btnStopClick() {
 void VideoWindowLogic::SetPosBarPosition(int64_t ms) {
     if (m_posBar.SetPosition(ms))
         PosBarChange();
+}
+
+void VideoWindowLogic::StepPosBar(bool forward) {
+    constexpr int kStepMs = 5000;
+    const int p = m_posBar.Position();
+    if (forward)
+        SetPosBarPosition(p + kStepMs > m_posBar.Maximum() ? m_posBar.Maximum() - 1 : p + kStepMs);
+    else
+        SetPosBarPosition(p > kStepMs ? p - kStepMs : 0);
+}
+
+void VideoWindowLogic::SetPosBarFraction(int x, int travel) {
+    if (travel <= 0)
+        return;
+    const double length = m_lblen.empty() ? 0.0 : std::strtod(m_lblen.c_str(), nullptr);
+    // nearbyint rounds halves to even in the default rounding mode.
+    SetPosBarPosition(static_cast<int64_t>(std::nearbyint(length * x / travel)));
 }
 
 void VideoWindowLogic::PosBarChange() {

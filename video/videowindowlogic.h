@@ -61,6 +61,11 @@ public:
     void btnStopClick();
     // Sets the position bar (as the main timer, the keys and the slider do); a change seeks.
     void SetPosBarPosition(int64_t ms);
+    // The playlist's Left and Right: 5 s back (not below 0) or on (not past maximum - 1).
+    void StepPosBar(bool forward);
+    // The main seek slider released at x of `travel` pixels: the bar goes to the length in
+    // lblen times x / travel, nearest integer with halves to even.
+    void SetPosBarFraction(int x, int travel);
     void Timer1Timer();
     void FormShow();
     void FormClose();

@@ -96,6 +96,21 @@ TEST_F(VideoWindowLogicTest, PosBar_ClampsAndSeeksOnlyOnChange) {
     EXPECT_EQ(plugin.calls, expected);
 }
 
+TEST_F(VideoWindowLogicTest, KeysAndSlider_MovePosBarWithinBounds) {
+    logic.btnPlayClick();  // 90000 ms
+    logic.StepPosBar(false);
+    EXPECT_EQ(logic.PosBar().Position(), 0);
+    logic.SetPosBarPosition(87000);
+    logic.StepPosBar(true);
+    EXPECT_EQ(logic.PosBar().Position(), 89999);
+    logic.StepPosBar(false);
+    EXPECT_EQ(logic.PosBar().Position(), 84999);
+    plugin.duration = 10'010'000;  // 1001 ms: 1001 * 140 / 280 = 500.5 -> 500 (half to even)
+    logic.btnPlayClick();
+    logic.SetPosBarFraction(140, 280);
+    EXPECT_EQ(logic.PosBar().Position(), 500);
+}
+
 TEST_F(VideoWindowLogicTest, Timer_LeavesPosBarAloneWithoutDuration) {
     logic.btnPlayClick();
     logic.SetPosBarPosition(1234);
