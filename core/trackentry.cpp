@@ -14,9 +14,11 @@ constexpr std::array<std::string_view, 26> kAudioExtensions = {
     ".mp3", ".mp2", ".mp1", ".wav",  ".ogg", ".mo3", ".it",  ".xm",   ".s3m",
     ".mtm", ".mod", ".umx", ".wma",  ".wm",  ".ofr", ".ofs", ".flac", ".wv",
     ".aac", ".mp4", ".ac3", ".alac", ".ape", ".mpc", ".spx", ".tta"};
-constexpr std::array<std::string_view, 19> kVideoExtensions = {
-    ".asf",  ".avi", ".avs", ".cme", ".cof", ".csa", ".divx", ".m1v", ".m2v", ".mls",
-    ".mpeg", ".mpg", ".ogm", ".rm",  ".viv", ".vob", ".wmv",  ".3gp", ".xqt"};
+// The classic list, then the containers users expect today (.mp4 stays audio).
+constexpr std::array<std::string_view, 26> kVideoExtensions = {
+    ".asf", ".avi",  ".avs",  ".cme", ".cof", ".csa", ".divx", ".m1v", ".m2v",
+    ".mls", ".mpeg", ".mpg",  ".ogm", ".rm",  ".viv", ".vob",  ".wmv", ".3gp",
+    ".xqt", ".mkv",  ".webm", ".mov", ".m4v", ".flv", ".ts",   ".mp4v"};
 
 template <size_t N>
 bool Contains(const std::array<std::string_view, N>& list, const std::string& ext) {

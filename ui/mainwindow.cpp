@@ -125,9 +125,16 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
     BuildControls();
     resize(320, 480);
     setAcceptDrops(true);
+    m_frmVideo = std::make_unique<video::TfrmVideo>(
+        std::make_unique<video::MpvVideoPlugin>(),
+        video::VideoMainHooks{
+            [this] { return m_player->CurrentPath(); },
+            [this](bool shown) { Image5->setVisible(shown), Image10->setVisible(shown); },
+            [this] { m_player->btnStopClick(); }});
 }
 
 TfrmMain::~TfrmMain() {
+    m_frmVideo.reset();  // its stop path still reaches a whole player
     m_playlist.SetListener(nullptr);
 }
 
@@ -193,6 +200,7 @@ void TfrmMain::BuildControls() {
     PlayList->AttachPlayer(m_player.get(), &m_library, this);
     PlayList->onActivate = [this] { m_advance->PlayListDblClick(); };
     PlayList->onPause = [this] { m_player->btnPauseClick(); };
+    PlayList->onVideoSeek = [this](bool forward) { m_frmVideo->Logic().StepPosBar(forward); };
     PlayList->onMinimise = [this] { showMinimized(); };
     PlayList->onAbout = [] {};      // the About window comes later
     PlayList->onTags = [](int) {};  // so do the tag windows (they write Label2)
@@ -460,9 +468,17 @@ void TfrmMain::RefreshStreamInfo(const std::string&) {
     lbChannelMode->clear();
 }
 
-void TfrmMain::PlayVideo(const std::string&) {}
-void TfrmMain::PauseVideo() {}
-void TfrmMain::CloseVideo() {}
+void TfrmMain::PlayVideo(const std::string&) {
+    m_frmVideo->show();
+    m_frmVideo->btnPlay()->click();
+    activateWindow();
+}
+void TfrmMain::PauseVideo() {
+    m_frmVideo->btnPause()->click();
+}
+void TfrmMain::CloseVideo() {
+    m_frmVideo->close();
+}
 
 void TfrmMain::ProcessEventsOnce() {
     tv::ui::ProcessEventsOnce();
@@ -589,7 +605,11 @@ void TfrmMain::ShowNextBackNormal(bool next) {
 }
 
 std::optional<std::pair<uint32_t, uint32_t>> TfrmMain::VideoLengthAndPosition() {
-    return std::nullopt;  // the video window reports its length and position once it exists
+    bool ok = false;
+    const uint32_t length = m_frmVideo ? m_frmVideo->lblen()->text().toUInt(&ok) : 0;
+    if (!ok)
+        return std::nullopt;
+    return std::make_pair(length, static_cast<uint32_t>(m_frmVideo->Logic().PosBar().Position()));
 }
 
 void TfrmMain::ShowRandomLook(const std::string&, const std::string&) {
@@ -663,6 +683,14 @@ void TfrmMain::wheelEvent(QWheelEvent* event) {
 
 void TfrmMain::SeekRelease() {
     const int state = m_player->PlayState();
+    if (state == core::kVideoPlaying || state == core::kVideoPaused) {
+        tmrMain->stop();
+        const int x = Image10->x() - kTrackLeft;
+        if (x >= kKnobTravel)
+            return m_advance->btnNextClick();
+        m_frmVideo->Logic().SetPosBarFraction(x, kKnobTravel);
+        return tmrMain->start();
+    }
     if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_advance->KnobsIdle())
         return;
     tmrMain->stop();

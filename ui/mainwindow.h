@@ -27,6 +27,8 @@
 #include "playlist/windows/insertmenu.h"
 #include "ui/skin/imagebutton.h"
 #include "ui/skin/skinpicture.h"
+#include "video/mpvvideoplugin.h"
+#include "video/videowindow.h"
 
 namespace tv::effects {
 class EffectChain;
@@ -233,6 +235,7 @@ private:
     std::vector<std::string> m_moreArguments;
     std::unique_ptr<core::HotkeyActions> m_hotkeyActions;  // the eight global hotkeys
     std::unique_ptr<GlobalHotkeys> m_hotkeys;
+    std::unique_ptr<video::TfrmVideo> m_frmVideo;  // created hidden, shown for a video entry
 };
 
 }  // namespace tv::ui

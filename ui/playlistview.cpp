@@ -355,8 +355,13 @@ void PlaylistView::Seek(bool forward) {
     if (!m_player || !m_library)
         return;
     const int state = m_player->PlayState();
+    if (state == core::kVideoPlaying || state == core::kVideoPaused) {
+        if (onVideoSeek)
+            onVideoSeek(forward);
+        return;
+    }
     if (state != core::kAudioPlaying && state != core::kAudioPaused)
-        return;  // the video window's position bar follows once it exists
+        return;
     if (!m_seekFade) {
         m_library->ChannelSlideAttributes(m_player->Channel(), -1, 0, -101, core::kFadeTime);
         if (m_playerView)

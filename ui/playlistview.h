@@ -51,13 +51,14 @@ public:
     void AttachSearch(QLineEdit* box);
 
     // Hooks of the window around the view; unset hooks do nothing.
-    std::function<void()> onActivate;      // play the focused entry (Enter, double click)
-    std::function<void()> onPause;         // Space
-    std::function<void()> onMinimise;      // Esc
-    std::function<void()> onAbout;         // F1
-    std::function<void(int row)> onTags;   // F2 with the focused row
-    std::function<void()> onInsertFile;    // Shift+Insert
-    std::function<void()> onInsertFolder;  // Insert
+    std::function<void()> onActivate;       // play the focused entry (Enter, double click)
+    std::function<void()> onPause;          // Space
+    std::function<void(bool)> onVideoSeek;  // Left (false) / Right (true) while a video plays
+    std::function<void()> onMinimise;       // Esc
+    std::function<void()> onAbout;          // F1
+    std::function<void(int row)> onTags;    // F2 with the focused row
+    std::function<void()> onInsertFile;     // Shift+Insert
+    std::function<void()> onInsertFolder;   // Insert
 
     PlaylistScroller* Scroller() const { return m_scroller; }
     int ListTop() const { return m_top; }  // T, never positive

@@ -62,7 +62,10 @@ PlayMenuItems CreatePlayMenu(QWidget* parent, std::function<void()> n2Click,
 QStringList OpenDialogFilters() {
     const size_t boundary = AudioVideoBoundary();
     const QStringList audio = Patterns(0, boundary);
-    const QStringList video = Patterns(boundary + 1, kMaskList.size());
+    // Containers users expect beside the classic list; the folder scan keeps its own masks.
+    const QStringList video =
+        Patterns(boundary + 1, kMaskList.size()) +
+        QStringList{"*.mkv", "*.webm", "*.mov", "*.m4v", "*.flv", "*.ts", "*.mp4v"};
     return {FilterEntry("All Multimedia Formats", audio + video),
             FilterEntry("Audio Formats", audio), FilterEntry("Video Formats", video)};
 }

@@ -20,9 +20,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(KindCase{"/m/a.mp3", 1}, KindCase{"/m/A.FLAC", 1}, KindCase{"x.it", 1},
                       KindCase{"x.tta", 1}, KindCase{"x.wm", 1}, KindCase{"x.alac", 1},
                       KindCase{"/v/clip.AVI", 2}, KindCase{"a.3gp", 2}, KindCase{"a.mpeg", 2},
-                      KindCase{"a.xqt", 2}, KindCase{"f.swf", 3}, KindCase{"f.txt", 0},
-                      KindCase{"noext", 0}, KindCase{"/dir.mp3/noext", 0}, KindCase{"a.mp3.bak", 0},
-                      KindCase{"a.", 0}, KindCase{"", 0}));
+                      KindCase{"a.xqt", 2}, KindCase{"a.MKV", 2}, KindCase{"a.webm", 2},
+                      KindCase{"a.mp4v", 2}, KindCase{"a.ts", 2}, KindCase{"a.mp4", 1},
+                      KindCase{"f.swf", 3}, KindCase{"f.txt", 0}, KindCase{"noext", 0},
+                      KindCase{"/dir.mp3/noext", 0}, KindCase{"a.mp3.bak", 0}, KindCase{"a.", 0},
+                      KindCase{"", 0}));
 
 struct TitleCase {
     const char* path;

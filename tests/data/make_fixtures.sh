@@ -34,3 +34,5 @@ head -c 4096 /dev/urandom > random.mp3
 cp tone-1k.mp3 mp3-named.flac
 # A tiny four-channel tracker module from our own generator.
 python3 make_module.py tone.mod
+# A moving test picture for the video window (no sound).
+$FF -f lavfi -i testsrc2=duration=5:size=320x240:rate=25 -c:v mpeg4 -q:v 20 -g 25 testsrc2-5s.avi

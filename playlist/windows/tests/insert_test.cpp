@@ -26,7 +26,7 @@ const char* const kAudio =
     "*.ofs *.flac *.wv *.aac *.mp4 *.ac3 *.alac *.ape *.mpc *.spx *.tta";
 const char* const kVideo =
     "*.asf *.avi *.avs *.cme *.cof *.csa *.divx *.m1v *.m2v *.mls *.mpeg *.mpg *.ogm *.rm "
-    "*.viv *.vob *.wmv *.3gp *.xqt";
+    "*.viv *.vob *.wmv *.3gp *.xqt *.mkv *.webm *.mov *.m4v *.flv *.ts *.mp4v";
 
 TEST(OpenDialogFilter, ThreeEntriesInOrderWithEveryPatternOnce) {
     const QStringList filters = OpenDialogFilters();

@@ -1,0 +1,61 @@
+#pragma once
+
+// The video plug-in on libmpv. The picture is rendered into the native window given to
+// loadMediaFile (`wid`), with the gpu output and the plain X11 output as a fallback. Whether a
+// file is playable is decided at load by a short probe of its streams, so no call waits for
+// the player core longer than a property read; the core's events are drained on the GUI
+// thread after its wakeup callback has posted a queued call. GUI thread only.
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "video/videoplugin.h"
+
+struct mpv_handle;
+
+namespace tv::video {
+
+class MpvVideoPlugin : public QObject, public VideoPlugin {
+    Q_OBJECT
+public:
+    // `audioOutput` is libmpv's audio output list ("null" keeps tests silent).
+    explicit MpvVideoPlugin(std::string audioOutput = {});
+    ~MpvVideoPlugin() override;
+
+    void loadMediaFile(const std::string& path, uintptr_t windowHandle) override;
+    bool MediaStreamAvailable() override { return m_available; }
+    bool VideoAvailable() override { return m_available && m_hasVideo; }
+    void setVideoPos(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void playMediaStream() override;
+    void pauseMediaStream() override;
+    int64_t getMediaStreamDuration() override;
+    int64_t getMediaStreamPos() override;
+    void setMediaStreamPos(int64_t position) override;
+    bool MediaStreamPlayed() override { return m_available; }
+    void stopMediaStream() override;
+    void freeMediaStream() override;
+    int32_t getFullScreenVideo() override;
+    void setFullScreenVideo(int32_t on) override;
+
+private:
+    bool EnsureCore(uintptr_t windowHandle);
+    void DestroyCore();
+    void DrainEvents();
+    void SetFlag(const char* name, bool value);
+    double GetDouble(const char* name, double fallback);
+
+    std::string m_audioOutput;
+    mpv_handle* m_mpv = nullptr;
+    uintptr_t m_window = 0;
+    bool m_available = false;
+    bool m_hasVideo = false;
+    bool m_fileLoaded = false;  // the core has opened the file (seeks go straight to it)
+    int64_t m_probedDuration = 0;
+    int64_t m_pendingSeek = -1;
+    std::atomic<bool> m_drainQueued{false};
+};
+
+}  // namespace tv::video
