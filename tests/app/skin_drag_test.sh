@@ -25,7 +25,7 @@ if [ "${WITH_WM:-0}" = 1 ]; then
     wm=$!
     sleep 1
 fi
-TORVANELL_HOME=$home SDL_AUDIODRIVER=dummy TORVANELL_WARNINGS_TO_STDERR=1 "$player" &
+QT_QPA_PLATFORM=xcb TORVANELL_HOME=$home SDL_AUDIODRIVER=dummy TORVANELL_WARNINGS_TO_STDERR=1 "$player" &
 app=$!
 win=
 for _ in $(seq 50); do
