@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/startup.h"
 #include "core/trackentry.h"
 #include "effects/effectchain.h"
 #include "effects/windows/tfrmequalizer.h"
@@ -166,7 +167,7 @@ void TfrmMain::BuildControls() {
     PlayList = new PlaylistView(m_playlist, mainPanel, this);
     PlayList->setGeometry(0, 0, PlaylistView::kTextWidth + PlaylistView::kTimeWidth, 294);
     PlayList->Scroller()->setGeometry(305, 145, 10, 294);
-    PlayList->AttachPlayer(m_player.get(), &m_library, this);
+    PlayList->AttachPlayer(m_player.get());
     PlayList->onActivate = [this] { m_advance->PlayListDblClick(); };
     PlayList->onPause = [this] { m_player->btnPauseClick(); };
     PlayList->onMinimise = [this] { showMinimized(); };
@@ -218,25 +219,9 @@ std::filesystem::path TfrmMain::PlaylistPath() const {
 }
 
 std::optional<int> TfrmMain::FormCreate() {
-    if (m_library.GetVersion() != audio::kExpectedVersion) {
-        ShowWarning("BASS library version 2.2 not loaded");
-        return 4;
-    }
-    if (!m_library.Init(1, 44100, audio::kInitFlag3D)) {
-        ShowWarning("BASS not initialized");
-        return 5;
-    }
-    m_library.Start();
-    audio::DeviceInfo info;
-    if (m_library.GetInfo(info)) {
-        if (info.dsver < 8)
-            ShowWarning("DirectX 8.0 is not installed on your computer");
-        if (info.eax)
-            m_library.SetEAXParameters(25, 1.0f, 20.0f, 2.0f);
-    }
-    const int volume = m_library.GetVolume();
-    m_outputVolume = volume < 0 ? 0 : std::min(volume, 100);
-    return std::nullopt;
+    const core::StartUpResult start = core::StartUp(m_library, *this);
+    m_outputVolume = start.outputVolume;
+    return start.exitStatus;
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
