@@ -245,6 +245,39 @@ bool Player::SeekToMs(uint32_t ms) {
     return m_library.ChannelSetPosition(m_channel, bytes);
 }
 
+void Player::SeekStep(bool forward) {
+    if (m_playState != kAudioPlaying && m_playState != kAudioPaused)
+        return;  // a video's position follows the video window's bar
+    if (!m_seekFade) {
+        m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, kFadeTime);
+        m_view.WaitWithEvents(kFadeTime);
+        m_seekFade = true;
+    }
+    const uint32_t position = GetPositionMs();
+    if (forward) {
+        const uint32_t length = GetLengthMs();
+        if (uint64_t(position) + kSeekStepMs > length)
+            SeekToMs(length > 0 ? length - 1 : 0);
+        else
+            SeekToMs(position + kSeekStepMs);
+    } else {
+        SeekToMs(position > uint32_t(kSeekStepMs) ? position - kSeekStepMs : 0);
+    }
+}
+
+void Player::Silence() {
+    m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, 0);
+}
+
+void Player::GlideBack() {
+    m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan, kFadeTime);
+}
+
+void Player::SeekRelease() {
+    m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan, kFadeTime);
+    m_seekFade = false;
+}
+
 void Player::BuildTrackEntry(const std::string& path, int i) {
     const std::string ext = LowerExtension(path);
     TrackFacts facts;

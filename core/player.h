@@ -31,6 +31,9 @@ enum PlayStates : int {
 
 enum ChannelKinds : int { kNoChannel = 0, kStreamChannel = 1, kModuleChannel = 2 };
 
+// One press of a held Left or Right key in the playlist seeks this far.
+constexpr int kSeekStepMs = 5000;
+
 class Player {
 public:
     // Every reference must outlive the player.
@@ -72,6 +75,19 @@ public:
     // Seeks the stream; refused (false) without a channel, when stopped, or beyond the end.
     bool SeekToMs(uint32_t ms);
 
+    // The held seek of the playlist's Left and Right keys. SeekStep: during audio playback or
+    // pause, the first press of a hold fades the channel to 0 (waiting for the fade), then
+    // every press, auto-repeats included, seeks kSeekStepMs back (not before the start) or
+    // forward (at most to 1 ms before the end); otherwise nothing happens. SeekRelease, on the
+    // real release of the key: glides back to ChannelVolume and ends the hold.
+    void SeekStep(bool forward);
+    void SeekRelease();
+    bool SeekFading() const { return m_seekFade; }
+    // The seek slider's release: silences the channel at once (Silence), and after the seek
+    // or the change of track glides the new channel back to ChannelVolume (GlideBack).
+    void Silence();
+    void GlideBack();
+
     // Writes the display text and duration text of playlist row `i` from the file's tags.
     void BuildTrackEntry(const std::string& path, int i);
 
@@ -98,6 +114,7 @@ private:
     std::string m_durationText;
     int m_channelVolume = kDefaultChannelVolume;
     bool m_opening = false;
+    bool m_seekFade = false;
 };
 
 }  // namespace tv::core

@@ -270,4 +270,20 @@ void TrackAdvance::lbPosLenClick() {
     m_modes.timeMode = m_modes.timeMode == 0 ? 1 : 0;
 }
 
+bool TrackAdvance::SeekKnobReleased(int x, int travel) {
+    const int state = m_player.PlayState();
+    if ((state != kAudioPlaying && state != kAudioPaused) || !m_knobsIdle || travel <= 0)
+        return false;
+    m_player.Silence();
+    const bool movedOn = x >= travel;
+    if (movedOn) {
+        btnNextClick();
+    } else {
+        const double length = m_player.GetLengthMs();
+        m_player.SeekToMs(static_cast<uint32_t>(std::nearbyint(length * std::max(x, 0) / travel)));
+    }
+    m_player.GlideBack();
+    return movedOn;
+}
+
 }  // namespace tv::core

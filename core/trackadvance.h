@@ -99,6 +99,14 @@ public:
     // Switches between elapsed and remaining time; the label follows at the next tick.
     void lbPosLenClick();
 
+    // The seek slider's drag knob let go `x` pixels right of the track's left edge, of a
+    // travel of `travel` pixels. During audio playback or pause, while the knobs are idle: the
+    // channel is silenced at once, then at the far right (x >= travel) the player moves on to
+    // the next track, otherwise it seeks to x / travel of the length (rounded to the nearest
+    // millisecond); the channel then glides back to the channel volume. Otherwise nothing.
+    // True when it moved on (the next track runs its own position timer then).
+    bool SeekKnobReleased(int x, int travel);
+
     // False only while a tick moves the knobs; the slider seeks only when it is true.
     bool KnobsIdle() const { return m_knobsIdle; }
     // Entries in a row that ended without ever opening (Replay All and Replay One count them).

@@ -4,8 +4,7 @@
 
 namespace tv::core {
 
-void WheelVolume::Start() {
-    const int volume = m_library.GetVolume();
+void WheelVolume::Start(int volume) {
     m_offset = volume < 0 ? 0 : std::min(volume, 100);
 }
 

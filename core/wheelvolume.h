@@ -13,8 +13,9 @@ namespace tv::core {
 class WheelVolume {
 public:
     explicit WheelVolume(audio::AudioLibrary& library) : m_library(library) {}
-    // The knob offset starts at the library's current output volume (0 when it fails).
-    void Start();
+    // The knob offset starts at the output volume read at start-up (below 0, when the library
+    // could not tell: 0).
+    void Start(int outputVolume);
     int Offset() const { return m_offset; }
     // A notch up (below 100: +1) or down (above 0: -1); then the output volume := the offset.
     void Notch(bool up);

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   ffmpeg sox
   clang libclang-rt-14-dev
+  clang-format-14
   libtag1-dev
   desktop-file-utils appstream lintian librsvg2-bin man-db groff-base file
 )

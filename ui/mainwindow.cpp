@@ -24,6 +24,7 @@
 #include <cstdio>
 
 #include "core/hotkeyactions.h"
+#include "core/startup.h"
 #include "core/trackentry.h"
 #include "effects/effectchain.h"
 #include "effects/windows/tfrmequalizer.h"
@@ -197,7 +198,7 @@ void TfrmMain::BuildControls() {
     PlayList->setGeometry(0, 0, PlaylistView::kTextWidth + PlaylistView::kTimeWidth, panel.h);
     PlayList->Scroller()->setGeometry(layout::kPanel1.x, layout::kPanel1.y, layout::kPanel1.w,
                                       layout::kPanel1.h);
-    PlayList->AttachPlayer(m_player.get(), &m_library, this);
+    PlayList->AttachPlayer(m_player.get());
     PlayList->onActivate = [this] { m_advance->PlayListDblClick(); };
     PlayList->onPause = [this] { m_player->btnPauseClick(); };
     PlayList->onVideoSeek = [this](bool forward) { m_frmVideo->Logic().StepPosBar(forward); };
@@ -255,23 +256,10 @@ std::optional<int> TfrmMain::FormCreate() {
     m_hotkeyActions = std::make_unique<core::HotkeyActions>(m_library, *m_player, *m_advance);
     m_hotkeys = CreateGlobalHotkeys();
     m_hotkeys->RegisterAll([this](int index) { m_hotkeyActions->Run(index); });
-    if (m_library.GetVersion() != audio::kExpectedVersion) {
-        ShowWarning("BASS library version 2.2 not loaded");
-        return 4;
-    }
-    if (!m_library.Init(1, 44100, audio::kInitFlag3D)) {
-        ShowWarning("BASS not initialized");
-        return 5;
-    }
-    m_library.Start();
-    audio::DeviceInfo info;
-    if (m_library.GetInfo(info)) {
-        if (info.dsver < 8)
-            ShowWarning("DirectX 8.0 is not installed on your computer");
-        if (info.eax)
-            m_library.SetEAXParameters(25, 1.0f, 20.0f, 2.0f);
-    }
-    m_wheelVolume.Start();
+    const core::StartUpResult start = core::StartUp(m_library, *this);
+    if (start.exitStatus)
+        return start.exitStatus;
+    m_wheelVolume.Start(start.outputVolume);
     return std::nullopt;
 }
 
@@ -694,20 +682,8 @@ void TfrmMain::SeekRelease() {
     if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_advance->KnobsIdle())
         return;
     tmrMain->stop();
-    const audio::Handle channel = m_player->Channel();
-    m_library.ChannelSlideAttributes(channel, -1, 0, -101, 0);
-    const int x = Image10->x() - kTrackLeft;
-    const uint32_t length = m_player->GetLengthMs();
-    if (x >= kKnobTravel) {
-        // The knob released at the far right moves on to the next track.
-        m_advance->btnNextClick();
-        m_library.ChannelSlideAttributes(m_player->Channel(), -1, m_player->ChannelVolume(), -101,
-                                         core::kFadeTime);
-        return;
-    }
-    m_player->SeekToMs(static_cast<uint32_t>(std::nearbyint(double(length) * x / kKnobTravel)));
-    m_library.ChannelSlideAttributes(channel, -1, m_player->ChannelVolume(), -101, core::kFadeTime);
-    tmrMain->start();
+    if (!m_advance->SeekKnobReleased(Image10->x() - kTrackLeft, kKnobTravel))
+        tmrMain->start();
 }
 
 // --- the skinned frame ---------------------------------------------------------------------

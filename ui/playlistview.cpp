@@ -8,11 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/audio/audiolibrary.h"
-#include "core/player.h"
-#include "core/playerview.h"
-#include "core/settings.h"
-
 namespace tv::ui {
 
 namespace {
@@ -42,11 +37,12 @@ PlaylistView::PlaylistView(playlist::PlaylistModel& model, QWidget* parent, QWid
     m_scroller->hide();
 }
 
-void PlaylistView::AttachPlayer(core::Player* player, audio::AudioLibrary* library,
-                                core::PlayerView* view) {
+void PlaylistView::AttachPlayer(core::Player* player) {
     m_player = player;
-    m_library = library;
-    m_playerView = view;
+}
+
+bool PlaylistView::SeekFading() const {
+    return m_player && m_player->SeekFading();
 }
 
 void PlaylistView::AttachSearch(QLineEdit* box) {
@@ -261,132 +257,144 @@ void PlaylistView::keyReleaseEvent(QKeyEvent* event) {
         MainControlKeyUp(event->key());
 }
 
+namespace {
+
+// Which modifier state a binding asks for: Delete and Insert mean something else with Shift.
+enum class ShiftState { Any, Without, With };
+
+struct KeyBinding {
+    int key;
+    ShiftState shift;
+    PlaylistView::KeyCommand command;
+};
+
+using Command = PlaylistView::KeyCommand;
+constexpr KeyBinding kKeyBindings[] = {
+    {Qt::Key_Home, ShiftState::Any, Command::SelectFirst},
+    {Qt::Key_End, ShiftState::Any, Command::SelectLast},
+    {Qt::Key_Escape, ShiftState::Any, Command::Minimise},
+    {Qt::Key_F1, ShiftState::Any, Command::About},
+    {Qt::Key_F2, ShiftState::Any, Command::Tags},
+    {Qt::Key_F3, ShiftState::Any, Command::FocusSearch},
+    {Qt::Key_Up, ShiftState::Any, Command::FocusUp},
+    {Qt::Key_Down, ShiftState::Any, Command::FocusDown},
+    {Qt::Key_Return, ShiftState::Any, Command::Activate},
+    {Qt::Key_Enter, ShiftState::Any, Command::Activate},
+    {Qt::Key_Space, ShiftState::Any, Command::Pause},
+    {Qt::Key_Left, ShiftState::Any, Command::SeekBack},
+    {Qt::Key_Right, ShiftState::Any, Command::SeekForward},
+    {Qt::Key_Delete, ShiftState::Without, Command::RemoveFocused},
+    {Qt::Key_Delete, ShiftState::With, Command::ClearPlaylist},
+    {Qt::Key_Insert, ShiftState::Without, Command::InsertFolder},
+    {Qt::Key_Insert, ShiftState::With, Command::InsertFile},
+};
+
+template <typename... Args>
+void Call(const std::function<void(Args...)>& hook, Args... args) {
+    if (hook)
+        hook(args...);
+}
+
+}  // namespace
+
+PlaylistView::KeyCommand PlaylistView::KeyCommandFor(int key, Qt::KeyboardModifiers modifiers) {
+    const bool shift = modifiers & Qt::ShiftModifier;
+    for (const KeyBinding& b : kKeyBindings) {
+        if (b.key != key)
+            continue;
+        if (b.shift == ShiftState::Any || (b.shift == ShiftState::With) == shift)
+            return b.command;
+    }
+    return KeyCommand::None;
+}
+
 void PlaylistView::MainControlKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    RunKeyCommand(KeyCommandFor(key, modifiers));
+}
+
+void PlaylistView::MoveFocus(int step) {
+    const int n = m_model.Count();
+    const int f = m_model.Focused();
+    if (f < 0 || f >= n || f + step < 0 || f + step >= n)
+        return;
+    SelectOnly(f + step);
+    // One row up or down: the list follows by one row when the new focus leaves the panel.
+    if (step < 0 && (f - 1) * kRow < -m_top) {
+        m_top += kRow;
+        PlaceThumb();
+    } else if (step > 0 && (f + 2) * kRow > height() - m_top) {
+        m_top -= kRow;
+        PlaceThumb();
+    }
+    Repaint();
+}
+
+void PlaylistView::RunKeyCommand(KeyCommand command) {
     const int n = m_model.Count();
     const int f = m_model.Focused();
     const bool focusValid = f >= 0 && f < n;
-    const bool shift = modifiers & Qt::ShiftModifier;
-    switch (key) {
-        case Qt::Key_Home:
+    switch (command) {
+        case KeyCommand::None:
+            return;
+        case KeyCommand::SelectFirst:
+        case KeyCommand::SelectLast:
             if (n == 0)
                 return;
-            SelectOnly(0);
+            SelectOnly(command == KeyCommand::SelectFirst ? 0 : n - 1);
             ScrollToFocused();
             Repaint();
             return;
-        case Qt::Key_End:
-            if (n == 0)
-                return;
-            SelectOnly(n - 1);
-            ScrollToFocused();
-            Repaint();
-            return;
-        case Qt::Key_Escape:
-            if (onMinimise)
-                onMinimise();
-            return;
-        case Qt::Key_F1:
-            if (onAbout)
-                onAbout();
-            return;
-        case Qt::Key_F3:
-            if (m_search)
-                m_search->setFocus();
-            return;
-        case Qt::Key_F2:
+        case KeyCommand::Minimise:
+            return Call(onMinimise);
+        case KeyCommand::About:
+            return Call(onAbout);
+        case KeyCommand::Tags:
             if (focusValid && onTags)
                 onTags(f);
             return;
-        case Qt::Key_Up:
-            if (!focusValid || f == 0)
+        case KeyCommand::FocusSearch:
+            if (m_search)
+                m_search->setFocus();
+            return;
+        case KeyCommand::FocusUp:
+            return MoveFocus(-1);
+        case KeyCommand::FocusDown:
+            return MoveFocus(1);
+        case KeyCommand::Activate:
+            if (n > 0)
+                Call(onActivate);
+            return;
+        case KeyCommand::Pause:
+            return Call(onPause);
+        case KeyCommand::SeekBack:
+        case KeyCommand::SeekForward:
+            if (!m_player)
                 return;
-            SelectOnly(f - 1);
-            if ((f - 1) * kRow < -m_top) {
-                m_top += kRow;
-                PlaceThumb();
-            }
-            Repaint();
+            // While a video plays the keys step the video window's position instead.
+            if (m_player->PlayState() == core::kVideoPlaying ||
+                m_player->PlayState() == core::kVideoPaused)
+                return Call(onVideoSeek, command == KeyCommand::SeekForward);
+            m_player->SeekStep(command == KeyCommand::SeekForward);
             return;
-        case Qt::Key_Down:
-            if (!focusValid || f == n - 1)
-                return;
-            SelectOnly(f + 1);
-            if ((f + 2) * kRow > height() - m_top) {
-                m_top -= kRow;
-                PlaceThumb();
-            }
-            Repaint();
-            return;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (n > 0 && onActivate)
-                onActivate();
-            return;
-        case Qt::Key_Space:
-            if (onPause)
-                onPause();
-            return;
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-            Seek(key == Qt::Key_Right);
-            return;
-        case Qt::Key_Delete:
-            if (shift)
+        case KeyCommand::RemoveFocused:
+        case KeyCommand::ClearPlaylist:
+            if (command == KeyCommand::ClearPlaylist)
                 m_model.ClearPlaylist();
             else if (focusValid)
                 m_model.RemoveEntry(f);
             UpdateScrollerVisibility();
             Repaint();
             return;
-        case Qt::Key_Insert:
-            if (shift) {
-                if (onInsertFile)
-                    onInsertFile();
-            } else if (onInsertFolder) {
-                onInsertFolder();
-            }
-            return;
-        default:
-            return;
-    }
-}
-
-void PlaylistView::Seek(bool forward) {
-    if (!m_player || !m_library)
-        return;
-    const int state = m_player->PlayState();
-    if (state == core::kVideoPlaying || state == core::kVideoPaused) {
-        if (onVideoSeek)
-            onVideoSeek(forward);
-        return;
-    }
-    if (state != core::kAudioPlaying && state != core::kAudioPaused)
-        return;
-    if (!m_seekFade) {
-        m_library->ChannelSlideAttributes(m_player->Channel(), -1, 0, -101, core::kFadeTime);
-        if (m_playerView)
-            m_playerView->WaitWithEvents(core::kFadeTime);
-        m_seekFade = true;
-    }
-    const uint32_t position = m_player->GetPositionMs();
-    if (forward) {
-        const uint32_t length = m_player->GetLengthMs();
-        if (uint64_t(position) + kSeekStepMs > length)
-            m_player->SeekToMs(length > 0 ? length - 1 : 0);
-        else
-            m_player->SeekToMs(position + kSeekStepMs);
-    } else {
-        m_player->SeekToMs(position > uint32_t(kSeekStepMs) ? position - kSeekStepMs : 0);
+        case KeyCommand::InsertFolder:
+            return Call(onInsertFolder);
+        case KeyCommand::InsertFile:
+            return Call(onInsertFile);
     }
 }
 
 void PlaylistView::MainControlKeyUp(int key) {
-    if (key != Qt::Key_Left && key != Qt::Key_Right)
-        return;
-    if (m_player && m_library)
-        m_library->ChannelSlideAttributes(m_player->Channel(), -1, m_player->ChannelVolume(), -101,
-                                          core::kFadeTime);
-    m_seekFade = false;
+    if ((key == Qt::Key_Left || key == Qt::Key_Right) && m_player)
+        m_player->SeekRelease();
 }
 
 // --- search -----------------------------------------------------------------------------

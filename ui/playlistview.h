@@ -15,17 +15,10 @@
 #include <QWidget>
 #include <functional>
 
+#include "core/player.h"
 #include "playlist/playlist.h"
 
 class QLineEdit;
-
-namespace tv::audio {
-class AudioLibrary;
-}
-namespace tv::core {
-class Player;
-class PlayerView;
-}  // namespace tv::core
 
 namespace tv::ui {
 
@@ -37,16 +30,38 @@ public:
     static constexpr int kTimeWidth = 30;    // TrackTime column
     static constexpr int kThumbHeight = 20;  // Image3
     static constexpr int kWheelStep = 8 * playlist::kRowHeight;
-    static constexpr int kSeekStepMs = 5000;
+    static constexpr int kSeekStepMs = core::kSeekStepMs;
+
+    // What a playlist key does. The keys are bound to these in one table (KeyCommandFor).
+    enum class KeyCommand {
+        None,
+        SelectFirst,    // Home
+        SelectLast,     // End
+        Minimise,       // Esc
+        About,          // F1
+        Tags,           // F2
+        FocusSearch,    // F3
+        FocusUp,        // Up
+        FocusDown,      // Down
+        Activate,       // Enter
+        Pause,          // Space
+        SeekBack,       // Left (held: the player's seek fade)
+        SeekForward,    // Right
+        RemoveFocused,  // Delete
+        ClearPlaylist,  // Shift+Delete
+        InsertFolder,   // Insert
+        InsertFile,     // Shift+Insert
+    };
+    static KeyCommand KeyCommandFor(int key, Qt::KeyboardModifiers modifiers);
 
     // `parent` is the frame (MainPanel); `scrollerParent` receives the scroller, which the
     // caller places (Panel1). Both may be null in tests; the scroller is then a top-level
     // widget that is never shown.
     PlaylistView(playlist::PlaylistModel& model, QWidget* parent, QWidget* scrollerParent);
 
-    // Left/Right seek the audio of `player` with a fade of the channel through `library`,
-    // waiting with `view`. Without a player those keys do nothing.
-    void AttachPlayer(core::Player* player, audio::AudioLibrary* library, core::PlayerView* view);
+    // Left/Right run the held seek of `player` (its fade included). Without a player those
+    // keys do nothing.
+    void AttachPlayer(core::Player* player);
     // Makes `box` the search box: its text changes run SearchChange and its keys SearchKeyDown.
     void AttachSearch(QLineEdit* box);
 
@@ -67,7 +82,7 @@ public:
     int TrackHeight() const;
     bool SearchHit() const { return m_searchHit; }
     int SearchPosition() const { return m_searchPosition; }
-    bool SeekFading() const { return m_seekFade; }
+    bool SeekFading() const;
 
     // Shows the scroller while the list is taller than the panel, hides it otherwise, and
     // keeps T and the thumb inside their ranges after the list changed.
@@ -118,7 +133,8 @@ private:
     void SetTopFromThumb();
     void ClampThumb();
     void SelectOnly(int row);
-    void Seek(bool forward);
+    void RunKeyCommand(KeyCommand command);
+    void MoveFocus(int step);
     bool Matches(int row, const QString& upperText) const;
     int FirstMatch(const QString& text) const;
     void Repaint();
@@ -127,8 +143,6 @@ private:
     PlaylistScroller* m_scroller = nullptr;
     QLineEdit* m_search = nullptr;
     core::Player* m_player = nullptr;
-    audio::AudioLibrary* m_library = nullptr;
-    core::PlayerView* m_playerView = nullptr;
     int m_top = 0;       // T
     int m_thumbTop = 0;  // Image3 top inside the track
     int m_grabY = 0;
@@ -138,7 +152,6 @@ private:
     bool m_trackDrag = false;
     bool m_searchHit = false;
     int m_searchPosition = -1;
-    bool m_seekFade = false;
 };
 
 // Panel1 with the track (Image2) and the thumb (Image3): paints them and hands its mouse

@@ -22,8 +22,8 @@ Channel::Channel(Handle handle, bool module, std::unique_ptr<Decoder> decoder)
       m_info(m_decoder->Info()),
       m_decodeBuffer(static_cast<size_t>(std::max(kDecodeChunk, kPrimeFrames)) * 2),
       m_ring(kRingFrames) {
-    m_dsps.reserve(8);
-    m_effects.reserve(16);
+    m_dsps.reserve(kMaxChainSlots);
+    m_effects.reserve(kMaxChainSlots);
 }
 
 Channel::~Channel() {
@@ -61,8 +61,7 @@ bool Channel::SetPosition(SpinLock& mixLock, int64_t sourceFrame) {
         m_taken.store(0, std::memory_order_release);
         m_ended.store(false, std::memory_order_release);
         m_decodeEnded.store(false, std::memory_order_release);
-        for (auto& fx : m_effects)
-            fx.effect->Reset();
+        m_resetEffects.store(true, std::memory_order_release);
     }
     if (m_thread.joinable())
         FillLocked(kPrimeFrames);
@@ -139,6 +138,9 @@ int Channel::PullDirect(float* dst, int frames) {
 }
 
 void Channel::ProcessChain(float* frames, int count) {
+    if (m_resetEffects.exchange(false, std::memory_order_acq_rel))
+        for (const auto& fx : m_effects)
+            fx.effect->Reset();
     for (const auto& dsp : m_dsps)
         dsp.proc(dsp.handle, m_handle, frames, static_cast<uint32_t>(count), dsp.user);
     for (const auto& fx : m_effects)

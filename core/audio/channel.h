@@ -30,6 +30,10 @@ namespace tv::audio {
 
 inline constexpr int kTapFrames = 1024;
 inline constexpr int kMaxBlockFrames = 4096;  // largest block the chain sees at once
+// Sample processors and effects one channel can hold. The lists are reserved at this size when
+// the channel is made, so attaching under the mix lock never allocates; beyond it the
+// attach fails (handle 0). The player attaches at most a dozen.
+inline constexpr size_t kMaxChainSlots = 64;
 
 class Channel {
 public:
@@ -68,6 +72,9 @@ public:
     void ProcessChain(float* frames, int count);
 
     // --- chain edits: UI thread, mix lock held ------------------------------------------
+    // They never allocate: the lists are reserved at kMaxChainSlots. Check ChainFull first.
+    bool DspFull() const { return m_dsps.size() >= kMaxChainSlots; }
+    bool EffectsFull() const { return m_effects.size() >= kMaxChainSlots; }
     void AddDsp(Handle dsp, DspProc proc, void* user, int priority);
     bool RemoveDsp(Handle dsp);
     void AddEffect(Handle fx, int priority, std::unique_ptr<Effect> effect);
@@ -118,6 +125,9 @@ private:
     std::atomic<int64_t> m_taken{0};
     std::atomic<bool> m_ended{false};
 
+    // Set by a seek on the UI thread; the next block processed resets the effects' state
+    // (delay lines, filters), so the UI never clears them under the lock.
+    std::atomic<bool> m_resetEffects{false};
     // Chain (mix lock).
     std::vector<DspSlot> m_dsps;
     std::vector<FxSlot> m_effects;

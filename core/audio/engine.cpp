@@ -262,7 +262,7 @@ int32_t Engine::ChannelGetData(Handle channel, float* buffer, uint32_t flags) {
 
 Handle Engine::ChannelSetDSP(Handle channel, DspProc proc, void* user, int priority) {
     Channel* ch = Find(channel);
-    if (!ch || !proc)
+    if (!ch || !proc || ch->DspFull())
         return 0;
     const Handle dsp = NextHandle();
     {
@@ -288,7 +288,7 @@ bool Engine::ChannelRemoveDSP(Handle channel, Handle dsp) {
 
 Handle Engine::ChannelSetFX(Handle channel, uint32_t type, int priority) {
     Channel* ch = Find(channel);
-    if (!ch)
+    if (!ch || ch->EffectsFull())
         return 0;
     auto factory = m_effectTypes.find(type);
     if (factory == m_effectTypes.end())
@@ -382,7 +382,8 @@ int64_t Engine::RenderOffline(Handle channel, float* out, int64_t frames) {
         const int got = ch->PullDirect(dst, n);
         if (got == 0)
             break;
-        std::lock_guard lock(m_chainLock);
+        // No mix lock: a channel that is not streaming is never touched by the mixing thread,
+        // and its chain is edited only from this thread.
         ch->ProcessChain(dst, got);
         if (m_masterGain != 1.0f)
             for (int i = 0; i < 2 * got; ++i)

@@ -9,6 +9,11 @@
 
 namespace tv::audio {
 
+// Test seam: when set, called on the locking thread with true right after a lock is taken and
+// with false right before it is released (the tests count allocations made meanwhile). Set it
+// only while no lock is held.
+inline void (*g_spinLockObserver)(bool held) noexcept = nullptr;
+
 class SpinLock {
 public:
     void lock() noexcept {
@@ -16,9 +21,20 @@ public:
             while (m_locked.load(std::memory_order_relaxed))
                 std::this_thread::yield();
         }
+        if (auto observer = g_spinLockObserver)
+            observer(true);
     }
-    bool try_lock() noexcept { return !m_locked.exchange(true, std::memory_order_acquire); }
-    void unlock() noexcept { m_locked.store(false, std::memory_order_release); }
+    bool try_lock() noexcept {
+        const bool taken = !m_locked.exchange(true, std::memory_order_acquire);
+        if (auto observer = g_spinLockObserver; taken && observer)
+            observer(true);
+        return taken;
+    }
+    void unlock() noexcept {
+        if (auto observer = g_spinLockObserver)
+            observer(false);
+        m_locked.store(false, std::memory_order_release);
+    }
 
 private:
     std::atomic<bool> m_locked{false};

@@ -95,7 +95,8 @@ TEST(TagTrackInfoFormats, OggAndWmaEntriesComeFromTheirTags) {
     const fs::path wma = FfmpegTagged(dir, "tone-1k.wma", "song.wma", 3);
     if (ogg.empty() || wma.empty()) {
         fs::remove_all(dir);
-        GTEST_SKIP() << "ffmpeg is not available";
+        GTEST_FAIL() << "ffmpeg could not make the tagged copies: is it installed? "
+                        "(scripts/install-deps.sh installs it)";
     }
     fs::copy_file(wma, dir / "song.wm");
     TagTrackInfo reader;

@@ -378,6 +378,45 @@ TEST_F(TrackAdvanceTest, ReplayOne_UnplayableEntryStopsInsteadOfReopening) {
 
 // --- position display ------------------------------------------------------------------------
 
+// --- the seek slider's release -----------------------------------------------------------
+
+TEST_F(TrackAdvanceTest, SeekKnobRelease_SeeksByFractionOrMovesOnAtTheFarRight) {
+    struct Case {
+        int x;
+        int64_t positionBytes;  // -1: moved on to the next entry
+    };
+    // The 10 s track of the fake library; a travel of 200 pixels is 50 ms per pixel.
+    for (const Case c : {Case{0, 0}, Case{-5, 0}, Case{50, 441000}, Case{150, 1323000},
+                         Case{200, -1}, Case{260, -1}}) {
+        SCOPED_TRACE(c.x);
+        list.ClearPlaylist();
+        AddFiles(2);
+        PlayRow(0);
+        lib.calls.clear();
+        lib.positionBytes = 12345;
+        EXPECT_EQ(advance.SeekKnobReleased(c.x, 200), c.positionBytes < 0);
+        const auto slides = lib.CallsStartingWith("ChannelSlideAttributes");
+        ASSERT_GE(slides.size(), 2u);
+        EXPECT_NE(slides.front().find(",-1,0,-101,0)"), std::string::npos);  // silenced at once
+        const std::string back = ",-1," + std::to_string(player.ChannelVolume()) + ",-101,200)";
+        EXPECT_NE(slides.back().find(back), std::string::npos);  // then glides back
+        if (c.positionBytes < 0) {
+            EXPECT_EQ(list.Current(), 1);
+        } else {
+            EXPECT_EQ(list.Current(), 0);
+            EXPECT_EQ(lib.positionBytes, c.positionBytes);
+        }
+    }
+}
+
+TEST_F(TrackAdvanceTest, SeekKnobRelease_DoesNothingUnlessAudioPlaysOrPauses) {
+    AddFiles(2);
+    lib.calls.clear();
+    EXPECT_FALSE(advance.SeekKnobReleased(50, 200));  // stopped
+    EXPECT_TRUE(lib.calls.empty());
+    EXPECT_EQ(list.Current(), -1);
+}
+
 struct DisplayCase {
     const char* name;
     uint32_t length, position;

@@ -1,4 +1,4 @@
-// The wheel's output volume: starts at the library's output volume, moves by exactly one per
+// The wheel's output volume: starts at the output volume read at start-up, moves by exactly one per
 // notch within 0..100 and sets the library's output volume every notch.
 
 #include <gtest/gtest.h>
@@ -11,9 +11,8 @@ namespace {
 
 TEST(WheelVolumeTest, NotchesStepByOneWithinZeroToHundred) {
     testing::FakeAudioLibrary lib;
-    lib.volume = 95;
     WheelVolume wheel(lib);
-    wheel.Start();
+    wheel.Start(95);
     EXPECT_EQ(wheel.Offset(), 95);
     for (int i = 0; i < 10; ++i)
         wheel.Notch(true);
@@ -29,9 +28,8 @@ TEST(WheelVolumeTest, NotchesStepByOneWithinZeroToHundred) {
 
 TEST(WheelVolumeTest, FailingVolumeQueryStartsAtZero) {
     testing::FakeAudioLibrary lib;
-    lib.volume = -1;
     WheelVolume wheel(lib);
-    wheel.Start();
+    wheel.Start(-1);
     EXPECT_EQ(wheel.Offset(), 0);
     wheel.Notch(true);
     EXPECT_EQ(lib.volume, 1);

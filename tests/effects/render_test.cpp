@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "effects/eqtables.h"
-#include "effects/render.h"
+#include "render/render.h"
 #include "signal.h"
 
 namespace tv::testing {

@@ -25,7 +25,8 @@ class OggWmaTool : public testing::Test {
 protected:
     void SetUp() override {
         if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
-            GTEST_SKIP() << "ffmpeg is not installed";
+            GTEST_FAIL() << "ffmpeg is not installed; the test makes its fixtures with it "
+                            "(scripts/install-deps.sh installs it)";
         const std::string base = "ffmpeg -nostdin -v error -f lavfi -i sine=duration=1 -ac 2 ";
         ASSERT_EQ(std::system((base + "-c:a libvorbis -metadata ARTIST=Old '" +
                                (m_dir.Path() / "a.ogg").string() + "'")

@@ -24,7 +24,8 @@ class OggWrite : public testing::Test {
 protected:
     void SetUp() override {
         if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
-            GTEST_SKIP() << "ffmpeg is not installed";
+            GTEST_FAIL() << "ffmpeg is not installed; the test makes its fixtures with it "
+                            "(scripts/install-deps.sh installs it)";
         m_file = m_dir.Path() / "tone.ogg";
         const std::string command =
             "ffmpeg -nostdin -v error -f lavfi -i sine=frequency=440:duration=1 "

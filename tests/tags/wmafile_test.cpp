@@ -133,8 +133,9 @@ TEST(WmaFile, Plausibility) {
             Asf({FileProperties(c.maxBitRate), StreamProperties(c.channels, c.rate, c.byteRate),
                  ContentDescription({Utf16("t")})}));
         EXPECT_EQ(wma.Valid(), c.valid) << c.channels << " " << c.rate;
-        if (!c.valid)
+        if (!c.valid) {
             EXPECT_EQ(wma.Title(), "");
+        }
     }
 }
 
@@ -180,7 +181,8 @@ TEST(WmaFile, DamagedOrForeignData) {
 
 TEST(WmaFile, EncodedFileIsRead) {
     if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "ffmpeg is not installed";
+        GTEST_FAIL() << "ffmpeg is not installed; the test makes its fixtures with it "
+                        "(scripts/install-deps.sh installs it)";
     TempDir dir;
     const auto file = dir.Path() / "tone.wma";
     const std::string command =

@@ -1,4 +1,4 @@
-#include "effects/render.h"
+#include "render/render.h"
 
 #include <algorithm>
 #include <cmath>

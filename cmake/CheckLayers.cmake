@@ -1,0 +1,53 @@
+# cmake -DSOURCE_DIR=... -DLAYER_FILE=... [-DEXTRA_FILE=... -DEXTRA_LAYER=...] -P CheckLayers.cmake
+# Fails when a file of a layer includes a header of a folder the layer does not see. With
+# EXTRA_FILE, that file is checked as if it lay in EXTRA_LAYER (how the tests show a refusal).
+cmake_minimum_required(VERSION 3.25)
+include(${LAYER_FILE})
+
+# The layer that owns a path inside the tree: the longest declared folder it lies in.
+function(owner path outVar)
+    set(best "")
+    foreach(dir IN LISTS TV_LAYERS)
+        string(LENGTH "${dir}/" n)
+        string(SUBSTRING "${path}" 0 ${n} head)
+        string(LENGTH "${best}" bestLength)
+        if(head STREQUAL "${dir}/" AND n GREATER bestLength)
+            set(best ${dir})
+        endif()
+    endforeach()
+    set(${outVar} "${best}" PARENT_SCOPE)
+endfunction()
+
+set(failures "")
+function(check_file file layer shown)
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+    string(MAKE_C_IDENTIFIER "${layer}" key)
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
+        owner("${header}" owning)
+        if(owning STREQUAL "" OR owning IN_LIST TV_LAYER_SEES_${key})
+            continue()
+        endif()
+        string(REPLACE ";" ", " sees "${TV_LAYER_SEES_${key}}")
+        set(failures "${failures}${shown}: layer ${layer} may not include ${header} (layer ${owning}); it sees only: ${sees}\n" PARENT_SCOPE)
+    endforeach()
+endfunction()
+
+foreach(dir IN LISTS TV_LAYERS)
+    file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${dir}/*.cpp ${SOURCE_DIR}/${dir}/*.h)
+    foreach(file IN LISTS files)
+        owner("${file}" layer)
+        if(layer STREQUAL dir)
+            check_file(${SOURCE_DIR}/${file} ${dir} ${file})
+        endif()
+    endforeach()
+endforeach()
+if(EXTRA_FILE)
+    check_file(${EXTRA_FILE} ${EXTRA_LAYER} ${EXTRA_FILE})
+endif()
+
+if(failures)
+    # Plain messages are not re-wrapped, so each refusal stays on one line.
+    message("${failures}")
+    message(FATAL_ERROR "Includes cross the layers the wrong way (listed above).")
+endif()
