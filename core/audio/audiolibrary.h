@@ -4,8 +4,15 @@
 // needs, with the classic results and failure values (handles are 32-bit, 0 means failure;
 // positions are 64-bit byte counts; seconds are doubles; volumes 0..100).
 //
-// Threads: every call comes from the user-interface thread. The library mixes on a thread of
-// its own; DSP callbacks attached with ChannelSetDSP run there, once per output block.
+// Threads: every call comes from the user-interface thread. Opening a file, the first Play of
+// a channel (it decodes a first block) and freeing one (it joins the decode thread) take as
+// long as that work; every other call holds the mixing lock only to flip prepared state.
+// The library mixes on a thread of its own; DSP callbacks attached with ChannelSetDSP run
+// there, once per output block.
+//
+// Ownership: the library owns every channel, DSP and effect it hands out a handle for, until
+// the matching free or remove (or the library's destruction). Handles are never reused, so a
+// stale handle fails harmlessly instead of reaching a newer object. No call throws.
 //
 // Everything above core/audio talks to this interface only, so the player logic is tested
 // with a recording fake and the real Engine is tested on its own.
@@ -66,14 +73,21 @@ class AudioLibrary {
 public:
     virtual ~AudioLibrary() = default;
 
+    // The library's version, compared with kExpectedVersion before anything else is called.
     virtual uint32_t GetVersion() = 0;
-    // Opens the output device. false: no device could be opened.
+    // Opens and starts the output device; a second call on an open device succeeds at once.
+    // The device always mixes at 44 100 Hz stereo float, whatever `freq` and `flags` ask.
+    // false: no device could be opened (nothing else then works).
     virtual bool Init(int device, uint32_t freq, uint32_t flags) = 0;
+    // (Re)starts the output of an open device; false before Init succeeded.
     virtual bool Start() = 0;
+    // Fills `info` with the device's facts; false (info untouched) before Init succeeded.
     virtual bool GetInfo(DeviceInfo& info) = 0;
+    // Sets the device's environmental reverb. This device has none: always false.
     virtual bool SetEAXParameters(int env, float vol, float decay, float damp) = 0;
 
-    // Output (master) volume 0..100; -1 from GetVolume on failure.
+    // Output (master) volume 0..100, applied after every channel; -1 from GetVolume on
+    // failure. SetVolume refuses (false, volume unchanged) a value outside 0..100.
     virtual int GetVolume() = 0;
     virtual bool SetVolume(int volume) = 0;
 
@@ -83,18 +97,25 @@ public:
     // Opens a tracker module; 0 when the file is not one.
     virtual Handle MusicLoad(const std::filesystem::path& path, uint32_t flags) = 0;
 
+    // The source's rate, channel count and sample width; false (info untouched) for a handle
+    // that is not a live channel.
     virtual bool ChannelGetInfo(Handle channel, ChannelInfo& info) = 0;
-    // Free a stream or a module. Freeing a handle of the other kind, or one already freed,
-    // fails harmlessly.
+    // Free a stream or a module with its DSPs and effects (their handles die with it); the
+    // decode thread is joined before the call returns. Freeing a handle of the other kind, or
+    // one already freed, fails harmlessly (false).
     virtual bool StreamFree(Handle channel) = 0;
     virtual bool MusicFree(Handle channel) = 0;
 
+    // Starts or resumes the channel (`restart`: from the beginning). Pause holds the position
+    // and fails (false) unless the channel is playing; Stop halts it where it is. All three
+    // fail (false) for a handle that is not a live channel.
     virtual bool ChannelPlay(Handle channel, bool restart) = 0;
     virtual bool ChannelPause(Handle channel) = 0;
     virtual bool ChannelStop(Handle channel) = 0;
     // Glides the channel volume (0..100) to `volume` over `ms` on the mixing thread and
-    // returns at once; a new slide replaces a running one from its current value. `freq` -1
-    // and `pan` -101 leave rate and pan unchanged.
+    // returns at once; a new slide replaces a running one from its current value; `ms` 0 sets
+    // it before the next mixed block. `freq` and `pan` are not used (-1 and -101 by
+    // convention); a negative `volume` leaves the volume alone. false: not a live channel.
     virtual bool ChannelSlideAttributes(Handle channel, int freq, int volume, int pan,
                                         uint32_t ms) = 0;
 
@@ -102,22 +123,31 @@ public:
     // count; -1 on failure. The position counts what is being heard, not what was decoded.
     virtual int64_t ChannelGetLength(Handle channel) = 0;
     virtual int64_t ChannelGetPosition(Handle channel) = 0;
+    // Conversions at the channel's rate and channel count: -1 for a dead channel, a negative
+    // byte count, or a negative or non-finite number of seconds.
     virtual double ChannelBytes2Seconds(Handle channel, int64_t bytes) = 0;
     virtual int64_t ChannelSeconds2Bytes(Handle channel, double seconds) = 0;
+    // Seeks; the effects are reset at the next mixed block. false (position unchanged) for a
+    // dead channel or a position outside 0..length.
     virtual bool ChannelSetPosition(Handle channel, int64_t bytes) = 0;
 
     // With kDataFft1024: writes 512 magnitudes into `buffer` and returns the bytes read of
     // the channel's output (4096); -1 on failure (the buffer is then untouched).
     virtual int32_t ChannelGetData(Handle channel, float* buffer, uint32_t flags) = 0;
 
+    // Attaches `proc` (called with `user` on the mixing thread; `user` stays the caller's and
+    // must outlive the attachment). Higher priority runs first. 0 for a dead channel, a null
+    // `proc` or a channel that holds 64 DSPs already. Remove: false unless `dsp` belongs to
+    // `channel`; once it returns, `proc` is never called again for it.
     virtual Handle ChannelSetDSP(Handle channel, DspProc proc, void* user, int priority) = 0;
     virtual bool ChannelRemoveDSP(Handle channel, Handle dsp) = 0;
     // Attaches an effect of `type` (kFxChorus...) with `priority`: higher priority runs
-    // first, equal priorities in the order attached. 0 when the type is unknown or the
-    // channel is not live.
+    // first, equal priorities in the order attached. 0 when the type is unknown, the channel
+    // is not live or already holds 64 effects. Remove: false unless `fx` belongs to `channel`.
     virtual Handle ChannelSetFX(Handle channel, uint32_t type, int priority) = 0;
     virtual bool ChannelRemoveFX(Handle channel, Handle fx) = 0;
-    // The record's alternative must match the effect's type; false otherwise.
+    // Copy the effect's parameters out or in. The record's alternative must match the
+    // effect's type and `fx` must be live; false otherwise, with nothing changed.
     virtual bool FXGetParameters(Handle fx, FxParams& params) = 0;
     virtual bool FXSetParameters(Handle fx, const FxParams& params) = 0;
 };
