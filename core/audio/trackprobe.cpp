@@ -23,9 +23,9 @@ namespace {
 // Below this score FFmpeg is guessing from a few bytes that merely look like audio frames;
 // the openers refuse such content, so the probe does too.
 constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY + 1;
-// Large enough for the probe and the header of every format in one read; FLAC and MP4
-// headers larger than this are read on as the demuxer asks.
-constexpr int kIoBufferSize = 32768;
+// Enough for the header of most files in one read; larger headers are read on as the
+// demuxer asks.
+constexpr int kIoBufferSize = 8192;
 // How much of a header-less stream (raw AAC, AC-3) is looked at to learn its bit rate.
 constexpr int64_t kHeaderlessProbeBytes = 64 * 1024;
 
@@ -56,6 +56,38 @@ struct ProbeFile {
     }
 };
 
+// The demuxer of a container that names itself in its first bytes. Such files skip FFmpeg's
+// content probe, which tries every demuxer FFmpeg has on the first kilobytes (most of the cost
+// of listing a file); anything else is probed.
+const AVInputFormat* SelfNamedContainer(const uint8_t* h, size_t n) {
+    const auto at = [&](size_t offset, const char* magic) {
+        const size_t len = std::strlen(magic);
+        return n >= offset + len && std::memcmp(h + offset, magic, len) == 0;
+    };
+    const char* name = nullptr;
+    if (at(0, "fLaC"))
+        name = "flac";
+    else if (at(0, "OggS"))
+        name = "ogg";
+    else if ((at(0, "RIFF") || at(0, "RF64")) && at(8, "WAVE"))
+        name = "wav";
+    else if (at(0, "FORM") && (at(8, "AIFF") || at(8, "AIFC")))
+        name = "aiff";
+    else if (at(0, "wvpk"))
+        name = "wv";
+    else if (at(0, "MAC "))
+        name = "ape";
+    else if (at(0, "TTA1"))
+        name = "tta";
+    else if (at(0, "MPCK"))
+        name = "mpc8";
+    else if (at(0, "MP+"))
+        name = "mpc";
+    else if (at(4, "ftyp"))
+        name = "mov";
+    return name ? av_find_input_format(name) : nullptr;
+}
+
 // Owns everything one FFmpeg probe opens.
 class Container {
 public:
@@ -75,6 +107,10 @@ public:
         if (!m_file.file)
             return false;
         m_file.size = size;
+        uint8_t head[12];
+        const size_t got = std::fread(head, 1, sizeof head, m_file.file);
+        const AVInputFormat* known = SelfNamedContainer(head, got);
+        std::rewind(m_file.file);
         auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
         if (!buffer)
             return false;
@@ -89,11 +125,11 @@ public:
             return false;
         m_format->pb = m_io;
         m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
-        if (avformat_open_input(&m_format, "", nullptr, nullptr) < 0) {
+        if (avformat_open_input(&m_format, "", known, nullptr) < 0) {
             m_format = nullptr;  // freed by FFmpeg on failure
             return false;
         }
-        return m_format->probe_score >= kMinProbeScore;
+        return known || m_format->probe_score >= kMinProbeScore;
     }
 
     AVFormatContext* Format() const { return m_format; }
