@@ -84,6 +84,7 @@ const FormatCase kFormats[] = {
     {"tone-1k.tta", nullptr, false},
     {"tone-1k.spx", nullptr, false},
     {"tone-1k.ogg", nullptr, false},
+    {"tone-1k.opus", nullptr, false},
     {"tone-1k.mp3", nullptr, false},
     {"tone-1k.mp2", nullptr, false},
     {"tone-1k.wma", nullptr, false},
