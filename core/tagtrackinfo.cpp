@@ -1,5 +1,7 @@
 #include "core/tagtrackinfo.h"
 
+#include "core/audio/trackprobe.h"
+
 #include "tags/oggvorbis.h"
 #include "tags/textcodec.h"
 #include "tags/trackinfo.h"
@@ -12,6 +14,16 @@ namespace {
 // Whole seconds; fractions are cut off.
 uint32_t WholeSeconds(double duration) {
     return duration > 0 && duration < 4294967295.0 ? static_cast<uint32_t>(duration) : 0;
+}
+
+// The audio library's probe: the length its header states and the container's own tags.
+TrackFacts ProbedFacts(const std::string& path) {
+    const audio::TrackProbe probe = audio::ProbeTrack(std::filesystem::path(path));
+    TrackFacts facts;
+    facts.artist = tags::Trim(probe.artist);
+    facts.title = tags::Trim(probe.title);
+    facts.durationSeconds = WholeSeconds(probe.durationSeconds);
+    return facts;
 }
 
 }  // namespace
@@ -29,6 +41,8 @@ TrackFacts TagTrackInfo::Read(const std::string& path, const std::string& extens
             facts.artist = tags::Trim(ogg.Artist());
             facts.title = tags::Trim(ogg.Title());
             facts.durationSeconds = WholeSeconds(ogg.Duration());
+        } else {
+            facts = ProbedFacts(path);  // Opus, Speex or FLAC in an Ogg file
         }
     } else if (extension == ".wma" || extension == ".wm") {
         tags::TWMAfile wma;
@@ -37,6 +51,13 @@ TrackFacts TagTrackInfo::Read(const std::string& path, const std::string& extens
             facts.title = tags::Trim(wma.Title());
             facts.durationSeconds = WholeSeconds(wma.Duration());
         }
+    } else {
+        facts = ProbedFacts(path);
+        // Content the probe does not know gets the MPEG analysis, which also finds MPEG
+        // audio behind another name.
+        if (facts.durationSeconds == 0)
+            facts.durationSeconds =
+                WholeSeconds(tags::ReadMpegTrackInfo(std::filesystem::path(path)).Duration);
     }
     return facts;
 }

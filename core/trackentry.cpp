@@ -10,10 +10,11 @@ namespace tv::core {
 
 namespace {
 
-constexpr std::array<std::string_view, 26> kAudioExtensions = {
-    ".mp3", ".mp2", ".mp1", ".wav",  ".ogg", ".mo3", ".it",  ".xm",   ".s3m",
-    ".mtm", ".mod", ".umx", ".wma",  ".wm",  ".ofr", ".ofs", ".flac", ".wv",
-    ".aac", ".mp4", ".ac3", ".alac", ".ape", ".mpc", ".spx", ".tta"};
+// The classic list, then the extensions users have today.
+constexpr std::array<std::string_view, 31> kAudioExtensions = {
+    ".mp3", ".mp2", ".mp1", ".wav", ".ogg",  ".mo3",  ".it",  ".xm",  ".s3m", ".mtm", ".mod",
+    ".umx", ".wma", ".wm",  ".ofr", ".ofs",  ".flac", ".wv",  ".aac", ".mp4", ".ac3", ".alac",
+    ".ape", ".mpc", ".spx", ".tta", ".opus", ".m4a",  ".oga", ".aif", ".aiff"};
 // The classic list, then the containers users expect today (.mp4 stays audio).
 constexpr std::array<std::string_view, 26> kVideoExtensions = {
     ".asf", ".avi",  ".avs",  ".cme", ".cof", ".csa", ".divx", ".m1v", ".m2v",
@@ -30,10 +31,6 @@ std::string Trimmed(const std::string& s) {
     if (first == std::string::npos)
         return {};
     return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-bool IsTaggedFormat(const std::string& ext) {
-    return ext == ".mp3" || ext == ".mp2" || ext == ".ogg" || ext == ".wma" || ext == ".wm";
 }
 
 }  // namespace
@@ -77,7 +74,7 @@ std::string CleanTitle(const std::string& title) {
 }
 
 std::string TrackTitle(const std::string& path, const TrackFacts& facts) {
-    const bool tagged = IsTaggedFormat(LowerExtension(path));
+    const bool tagged = ClassifyFile(path) != kKindVideo;
     return tags::EntryTitle(NameWithoutExtension(path), tagged ? Trimmed(facts.artist) : "",
                             tagged ? Trimmed(facts.title) : "");
 }

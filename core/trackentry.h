@@ -24,17 +24,15 @@ int ClassifyFile(const std::string& path);
 // blanks, "_" and "-" are dropped, unless that would leave nothing.
 std::string CleanTitle(const std::string& title);
 
-// What the tag readers say about a file. For the tagged formats (.mp3 .mp2 .ogg .wma .wm) the
-// artist and title come from the tags; for every format the duration is the readers' (or the
-// probe's) duration in seconds, 0 when unknown.
+// What the tag readers say about a file: artist and title from its tags (empty when it has
+// none), and the readers' (or the audio library probe's) duration in seconds, 0 when unknown.
 struct TrackFacts {
     std::string artist;
     std::string title;
     uint32_t durationSeconds = 0;
 };
 
-// The tag readers as the player sees them. The tag library plugs in here; until then the
-// player lists files by name with an unknown duration.
+// The tag readers as the player sees them.
 class TrackInfoReader {
 public:
     virtual ~TrackInfoReader() = default;
@@ -49,7 +47,7 @@ public:
 };
 
 // The title of a row from the facts: "Artist - Title", the one that is there, or the file
-// name without extension; then cleaned up. Video files and untagged formats use the name.
+// name without extension; then cleaned up. Video files always use the name.
 std::string TrackTitle(const std::string& path, const TrackFacts& facts);
 
 }  // namespace tv::core

@@ -10,13 +10,15 @@
 namespace tv::playlist {
 
 // MaskList: the file patterns of every media type, audio first, then video. The empty mask
-// separates the two groups and matches nothing.
-inline constexpr std::array<std::string_view, 46> kMaskList = {
-    "*.mp3", "*.mp2",  "*.mp1", "*.wav",  "*.ogg", "*.mo3", "*.it",   "*.xm",   "*.s3m", "*.mtm",
-    "*.mod", "*.umx",  "*.wma", "*.wm",   "*.ofr", "*.ofs", "*.flac", "*.wv",   "*.aac", "*.mp4",
-    "*.ac3", "*.alac", "*.ape", "*.mpc",  "*.spx", "*.tta", "",       "*.asf",  "*.avi", "*.avs",
-    "*.cme", "*.cof",  "*.csa", "*.divx", "*.m1v", "*.m2v", "*.mls",  "*.mpeg", "*.mpg", "*.ogm",
-    "*.rm",  "*.viv",  "*.vob", "*.wmv",  "*.3gp", "*.xqt"};
+// separates the two groups and matches nothing. The classic audio list ends with the
+// extensions users have today (.opus .m4a .oga .aif .aiff).
+inline constexpr std::array<std::string_view, 51> kMaskList = {
+    "*.mp3", "*.mp2", "*.mp1",  "*.wav",  "*.ogg", "*.mo3", "*.it",   "*.xm",   "*.s3m",
+    "*.mtm", "*.mod", "*.umx",  "*.wma",  "*.wm",  "*.ofr", "*.ofs",  "*.flac", "*.wv",
+    "*.aac", "*.mp4", "*.ac3",  "*.alac", "*.ape", "*.mpc", "*.spx",  "*.tta",  "*.opus",
+    "*.m4a", "*.oga", "*.aif",  "*.aiff", "",      "*.asf", "*.avi",  "*.avs",  "*.cme",
+    "*.cof", "*.csa", "*.divx", "*.m1v",  "*.m2v", "*.mls", "*.mpeg", "*.mpg",  "*.ogm",
+    "*.rm",  "*.viv", "*.vob",  "*.wmv",  "*.3gp", "*.xqt"};
 
 // The mask list as strings, for ScanDir.
 std::vector<std::string> MaskList();

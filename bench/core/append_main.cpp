@@ -1,6 +1,7 @@
 // Adding a folder of MP3 files the way the player does: scan the folder into the staging
 // list, append it to the playlist, then complete every new row with its title and duration
-// from the file's tags, letting pending events run between rows as the window does.
+// from the file's tags, letting pending events run between rows as the window does. A row
+// whose duration stayed empty or "00:00" counts as unfilled (the bench trees hold 3 s files).
 //
 //   tv_append_bench FOLDER   prints "torvanell rows=N elapsed=SECONDS"
 
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     int empty = 0;
     for (const auto& e : model.Entries())
-        empty += e.duration.empty() ? 1 : 0;
+        empty += e.duration.empty() || e.duration == "00:00" ? 1 : 0;  // the files last 3 s
     std::printf("torvanell rows=%d unfilled=%d elapsed=%.4f\n", model.Count(), empty, elapsed);
     return empty == 0 ? 0 : 1;
 }

@@ -31,8 +31,9 @@ bool FormatAccepts(StreamFormat format, const char* demuxer, int codecId) {
             if (DemuxerIs(demuxer, "mp3"))
                 return codec == AV_CODEC_ID_MP1 || codec == AV_CODEC_ID_MP2 ||
                        codec == AV_CODEC_ID_MP3;
+            // Opus in Ogg has no opener of its own: the core opener takes it with Vorbis.
             if (DemuxerIs(demuxer, "ogg"))
-                return codec == AV_CODEC_ID_VORBIS;
+                return codec == AV_CODEC_ID_VORBIS || codec == AV_CODEC_ID_OPUS;
             return DemuxerIs(demuxer, "wav") || DemuxerIs(demuxer, "aiff");
         case StreamFormat::WMA:
             return DemuxerIs(demuxer, "asf") &&

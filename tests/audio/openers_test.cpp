@@ -96,6 +96,7 @@ const OpenerCase kPlayableCases[] = {
     {"tone-1k-8bit.wav", int(StreamFormat::Core), 44100, 1},
     {"tone-1k.aiff", int(StreamFormat::Core), 44100, 1},
     {"tone-1k.ogg", int(StreamFormat::Core), 44100, 1},
+    {"tone-1k.opus", int(StreamFormat::Core), 48000, 1},
     {"mp3-named.flac", int(StreamFormat::Core), 44100, 2},
     {"tone-1k.wma", int(StreamFormat::WMA), 44100, 1},
     {"tone-1k.flac", int(StreamFormat::FLAC), 44100, 1},

@@ -22,9 +22,10 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"/v/clip.AVI", 2}, KindCase{"a.3gp", 2}, KindCase{"a.mpeg", 2},
                       KindCase{"a.xqt", 2}, KindCase{"a.MKV", 2}, KindCase{"a.webm", 2},
                       KindCase{"a.mp4v", 2}, KindCase{"a.ts", 2}, KindCase{"a.mp4", 1},
-                      KindCase{"f.swf", 3}, KindCase{"f.txt", 0}, KindCase{"noext", 0},
-                      KindCase{"/dir.mp3/noext", 0}, KindCase{"a.mp3.bak", 0}, KindCase{"a.", 0},
-                      KindCase{"", 0}));
+                      KindCase{"a.opus", 1}, KindCase{"a.M4A", 1}, KindCase{"a.oga", 1},
+                      KindCase{"a.aif", 1}, KindCase{"a.aiff", 1}, KindCase{"f.swf", 3},
+                      KindCase{"f.txt", 0}, KindCase{"noext", 0}, KindCase{"/dir.mp3/noext", 0},
+                      KindCase{"a.mp3.bak", 0}, KindCase{"a.", 0}, KindCase{"", 0}));
 
 struct TitleCase {
     const char* path;
@@ -52,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TitleCase{"/m/x.mp3", "Artist", "Title", "Artist - Title"},
                       TitleCase{"/m/x.mp3", "Band", "  ", "Band"},
                       TitleCase{"/m/x.wma", "2 Unlimited", "No_Limit", "Unlimited - No Limit"},
-                      // Untagged formats and video keep the name even if a reader offered tags.
-                      TitleCase{"/m/a_b.wav", "Artist", "Title", "a b"},
+                      // Any audio format uses the tags a reader found; video keeps the name.
+                      TitleCase{"/m/a_b.flac", "Artist", "Title", "Artist - Title"},
+                      TitleCase{"/m/a_b.wav", "", "", "a b"},
                       TitleCase{"/v/04 Clip.avi", "Artist", "Title", "Clip"},
                       TitleCase{"/m/no extension", "", "", "no extension"}));

@@ -20,6 +20,7 @@ $FF $TONE -ac 1 -c:a ac3 -b:a 64k tone-1k.ac3
 $FF $TONE -ac 1 -c:a alac -f mp4 tone-1k-alac.m4a
 $FF $TONE -ac 1 -c:a tta tone-1k.tta
 $FF -f lavfi -i sine=frequency=1000:sample_rate=16000:duration=0.5 -c:a libspeex tone-1k.spx
+$FF -f lavfi -i sine=frequency=1000:sample_rate=48000:duration=0.5 -c:a libopus -b:a 32k tone-1k.opus
 # A full-scale 1 kHz sine (for the spectrum) and one second of silence followed by the tone
 # (for seeking: the onset of the sound marks where playback landed).
 $FF -f lavfi -i "aevalsrc=0.999*sin(2*PI*1000*t):s=44100:d=0.3" -c:a pcm_s16le sine-fullscale.wav

@@ -28,11 +28,13 @@ std::vector<std::string> Scan(const TempDir& dir, bool subfolders = true,
 
 TEST(MaskList, HoldsEveryMediaPatternWithTheEmptySeparator) {
     const std::vector<std::string> masks = MaskList();
-    ASSERT_EQ(masks.size(), 46u);
+    ASSERT_EQ(masks.size(), 51u);
     EXPECT_EQ(masks.front(), "*.mp3");
     EXPECT_EQ(masks[25], "*.tta");
-    EXPECT_EQ(masks[26], "");
-    EXPECT_EQ(masks[27], "*.asf");
+    EXPECT_EQ(masks[26], "*.opus");
+    EXPECT_EQ(masks[30], "*.aiff");
+    EXPECT_EQ(masks[31], "");
+    EXPECT_EQ(masks[32], "*.asf");
     EXPECT_EQ(masks.back(), "*.xqt");
 }
 

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 const char* const kAudio =
     "*.mp3 *.mp2 *.mp1 *.wav *.ogg *.mo3 *.it *.xm *.s3m *.mtm *.mod *.umx *.wma *.wm *.ofr "
-    "*.ofs *.flac *.wv *.aac *.mp4 *.ac3 *.alac *.ape *.mpc *.spx *.tta";
+    "*.ofs *.flac *.wv *.aac *.mp4 *.ac3 *.alac *.ape *.mpc *.spx *.tta *.opus *.m4a *.oga *.aif "
+    "*.aiff";
 const char* const kVideo =
     "*.asf *.avi *.avs *.cme *.cof *.csa *.divx *.m1v *.m2v *.mls *.mpeg *.mpg *.ogm *.rm "
     "*.viv *.vob *.wmv *.3gp *.xqt *.mkv *.webm *.mov *.m4v *.flv *.ts *.mp4v";
