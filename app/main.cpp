@@ -64,6 +64,7 @@ void PrintHelp() {
         "             stereo, 16-bit or with --float 32-bit float) without a window, then exit\n\n"
         "Environment:\n"
         "  TORVANELL_HOME                  folder of settings.ini and default.m3u\n"
+        "  XDG_RUNTIME_DIR                 folder of the running player's socket\n"
         "  TORVANELL_WARNINGS_TO_STDERR=1  print warnings to stderr instead of showing a box\n");
 }
 
