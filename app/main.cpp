@@ -7,8 +7,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -17,8 +19,13 @@
 
 #include "core/audio/engine.h"
 #include "core/effectchainhooks.h"
+#include "core/instancemessage.h"
+#include "core/mediacontrol.h"
 #include "core/programfolder.h"
 #include "core/tagtrackinfo.h"
+#include "desktop/instanceclient.h"
+#include "desktop/instanceserver.h"
+#include "desktop/mprisservice.h"
 #include "effects/effectchain.h"
 #include "effects/windows/tfrmequalizer.h"
 #include "playlist/windows/tfrmopen.h"
@@ -31,6 +38,8 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 constexpr int kOutputDrainMs = 150;
+// How long a second start waits for the running player to take its names.
+constexpr int kHandOffTimeoutMs = 5000;
 
 void OnTerminationSignal(int) {
     const char byte = 1;
@@ -43,7 +52,10 @@ void PrintHelp() {
         "Usage: torvanell [OPTION] [NAME]...\n"
         "Adds each NAME (an audio or video file, a folder or an M3U playlist) to the playlist;\n"
         "plays the first one when it is a media file.\n\n"
+        "When a player with the same settings folder is already running, the names go to it\n"
+        "(added like a drop, the first played when it is a media file) and this start ends.\n\n"
         "Options:\n"
+        "  --new-instance  start a player of its own even when one is running\n"
         "  --help     show this help and exit\n"
         "  --version  show the program name and version and exit\n"
         "  --render IN OUT.wav [--preset NAME] [--eq G80,...,G14K]\n"
@@ -52,7 +64,26 @@ void PrintHelp() {
         "             stereo, 16-bit or with --float 32-bit float) without a window, then exit\n\n"
         "Environment:\n"
         "  TORVANELL_HOME                  folder of settings.ini and default.m3u\n"
+        "  XDG_RUNTIME_DIR                 folder of the running player's socket\n"
         "  TORVANELL_WARNINGS_TO_STDERR=1  print warnings to stderr instead of showing a box\n");
+}
+
+// The folder of the running program, known before the application object exists.
+std::filesystem::path ExecutableDir(const char* argv0) {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error)
+        return self.parent_path();
+    return std::filesystem::absolute(argv0, error).parent_path();
+}
+
+std::vector<std::string> AbsoluteNames(const std::vector<std::string>& names) {
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    std::vector<std::string> out;
+    for (const std::string& name : names)
+        out.push_back(error ? name : tv::core::AbsoluteName(name, here));
+    return out;
 }
 
 }  // namespace
@@ -62,8 +93,13 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--render")
         return tv::effects::RunRenderCommand({argv + 2, argv + argc}, std::cerr);
     std::vector<std::string> names;
+    bool newInstance = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--new-instance") {
+            newInstance = true;
+            continue;
+        }
         if (arg == "--version") {
             std::printf("Torvanell %s\n", TORVANELL_VERSION);
             return 0;
@@ -83,6 +119,25 @@ int main(int argc, char** argv) {
         names.push_back(arg);
     }
     const std::string firstArgument = names.empty() ? std::string() : names.front();
+
+    // One player per settings folder: a running one takes the names and this start ends.
+    std::filesystem::path instanceSocket;
+    if (!newInstance) {
+        const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+        instanceSocket = tv::core::InstanceSocketPath(
+            runtimeDir ? runtimeDir : "", tv::core::ProgramFolder(ExecutableDir(argv[0])));
+        switch (tv::desktop::HandOff(instanceSocket, AbsoluteNames(names), kHandOffTimeoutMs)) {
+            case tv::desktop::HandOffResult::Delivered:
+                return 0;
+            case tv::desktop::HandOffResult::NoAnswer:
+                std::fprintf(stderr,
+                             "torvanell: the running player does not answer; starting another\n");
+                instanceSocket.clear();  // leave its socket alone
+                break;
+            case tv::desktop::HandOffResult::NoPlayer:
+                break;
+        }
+    }
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     tv::ui::Application app(argc, argv);
@@ -132,8 +187,41 @@ int main(int argc, char** argv) {
         sigaction(SIGINT, &action, nullptr);
     }
 
+    // The desktop's remote control; without a session bus the player runs without it.
+    tv::core::MediaControl control(main->Player(), main->Advance(), main->Playlist(), main->Modes(),
+                                   *main, trackInfo);
+    auto mpris = std::make_unique<tv::desktop::MprisService>(
+        control, tv::desktop::MprisHooks{
+                     [&main] { main->RaiseWindow(); }, [&main] { main->close(); },
+                     [&main](const std::vector<std::string>& n) { main->OpenNames(n); }});
+    mpris->Register();
+
     main->show();
+
+    // Names of later starts, taken one message at a time and in their order: taking one lets
+    // events run (fades, titles filling in), and the next must not cut into it.
+    std::deque<std::vector<std::string>> handedOver;
+    bool takingNames = false;
+    tv::desktop::InstanceServer instanceServer(
+        [&](const std::vector<std::string>& received) {
+            handedOver.push_back(received);
+            if (takingNames)
+                return;
+            takingNames = true;
+            while (!handedOver.empty()) {
+                const std::vector<std::string> next = std::move(handedOver.front());
+                handedOver.pop_front();
+                main->OpenNames(next);
+            }
+            takingNames = false;
+        },
+        [&main] { return !main->Closing(); });
+    if (!instanceSocket.empty())
+        instanceServer.Listen(instanceSocket);
+
     const int status = app.exec();
+    instanceServer.Close();
+    mpris.reset();
     main->FormDestroy();
     // The close fade was timed on this thread; the device still holds up to a few blocks of
     // it. Let them play before the output closes, so the fade ends in silence, not a click.

@@ -13,6 +13,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
   ffmpeg sox
+  dbus dbus-bin dbus-daemon playerctl
   clang libclang-rt-14-dev
   clang-format-14
   libtag1-dev

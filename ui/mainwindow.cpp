@@ -279,7 +279,7 @@ void TfrmMain::FormShow() {
         // A first media file plays at once; a first folder or playlist is added like the rest.
         if (playlist::ClassifyDroppedName(AbsolutePath(m_firstArgument)) ==
             playlist::DroppedKind::File)
-            AppendCommandLineFile();
+            AppendCommandLineFile(AbsolutePath(m_firstArgument));
         else
             m_moreArguments.insert(m_moreArguments.begin(), m_firstArgument);
     }
@@ -297,8 +297,7 @@ void TfrmMain::FormShow() {
     }
 }
 
-void TfrmMain::AppendCommandLineFile() {
-    const std::string path = AbsolutePath(m_firstArgument);
+void TfrmMain::AppendCommandLineFile(const std::string& path) {
     const int n = m_playlist.Count();
     m_playlist.SetEntryCounter(n);
     m_playlist.AppendPath(path);
@@ -539,6 +538,32 @@ int TfrmMain::AddDroppedNames(const std::vector<std::string>& names) {
     std::vector<std::string>& staging = m_frmOpen ? m_frmOpen->StagingList() : m_ownStaging;
     staging = playlist::StagePlan(plan, Masks());
     return added + AppendStaged(staging);
+}
+
+void TfrmMain::OpenNames(const std::vector<std::string>& names) {
+    if (m_closing)
+        return;
+    RaiseWindow();
+    if (names.empty())
+        return;
+    std::vector<std::string> rest = names;
+    if (playlist::ClassifyDroppedName(names.front()) == playlist::DroppedKind::File) {
+        rest.erase(rest.begin());
+        AppendCommandLineFile(names.front());
+        m_playlist.RebuildRandomOrder();
+        PlayList->UpdateScrollerVisibility();
+        ScrollToCurrent();
+    }
+    if (!rest.empty())
+        AddDroppedNames(rest);
+}
+
+void TfrmMain::RaiseWindow() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
 }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {

@@ -103,6 +103,14 @@ public:
     // Adds `names` as a drop does: playlists loaded at once, folders scanned, the rest staged,
     // then one append. Never starts playback. Returns the number of rows added.
     int AddDroppedNames(const std::vector<std::string>& names);
+    // Names a second start handed over (absolute): taken as this window's own command line
+    // would be, so a first media file is appended and played and the rest added like a drop.
+    // With no names the window only comes to the front.
+    void OpenNames(const std::vector<std::string>& names);
+    // Shows the window (restored when minimised) on top, with the focus.
+    void RaiseWindow();
+    // True from the first close on (the close fade runs, nothing new is taken).
+    bool Closing() const { return m_closing; }
     core::Player& Player() { return *m_player; }
     // Track advance: Next, Previous, the play modes and the main timer's tick.
     core::TrackAdvance& Advance() { return *m_advance; }
@@ -200,7 +208,7 @@ protected:
 private:
     void BuildControls();
     void FormShow();
-    void AppendCommandLineFile();
+    void AppendCommandLineFile(const std::string& path);
     playlist::AppendCallbacks AppendHooks();
     const std::vector<std::string>& Masks() const;
     // Appends `staged` with the player's completion hooks (the append keeps its own copy, so a

@@ -1,0 +1,100 @@
+#pragma once
+
+// The two bus interfaces of MprisService; each method and property forwards to it.
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusObjectPath>
+#include <QStringList>
+#include <QVariantMap>
+
+#include "desktop/mprisservice.h"
+
+namespace tv::desktop {
+
+class MprisRootAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+    Q_PROPERTY(bool CanQuit READ CanQuit)
+    Q_PROPERTY(bool CanRaise READ CanRaise)
+    Q_PROPERTY(bool CanSetFullscreen READ CanSetFullscreen)
+    Q_PROPERTY(bool Fullscreen READ Fullscreen)
+    Q_PROPERTY(bool HasTrackList READ HasTrackList)
+    Q_PROPERTY(QString Identity READ Identity)
+    Q_PROPERTY(QString DesktopEntry READ DesktopEntry)
+    Q_PROPERTY(QStringList SupportedUriSchemes READ SupportedUriSchemes)
+    Q_PROPERTY(QStringList SupportedMimeTypes READ SupportedMimeTypes)
+public:
+    explicit MprisRootAdaptor(MprisService* service);
+
+    bool CanQuit() const { return true; }
+    bool CanRaise() const { return true; }
+    bool CanSetFullscreen() const { return false; }
+    bool Fullscreen() const { return false; }
+    bool HasTrackList() const { return false; }
+    QString Identity() const { return QStringLiteral("Torvanell"); }
+    QString DesktopEntry() const { return QStringLiteral("torvanell"); }
+    QStringList SupportedUriSchemes() const { return {QStringLiteral("file")}; }
+    QStringList SupportedMimeTypes() const;
+
+public slots:
+    void Raise();
+    void Quit();
+
+private:
+    MprisService* m_service;
+};
+
+class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
+    Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE SetLoopStatus)
+    Q_PROPERTY(double Rate READ Rate WRITE SetRate)
+    Q_PROPERTY(double MinimumRate READ Rate)
+    Q_PROPERTY(double MaximumRate READ Rate)
+    Q_PROPERTY(bool Shuffle READ Shuffle WRITE SetShuffle)
+    Q_PROPERTY(QVariantMap Metadata READ Metadata)
+    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
+    Q_PROPERTY(qlonglong Position READ Position)
+    Q_PROPERTY(bool CanGoNext READ CanGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ CanGoNext)
+    Q_PROPERTY(bool CanPlay READ CanGoNext)
+    Q_PROPERTY(bool CanPause READ CanControl)
+    Q_PROPERTY(bool CanSeek READ CanControl)
+    Q_PROPERTY(bool CanControl READ CanControl)
+public:
+    explicit MprisPlayerAdaptor(MprisService* service);
+
+    QString PlaybackStatus() const;
+    QString LoopStatus() const;
+    void SetLoopStatus(const QString& status);
+    double Rate() const { return 1.0; }
+    void SetRate(double) {}  // one speed only
+    bool Shuffle() const;
+    void SetShuffle(bool on);
+    QVariantMap Metadata() const;
+    double Volume() const;
+    void SetVolume(double volume);
+    qlonglong Position() const;
+    bool CanGoNext() const;
+    bool CanControl() const { return true; }
+
+public slots:
+    void PlayPause();
+    void Play();
+    void Pause();
+    void Stop();
+    void Next();
+    void Previous();
+    void Seek(qlonglong offset);
+    void SetPosition(const QDBusObjectPath& trackId, qlonglong position);
+    void OpenUri(const QString& uri);
+
+signals:
+    void Seeked(qlonglong position);
+
+private:
+    MprisService* m_service;
+};
+
+}  // namespace tv::desktop
