@@ -30,6 +30,7 @@
 #include "effects/windows/tfrmequalizer.h"
 #include "playlist/windows/tfrmopen.h"
 #include "render/render.h"
+#include "ui/aboutwindow.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
 #include "ui/placeholderwindows.h"
@@ -171,6 +172,7 @@ int main(int argc, char** argv) {
     auto frmVideo = std::make_unique<tv::ui::TfrmVideo>();
     auto frmOGGTag = std::make_unique<tv::ui::TfrmOGGTag>();
     auto frmAbout = std::make_unique<tv::ui::TfrmAbout>();
+    main->SetAboutWindow(frmAbout.get());
 
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
         auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
@@ -227,6 +229,7 @@ int main(int argc, char** argv) {
     // it. Let them play before the output closes, so the fade ends in silence, not a click.
     std::this_thread::sleep_for(std::chrono::milliseconds(kOutputDrainMs));
     // The open-folder window writes its keys as the windows go.
+    main->SetAboutWindow(nullptr);
     frmAbout.reset();
     frmOGGTag.reset();
     frmVideo.reset();

@@ -11,7 +11,7 @@ packages=(
   libopenmpt-dev libsdl2-dev libmpv-dev libx11-dev
   fonts-liberation2
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick openbox
   ffmpeg sox
   dbus dbus-bin dbus-daemon playerctl
   clang libclang-rt-14-dev

@@ -34,6 +34,7 @@
 #include "playlist/windows/insertfiles.h"
 #include "playlist/windows/tfrmopen.h"
 #include "spectrum/widget/spectrumview.h"
+#include "ui/aboutwindow.h"
 #include "ui/globalhotkeys.h"
 #include "ui/playlistview.h"
 #include "ui/skin/imagebutton.h"
@@ -52,6 +53,7 @@ constexpr int kTrackLeft = layout::kImage4.x;
 constexpr int kTrackWidth = layout::kImage4.w;
 constexpr int kKnobWidth = layout::kKnobWidth;  // Image5, Image10
 constexpr int kKnobTravel = layout::kKnobTravel;
+constexpr int kSettleSnapMs = 120;
 
 QColor ToColour(const layout::Rgb& c) {
     return QColor(c.r, c.g, c.b);
@@ -110,7 +112,8 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
       m_library(library),
       m_programFolder(std::move(programFolder)),
       m_firstArgument(std::move(firstArgument)),
-      m_wheelVolume(library) {
+      m_wheelVolume(library),
+      m_drag(*this) {
     m_player = std::make_unique<core::Player>(library, m_playlist, *this, effects, trackInfo);
     m_advance = std::make_unique<core::TrackAdvance>(
         *m_player, m_playlist, *this, *this, m_modes,
@@ -126,6 +129,13 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
     BuildControls();
     resize(320, 480);
     setAcceptDrops(true);
+    // A window manager that runs the move itself places the window after every pointer
+    // motion and ignores a place we ask for in between, so the place it leaves the window
+    // at is snapped once its moves have stopped for a moment.
+    m_settleSnap = new QTimer(this);
+    m_settleSnap->setSingleShot(true);
+    m_settleSnap->setInterval(kSettleSnapMs);
+    connect(m_settleSnap, &QTimer::timeout, this, &TfrmMain::SnapToEdges);
     m_frmVideo = std::make_unique<video::TfrmVideo>(
         std::make_unique<video::MpvVideoPlugin>(),
         video::VideoMainHooks{
@@ -203,7 +213,7 @@ void TfrmMain::BuildControls() {
     PlayList->onPause = [this] { m_player->btnPauseClick(); };
     PlayList->onVideoSeek = [this](bool forward) { m_frmVideo->Logic().StepPosBar(forward); };
     PlayList->onMinimise = [this] { showMinimized(); };
-    PlayList->onAbout = [] {};      // the About window comes later
+    PlayList->onAbout = [this] { ShowAbout(); };
     PlayList->onTags = [](int) {};  // so do the tag windows (they write Label2)
     PlayList->onInsertFile = [this] { N2Click(); };
     PlayList->onInsertFolder = [this] { N3Click(); };
@@ -242,6 +252,12 @@ void TfrmMain::BuildControls() {
         m_frmEqualizer->activateWindow();
     };
     img_->onClick = [this] { showMinimized(); };
+    imgi->onClick = [this] { ShowAbout(); };
+}
+
+void TfrmMain::ShowAbout() {
+    if (m_frmAbout)
+        m_frmAbout->ShowCentred();
 }
 
 std::filesystem::path TfrmMain::SettingsPath() const {
@@ -721,25 +737,27 @@ void TfrmMain::paintEvent(QPaintEvent*) {
 
 void TfrmMain::mousePressEvent(QMouseEvent* event) {
     // The window manager runs the move where it can; without one, our own loop moves us.
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
-    m_ownDrag = true;
-    m_dragOffset = event->globalPosition().toPoint() - pos();
+    m_drag.Press(event->globalPosition().toPoint(), event->position().toPoint());
 }
 
 void TfrmMain::mouseMoveEvent(QMouseEvent* event) {
-    if (m_ownDrag)
-        move(event->globalPosition().toPoint() - m_dragOffset);  // moveEvent snaps
+    m_drag.Move(event->globalPosition().toPoint());  // moveEvent snaps
 }
 
 void TfrmMain::mouseReleaseEvent(QMouseEvent*) {
-    m_ownDrag = false;
+    m_drag.Release();
 }
 
 void TfrmMain::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     if (m_snapping)
         return;
+    SnapToEdges();
+    if (isVisible())
+        m_settleSnap->start();
+}
+
+void TfrmMain::SnapToEdges() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

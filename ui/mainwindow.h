@@ -27,6 +27,7 @@
 #include "playlist/windows/insertmenu.h"
 #include "ui/skin/imagebutton.h"
 #include "ui/skin/skinpicture.h"
+#include "ui/skin/windowdrag.h"
 #include "video/mpvvideoplugin.h"
 #include "video/videowindow.h"
 
@@ -59,6 +60,8 @@ namespace tv::ui {
 class GlobalHotkeys;
 class PlaylistView;
 
+class TfrmAbout;
+
 class TfrmMain : public QWidget,
                  public core::PlayerView,
                  public core::AdvanceView,
@@ -87,6 +90,8 @@ public:
     // serve every adding command. Without it the commands use a list of their own and the
     // standard masks. Must outlive the window or be reset.
     void SetOpenWindow(playlist::TfrmOpen* window) { m_frmOpen = window; }
+    // The About window `imgi` and F1 in the playlist open. Must outlive the window or be reset.
+    void SetAboutWindow(TfrmAbout* window) { m_frmAbout = window; }
     // Names given on the command line after the first one. The first show adds them like a
     // drop, after the event loop has started, so the window stays responsive meanwhile.
     void SetMoreArguments(std::vector<std::string> names) { m_moreArguments = std::move(names); }
@@ -217,6 +222,8 @@ private:
     void ApplyModeLooks();
     void PlaceKnob(int x);
     void SeekRelease();
+    void ShowAbout();
+    void SnapToEdges();
 
     audio::AudioLibrary& m_library;
     playlist::PlaylistModel m_playlist;
@@ -226,8 +233,8 @@ private:
     std::string m_firstArgument;
     core::MainSettings m_modes;       // the play modes, spectrum settings and equalizer switch
     core::WheelVolume m_wheelVolume;  // the hidden volume knob's offset
-    bool m_ownDrag = false;           // our own drag loop (no window manager to move us)
-    QPoint m_dragOffset;              // pointer minus window position at the press
+    WindowDrag m_drag;                // the background drag
+    QTimer* m_settleSnap = nullptr;   // snaps once the window manager's moves have stopped
     bool m_snapping = false;
     bool m_firstShow = true;
     bool m_closing = false;
@@ -238,6 +245,7 @@ private:
     effects::EffectChain* m_effectChain = nullptr;
     effects::TfrmEqualizer* m_frmEqualizer = nullptr;
     playlist::TfrmOpen* m_frmOpen = nullptr;
+    TfrmAbout* m_frmAbout = nullptr;
     playlist::PlayMenuItems m_playMenu;
     std::vector<std::string> m_ownStaging;  // the staging list without an open-folder window
     std::vector<std::string> m_moreArguments;

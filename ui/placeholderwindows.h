@@ -11,6 +11,5 @@ class TfrmiMpeg : public QWidget {};
 class TfrmMP3Tag : public QWidget {};
 class TfrmVideo : public QWidget {};
 class TfrmOGGTag : public QWidget {};
-class TfrmAbout : public QWidget {};
 
 }  // namespace tv::ui

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/skin/skinstore.h"
+
 namespace tv::ui {
 
 namespace {
@@ -17,9 +19,6 @@ const QColor kText(224, 224, 224);
 const QColor kCurrentBack(48, 48, 48);
 const QColor kSelectedBack(96, 96, 96);
 const QColor kCurrentText(255, 255, 255);
-const QColor kTrack(40, 40, 40);
-const QColor kThumb(150, 150, 150);      // iVT1
-const QColor kThumbDown(210, 210, 210);  // iVT2
 
 int Rounded(double v) {
     return static_cast<int>(std::lround(v));
@@ -486,10 +485,15 @@ PlaylistScroller::PlaylistScroller(PlaylistView& view, QWidget* parent)
 }
 
 void PlaylistScroller::paintEvent(QPaintEvent*) {
+    // The track and the thumb come from the skin store: iVT1 normal, iVT2 while held.
     QPainter p(this);
-    p.fillRect(rect(), kTrack);
-    p.fillRect(0, m_view.ThumbTop(), width(), PlaylistView::kThumbHeight,
-               m_view.ThumbPressed() ? kThumbDown : kThumb);
+    SkinStore& store = SkinStore::Instance();
+    const qreal ratio = devicePixelRatioF();
+    p.drawPixmap(0, 0, store.Picture(QStringLiteral("scrollTrack"), ratio));
+    p.drawPixmap(
+        0, m_view.ThumbTop(),
+        store.Picture(m_view.ThumbPressed() ? QStringLiteral("iVT2") : QStringLiteral("iVT1"),
+                      ratio));
 }
 
 void PlaylistScroller::mousePressEvent(QMouseEvent* event) {

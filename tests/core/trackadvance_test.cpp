@@ -382,30 +382,53 @@ TEST_F(TrackAdvanceTest, ReplayOne_UnplayableEntryStopsInsteadOfReopening) {
 
 TEST_F(TrackAdvanceTest, SeekKnobRelease_SeeksByFractionOrMovesOnAtTheFarRight) {
     struct Case {
-        int x;
-        int64_t positionBytes;  // -1: moved on to the next entry
+        const char* what;
+        int x, travel;
+        int seconds;            // the track's length
+        bool module;            // a module cannot seek: the position stays
+        int64_t positionBytes;  // after the release; -1: moved on to the next entry
     };
-    // The 10 s track of the fake library; a travel of 200 pixels is 50 ms per pixel.
-    for (const Case c : {Case{0, 0}, Case{-5, 0}, Case{50, 441000}, Case{150, 1323000},
-                         Case{200, -1}, Case{260, -1}}) {
-        SCOPED_TRACE(c.x);
+    constexpr int64_t kUnmoved = 12345;
+    const Case cases[] = {
+        {"far left seeks to 0", 0, 200, 10, false, 0},
+        {"left of the track is 0", -5, 200, 10, false, 0},
+        {"a quarter of 10 s", 50, 200, 10, false, 441000},
+        {"three quarters of 10 s", 150, 200, 10, false, 1323000},
+        {"200 s dropped at 140 of 280 is 100000 ms", 140, 280, 200, false, 176400LL * 100},
+        {"far right moves on", 200, 200, 10, false, -1},
+        {"beyond the far right moves on", 260, 200, 10, false, -1},
+        {"refused seek keeps the position", 100, 200, 10, true, kUnmoved},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         list.ClearPlaylist();
-        AddFiles(2);
+        if (c.module) {
+            lib.streamFiles.erase(PathOf(0));
+            lib.moduleFiles.insert(PathOf(0));
+            list.AppendPath(PathOf(0));
+            AddFiles(1);
+        } else {
+            AddFiles(2);
+        }
+        lib.lengthBytes = 176400LL * c.seconds;
         PlayRow(0);
         lib.calls.clear();
-        lib.positionBytes = 12345;
-        EXPECT_EQ(advance.SeekKnobReleased(c.x, 200), c.positionBytes < 0);
+        lib.positionBytes = kUnmoved;
+        EXPECT_EQ(advance.SeekKnobReleased(c.x, c.travel), c.positionBytes < 0);
         const auto slides = lib.CallsStartingWith("ChannelSlideAttributes");
         ASSERT_GE(slides.size(), 2u);
         EXPECT_NE(slides.front().find(",-1,0,-101,0)"), std::string::npos);  // silenced at once
+        // Then it glides back to the channel volume, the refused seek included.
         const std::string back = ",-1," + std::to_string(player.ChannelVolume()) + ",-101,200)";
-        EXPECT_NE(slides.back().find(back), std::string::npos);  // then glides back
+        EXPECT_NE(slides.back().find(back), std::string::npos);
         if (c.positionBytes < 0) {
             EXPECT_EQ(list.Current(), 1);
         } else {
             EXPECT_EQ(list.Current(), 0);
             EXPECT_EQ(lib.positionBytes, c.positionBytes);
         }
+        lib.moduleFiles.clear();
+        lib.streamFiles.clear();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -20,7 +21,9 @@
 #include "fakeaudiolibrary.h"
 #include "playlist/windows/tfrmopen.h"
 #include "spectrum/widget/spectrumview.h"
+#include "ui/aboutwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/playlistview.h"
 #include "ui/warning.h"
 
 namespace fs = std::filesystem;
@@ -205,6 +208,22 @@ TEST_F(MainWindowWindowsTest, EjectPopsUpTheInsertMenuWhoseFolderItemShowsTheOpe
     EXPECT_FALSE(open.isVisible());
     EXPECT_EQ(Paths(w), scanned);
     EXPECT_EQ(w.Player().PlayState(), tv::core::kStopped);
+}
+
+TEST_F(MainWindowWindowsTest, InformationImageAndF1InThePlaylistOpenTheAboutWindow) {
+    tv::ui::TfrmMain w(lib, effects, info, home, "");
+    tv::ui::TfrmAbout about;
+    w.SetAboutWindow(&about);
+    ASSERT_EQ(w.FormCreate(), std::nullopt);
+    w.show();
+    EXPECT_EQ(w.imgi->toolTip(), "Information");
+    w.imgi->click();
+    EXPECT_TRUE(about.isVisible());
+    about.close();
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.PlayList, &f1);
+    EXPECT_TRUE(about.isVisible());
+    w.SetAboutWindow(nullptr);
 }
 
 TEST_F(MainWindowWindowsTest, CommandLineFolderFirstAddsEverythingInOrderWithoutPlaying) {
