@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libqt6svg6 qt6-image-formats-plugins
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libopenmpt-dev libsdl2-dev libmpv-dev libx11-dev
-  fonts-liberation2
+  fonts-liberation2 adwaita-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick openbox
   ffmpeg sox

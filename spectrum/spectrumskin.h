@@ -1,16 +1,24 @@
 #pragma once
 
-// The picture behind the spectrum display, kept in the program's resources.
+// The picture behind the spectrum display: a light, recessed display face, the same as the main
+// window's other displays, on which the grey (64, 64, 64) bars and peaks stand out clearly.
+// The skin generator draws it into the skin's pictures (at 1x and 2x, as a JPEG); the display
+// uses that picture on the main window and this drawing wherever it stands alone.
 
 #include <QImage>
 
+class QPainter;
+
 namespace tv::spectrum {
 
-// Resource path of the 100 x 24 background picture.
-inline constexpr const char* kBackgroundResource = ":/spectrum/spectrum-bg.jpg";
+inline constexpr int kBackgroundWidth = 100;
+inline constexpr int kBackgroundHeight = 24;
 
-// Decodes the background picture (Qt's JPEG plugin). A null image when it cannot be decoded,
-// in which case the display simply has a black background. UI thread only.
+// Draws the background into the 100 x 24 logical pixels at the painter's origin (the painter's
+// scale gives the 2x picture). Any thread that owns the painter.
+void PaintSpectrumBackground(QPainter& painter);
+
+// The background drawn into a 100 x 24 picture. UI thread only.
 QImage LoadSpectrumBackground();
 
 }  // namespace tv::spectrum

@@ -7,6 +7,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QVBoxLayout>
+
+#include "effects/windows/eqslider.h"
 
 namespace tv::effects {
 namespace {
@@ -17,6 +20,12 @@ constexpr std::array<int, kBandCount> kSliderX = {40, 61, 82, 103, 124, 145, 166
 constexpr int kSliderY = 30;
 constexpr int kSliderWidth = 20;
 constexpr int kSliderHeight = 73;
+// Each frequency label is centred over its slider in a box of its own: the boxes touch but never
+// overlap (the last two sliders stand only 19 pixels apart), and the text is set a size smaller
+// and slightly narrower than the window's so that even "10K", "12K", "14K" keep a gap.
+constexpr int kLabelWidth = 19;
+constexpr int kLabelPixelSize = 10;
+constexpr int kLabelSpacingPercent = 94;
 
 constexpr std::array<const char*, kDjEffectCount> kEffectItems = {
     "Flanger", "Chorus", "Echo", "Reverbrate", "Mega Bass", "Rotate"};
@@ -48,14 +57,19 @@ void TfrmEqualizer::BuildEqualizerGroup() {
     m_group->setObjectName("GroupBox1");
     m_group->setGeometry(8, 8, 257, 145);
 
+    QFont labelFont = font();
+    labelFont.setPixelSize(kLabelPixelSize);
+    labelFont.setLetterSpacing(QFont::PercentageSpacing, kLabelSpacingPercent);
     for (int i = 0; i < kBandCount; ++i) {
         auto* label = new QLabel(kBandLabels[i], m_group);
         label->setObjectName(QString("Label%1").arg(i + 1));
+        label->setFont(labelFont);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-        label->setGeometry(kSliderX[i] - 4, kSliderY - 14, kSliderWidth + 8, 13);
+        const int centre = kSliderX[i] + kSliderWidth / 2;
+        label->setGeometry(centre - kLabelWidth / 2, kSliderY - 14, kLabelWidth, 13);
         m_freqLabels[i] = label;
 
-        auto* slider = new QSlider(Qt::Vertical, m_group);
+        auto* slider = new EqSlider(m_group);
         slider->setObjectName(QString("barEQ%1").arg(kBandLabels[i]));
         slider->setRange(kSliderMin, kSliderMax);
         slider->setSingleStep(1);
@@ -71,7 +85,11 @@ void TfrmEqualizer::BuildEqualizerGroup() {
 
     const char* dbTexts[3] = {"15 dB", "0 dB", "-15 dB"};
     const char* dbNames[3] = {"lb15db", "lb0db", "lb_15db"};
-    const int dbY[3] = {kSliderY, kSliderY + kSliderHeight / 2 - 6, kSliderY + kSliderHeight - 13};
+    // Each dB label stands level with the knob's centre at its gain.
+    const auto* ruler = static_cast<const EqSlider*>(m_sliders[0]);
+    const int dbY[3] = {kSliderY + ruler->KnobCentreAt(kSliderMin) - 6,
+                        kSliderY + ruler->KnobCentreAt(0) - 6,
+                        kSliderY + ruler->KnobCentreAt(kSliderMax) - 7};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(dbTexts[i], m_group);
         label->setObjectName(dbNames[i]);
@@ -108,7 +126,11 @@ void TfrmEqualizer::BuildEffectsGroup() {
     group->setGeometry(272, 8, 98, 114);
     m_checkList = new QListWidget(group);
     m_checkList->setObjectName("CheckListBox1");
-    m_checkList->setGeometry(6, 18, 86, 90);
+    // The group's layout keeps the list inside the frame, below the caption, whatever height the
+    // style gives the caption.
+    auto* layout = new QVBoxLayout(group);
+    layout->setContentsMargins(3, 2, 3, 4);
+    layout->addWidget(m_checkList);
     for (const char* text : kEffectItems) {
         auto* item = new QListWidgetItem(text, m_checkList);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "playlist/scandir.h"
+#include "playlist/windows/foldertree.h"
 
 namespace tv::playlist {
 
@@ -42,6 +43,14 @@ TfrmOpen::TfrmOpen(std::filesystem::path settingsPath, QWidget* parent)
     ApplySettings(core::LoadOpenFolderSettings(ini));
 }
 
+QModelIndex TfrmOpen::TreeIndex(const std::string& path) const {
+    return m_model->IndexOf(FromLocalPath(path));
+}
+
+std::string TfrmOpen::TreePath(const QModelIndex& index) const {
+    return ToLocalPath(m_model->FilePath(index));
+}
+
 TfrmOpen::~TfrmOpen() {
     // Other windows write the same file first; their keys are read back and kept.
     core::IniFile ini;
@@ -50,20 +59,27 @@ TfrmOpen::~TfrmOpen() {
     std::string error;
     if (!ini.Save(m_settingsPath, &error))
         std::fprintf(stderr, "Torvanell: settings not saved: %s\n", error.c_str());
+    // The models go before the icon provider they (and their reading thread) use.
+    delete m_model;
+    delete m_files;
 }
 
 void TfrmOpen::BuildControls() {
-    // Folders only, hidden ones left out. The tree is read when it is opened and not watched
-    // afterwards, so a busy folder does not keep redrawing it.
-    m_model = new QFileSystemModel(this);
-    m_model->setOption(QFileSystemModel::DontWatchForChanges, true);
-    m_model->setFilter(QDir::AllDirs | QDir::Dirs | QDir::NoDotAndDotDot);
-    m_model->setReadOnly(true);
-    m_model->setRootPath(QStringLiteral("/"));
+    // Folders only, hidden ones and pseudo-file systems left out. The tree is read when it is
+    // opened and not watched afterwards, so a busy folder does not keep redrawing it.
+    m_iconProvider = std::make_unique<FolderIconProvider>();
+    auto* files = m_files = new QFileSystemModel(this);
+    files->setIconProvider(m_iconProvider.get());
+    files->setOption(QFileSystemModel::DontWatchForChanges, true);
+    files->setFilter(QDir::AllDirs | QDir::Dirs | QDir::NoDotAndDotDot);
+    files->setReadOnly(true);
+    files->setRootPath(QStringLiteral("/"));
+    m_model = new FolderTreeModel(files, this);
 
     ShellTreeView1 = new QTreeView(this);
     ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
     ShellTreeView1->setModel(m_model);
+    ShellTreeView1->setIconSize(QSize(16, 16));
     for (int column = 1; column < m_model->columnCount(); ++column)
         ShellTreeView1->hideColumn(column);
     ShellTreeView1->setHeaderHidden(true);
@@ -72,7 +88,7 @@ void TfrmOpen::BuildControls() {
     ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The root itself stays a row of its own so that it can be chosen; its folders show.
-    ShellTreeView1->expand(m_model->index(QStringLiteral("/")));
+    ShellTreeView1->expand(m_model->IndexOf(QStringLiteral("/")));
 
     CheckBox1 = new QCheckBox(QStringLiteral("Subdirectories"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
@@ -120,14 +136,14 @@ std::string TfrmOpen::SelectedPath() const {
     const QModelIndexList selected = ShellTreeView1->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return {};
-    return ToLocalPath(m_model->filePath(selected.front()));
+    return ToLocalPath(m_model->FilePath(selected.front()));
 }
 
 bool TfrmOpen::SelectPath(const std::string& path) {
     std::error_code error;
     if (path.empty() || !std::filesystem::is_directory(path, error))
         return false;
-    const QModelIndex index = m_model->index(FromLocalPath(path));
+    const QModelIndex index = m_model->IndexOf(FromLocalPath(path));
     if (!index.isValid())
         return false;
     ShellTreeView1->setCurrentIndex(index);

@@ -7,8 +7,10 @@
 //
 // Threads: user-interface thread only.
 
+#include <QModelIndex>
 #include <QWidget>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,9 @@ class QPushButton;
 class QTreeView;
 
 namespace tv::playlist {
+
+class FolderIconProvider;
+class FolderTreeModel;
 
 class TfrmOpen : public QWidget {
     Q_OBJECT
@@ -55,6 +60,11 @@ public:
     // Selects the folder at `path` in the tree and scrolls to it, opening its parents. false,
     // with the selection unchanged, when `path` is not an existing folder.
     bool SelectPath(const std::string& path);
+
+    // The tree's row of the folder at `path` (invalid when the tree leaves it out or does not
+    // know it), and the path of a row of the tree.
+    QModelIndex TreeIndex(const std::string& path) const;
+    std::string TreePath(const QModelIndex& index) const;
 
     // The window's keys as they stand now: the selected folder, the check box, the size and
     // the position.
@@ -91,7 +101,9 @@ private:
     void ApplySettings(const core::OpenFolderSettings& settings);
 
     std::filesystem::path m_settingsPath;
-    QFileSystemModel* m_model = nullptr;
+    std::unique_ptr<FolderIconProvider> m_iconProvider;  // outlives the model, which uses it
+    QFileSystemModel* m_files = nullptr;
+    FolderTreeModel* m_model = nullptr;
     std::vector<std::string> FileList;
     std::vector<std::string> m_masks;
 };

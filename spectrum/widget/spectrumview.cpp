@@ -1,6 +1,7 @@
 #include "spectrum/widget/spectrumview.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -77,14 +78,22 @@ void SpectrumView::BuildMenu() {
     m_menu->addSeparator();
     submenus[1] = m_menu->addMenu(
         QString::fromLatin1(SpectrumMenuModel::SubmenuCaption(SpectrumSubmenu::Speed)));
+    // The radio items of each submenu form a group, so the menu draws them with radio marks.
+    // The group allows no tick at all, as the model does when a ticked item is chosen again.
+    QActionGroup* radios[2] = {new QActionGroup(submenus[0]), new QActionGroup(submenus[1])};
+    for (QActionGroup* group : radios)
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     // Order: "Big Lines", "Lines", "None", separator, "Peak"; "Low", "Normal", "High", "Ultra".
     for (int i = 0; i < kSpectrumMenuItemCount; ++i) {
         const auto item = static_cast<SpectrumMenuItem>(i);
-        QMenu* submenu = submenus[static_cast<int>(SpectrumMenuModel::SubmenuOf(item))];
+        const int place = static_cast<int>(SpectrumMenuModel::SubmenuOf(item));
+        QMenu* submenu = submenus[place];
         if (item == SpectrumMenuItem::DPeak)
             submenu->addSeparator();
         QAction* action = submenu->addAction(QString::fromLatin1(SpectrumMenuModel::Caption(item)));
         action->setCheckable(true);
+        if (SpectrumMenuModel::IsRadio(item))
+            radios[place]->addAction(action);
         // The model decides every tick; the action's own toggle is overwritten right after.
         connect(action, &QAction::triggered, this, [this, item] {
             m_controller.ChooseMenuItem(item);

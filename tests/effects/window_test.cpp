@@ -12,8 +12,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 
+#include <QStyleOptionGroupBox>
+
+#include "effects/windows/eqslider.h"
 #include "effects/windows/tfrmequalizer.h"
 #include "fakeaudiolibrary.h"
 
@@ -159,6 +163,90 @@ TEST_F(EqualizerWindow, EachTickInTheEffectListRunsExactlyItsOwnSwitch) {
     EXPECT_EQ(fake.CallsStartingWith("ChannelSetFX").size(), 4u);  // reverb + three bass bands
     EXPECT_EQ(fake.CallsStartingWith("ChannelSetFX").front(), "ChannelSetFX(3,8,1)");
     EXPECT_TRUE(fake.CallsStartingWith("ChannelSetDSP").empty());
+}
+
+TEST_F(EqualizerWindow, FrequencyLabelsStandApartAndInsideTheirOwnBoxes) {
+    for (int i = 0; i < effects::kBandCount; ++i) {
+        const QLabel* label = window.FrequencyLabel(i);
+        const QRect box = label->geometry();
+        // Centred over the slider, and the whole text fits its box.
+        EXPECT_NEAR(box.center().x(), window.Slider(i)->geometry().center().x(), 1) << i;
+        const qreal text = QFontMetricsF(label->font()).horizontalAdvance(label->text());
+        EXPECT_LE(text, box.width()) << label->text().toStdString();
+        if (i == 0)
+            continue;
+        const QLabel* left = window.FrequencyLabel(i - 1);
+        EXPECT_FALSE(box.intersects(left->geometry())) << i;
+        // The inked texts keep at least two pixels between them.
+        const qreal leftEnd =
+            left->geometry().x() + (left->geometry().width() +
+                                    QFontMetricsF(left->font()).horizontalAdvance(left->text())) /
+                                       2;
+        const qreal start = box.x() + (box.width() - text) / 2;
+        EXPECT_GE(start - leftEnd, 2.0)
+            << left->text().toStdString() << " " << label->text().toStdString();
+    }
+}
+
+struct FillCase {
+    int gainDb;
+};
+
+class EqualizerSliderFill : public EqualizerWindow,
+                            public ::testing::WithParamInterface<FillCase> {};
+
+TEST_P(EqualizerSliderFill, FillRunsFromTheMiddleTowardsTheGain) {
+    auto* slider = dynamic_cast<effects::EqSlider*>(window.Slider(3));
+    ASSERT_NE(slider, nullptr);
+    const int gain = GetParam().gainDb;
+    slider->setValue(-gain);
+    const QRect fill = slider->FillRect();
+    // The 0 dB mark is the slider's middle and level with the "0 dB" label.
+    EXPECT_NEAR(slider->ZeroY(), slider->height() / 2, 1);
+    EXPECT_NEAR(slider->y() + slider->ZeroY(), window.DbLabel(1)->geometry().center().y(), 1);
+    if (gain == 0) {
+        EXPECT_EQ(fill.height(), 0);
+        EXPECT_EQ(fill.y(), slider->ZeroY());
+        return;
+    }
+    // A boost fills upwards from the mark, a cut downwards, by the same length for the same size.
+    EXPECT_EQ(gain > 0 ? fill.bottom() + 1 : fill.top(), slider->ZeroY());
+    slider->setValue(gain);
+    EXPECT_EQ(slider->FillRect().height(), fill.height());
+    EXPECT_EQ(gain > 0 ? slider->FillRect().top() : slider->FillRect().bottom() + 1,
+              slider->ZeroY());
+    // Full travel reaches the knob's centre at the end of the range.
+    if (std::abs(gain) == 15)
+        EXPECT_EQ(gain > 0 ? fill.top() : fill.bottom() + 1, slider->KnobCentreAt(-gain));
+}
+
+INSTANTIATE_TEST_SUITE_P(Gains, EqualizerSliderFill,
+                         ::testing::Values(FillCase{0}, FillCase{1}, FillCase{7}, FillCase{15},
+                                           FillCase{-1}, FillCase{-7}, FillCase{-15}));
+
+TEST_F(EqualizerWindow, EffectListSitsInsideItsFrameBelowTheCaptionAndShowsEveryItem) {
+    window.show();
+    QApplication::processEvents();
+    auto* group = window.findChild<QGroupBox*>("GroupBox2");
+    ASSERT_NE(group, nullptr);
+    QStyleOptionGroupBox opt;
+    opt.initFrom(group);
+    opt.text = group->title();
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    opt.lineWidth = 1;
+    const QRect frame =
+        group->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxFrame, group);
+    const QRect caption =
+        group->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, group);
+    const QRect list = window.CheckListBox1()->geometry();
+    EXPECT_GT(list.top(), std::max(frame.top(), caption.bottom()) + 1);
+    EXPECT_LT(list.bottom(), frame.bottom() - 1);
+    EXPECT_GT(list.left(), frame.left() + 1);
+    EXPECT_LT(list.right(), frame.right() - 1);
+    // No scrolling needed for the six items.
+    EXPECT_FALSE(window.CheckListBox1()->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(window.CheckListBox1()->horizontalScrollBar()->isVisible());
+    window.hide();
 }
 
 TEST_F(EqualizerWindow, OkHidesTheWindowThatWasShownOverTheMainWindowsCentre) {

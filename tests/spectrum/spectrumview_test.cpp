@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QAction>
+#include <QActionGroup>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QTest>
@@ -42,6 +45,36 @@ TEST(SpectrumSkin, BackgroundPicture_Is100x24) {
     const QImage picture = LoadSpectrumBackground();
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size(), QSize(100, 24));
+}
+
+// Relative luminance of an sRGB colour and the contrast ratio of two of them.
+double Luminance(QColor c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+double Contrast(QColor a, QColor b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(SpectrumSkin, BarColourReadsOnEveryPixelOfTheBackground) {
+    const QImage picture = LoadSpectrumBackground();
+    ::tv::testing::FakeAudioLibrary lib;
+    SpectrumView view(
+        lib, [] { return 0; }, [] { return audio::Handle{}; });
+    // Bars and peaks share one colour on the main window.
+    const QColor bar = view.Controller().Painter().BarColor;
+    ASSERT_EQ(view.Controller().Painter().PeakColor, bar);
+    double worst = 100.0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            worst = std::min(worst, Contrast(picture.pixelColor(x, y), bar));
+    // The contrast asked of graphics that carry meaning.
+    EXPECT_GE(worst, 3.0);
 }
 
 TEST_F(SpectrumViewTest, Box_IsFixed100x24WithTimerAt50ms) {
@@ -99,6 +132,33 @@ TEST_F(SpectrumViewTest, Menu_LayoutAndTicksMirrorModel) {
     EXPECT_TRUE(view.MenuAction(Item::High1)->isChecked());
     EXPECT_FALSE(view.MenuAction(Item::Normal1)->isChecked());
     EXPECT_TRUE(view.MenuAction(Item::DPeak)->isChecked());
+}
+
+TEST_F(SpectrumViewTest, Menu_RadioItemsExcludeEachOtherWithinTheirSubmenuOnly) {
+    for (int i = 0; i < kSpectrumMenuItemCount; ++i) {
+        const auto item = static_cast<Item>(i);
+        const QActionGroup* group = view.MenuAction(item)->actionGroup();
+        if (!SpectrumMenuModel::IsRadio(item)) {
+            EXPECT_EQ(group, nullptr) << i;  // "Peak" keeps a check box
+            continue;
+        }
+        ASSERT_NE(group, nullptr) << i;
+        EXPECT_TRUE(group->isExclusive()) << i;  // drawn with a radio mark
+        for (int j = 0; j < kSpectrumMenuItemCount; ++j) {
+            const auto other = static_cast<Item>(j);
+            const bool sameGroup =
+                SpectrumMenuModel::IsRadio(other) &&
+                SpectrumMenuModel::SubmenuOf(other) == SpectrumMenuModel::SubmenuOf(item);
+            EXPECT_EQ(view.MenuAction(other)->actionGroup() == group, sameGroup) << i << "," << j;
+        }
+    }
+    // Choosing a ticked radio item again still unticks it, as the model says.
+    view.MenuAction(Item::Normal1)->trigger();
+    for (Item item : {Item::Low1, Item::Normal1, Item::High1, Item::Ultra1})
+        EXPECT_FALSE(view.MenuAction(item)->isChecked());
+    view.MenuAction(Item::Low1)->trigger();
+    EXPECT_TRUE(view.MenuAction(Item::Low1)->isChecked());
+    EXPECT_TRUE(view.MenuAction(Item::Mode21)->isChecked());  // the other submenu is untouched
 }
 
 TEST_F(SpectrumViewTest, TimerTicksWhilePlaying_WidgetShowsCanvas) {

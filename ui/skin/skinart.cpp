@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "spectrum/spectrumskin.h"
 #include "ui/skin/mainlayout.h"
 
 namespace tv::ui::skin {
@@ -228,12 +229,7 @@ void DrawMainBackground(QPainter& p) {
 }
 
 void DrawSpectrumBackground(QPainter& p) {
-    QLinearGradient g(0, 0, 0, 24);
-    g.setColorAt(0, QColor(184, 198, 190));
-    g.setColorAt(1, QColor(160, 175, 167));
-    p.fillRect(QRectF(0, 0, 100, 24), g);
-    for (int y : {6, 12, 18})
-        p.fillRect(QRectF(0, y, 100, 1), QColor(150, 165, 157));
+    spectrum::PaintSpectrumBackground(p);  // the display's own drawing
 }
 
 void DrawFrame(QPainter& p, int w, int h) {

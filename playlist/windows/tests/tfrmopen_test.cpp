@@ -5,7 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QFileSystemModel>
+#include <QIcon>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -100,21 +101,55 @@ TEST_F(OpenFolderTest, CreatedHiddenWithDesignGeometryAndAnchoredControls) {
     EXPECT_EQ(w->size(), QSize(308, 264));
 }
 
-TEST_F(OpenFolderTest, TreeShowsFoldersOnlyAndNoHiddenOnes) {
-    auto w = Make();
-    ASSERT_TRUE(w->SelectPath(music));
-    auto* model = static_cast<QFileSystemModel*>(w->ShellTreeView1->model());
-    const QModelIndex folder = model->index(QString::fromStdString(music));
-    w->ShellTreeView1->expand(folder);
-    ASSERT_TRUE(WaitFor([&] { return model->rowCount(folder) > 0; }));
-    QApplication::processEvents();
+// The names the tree shows below `path`, once the folder has been read. The tree's rows move
+// while folders are read in the background, so the row is looked up afresh each time.
+QStringList ChildNames(TfrmOpen& w, const std::string& path) {
+    QAbstractItemModel* model = w.ShellTreeView1->model();
+    w.ShellTreeView1->expand(w.TreeIndex(path));
+    WaitFor([&] { return model->rowCount(w.TreeIndex(path)) > 0; });
+    // Let the last batch of the folder arrive.
+    QTest::qWait(200);
+    const QModelIndex folder = w.TreeIndex(path);
     QStringList names;
     for (int row = 0; row < model->rowCount(folder); ++row)
-        names << model->fileName(model->index(row, 0, folder));
-    EXPECT_EQ(names, QStringList{"sub"});
+        names << model->index(row, 0, folder).data().toString();
+    return names;
+}
+
+TEST_F(OpenFolderTest, TreeShowsFoldersOnlyAndNoHiddenOnes) {
+    fs::create_directories(root / "music" / "lost+found");
+    auto w = Make();
+    ASSERT_TRUE(w->SelectPath(music));
+    // No files, no hidden folder and no file-system checker's lost+found.
+    EXPECT_EQ(ChildNames(*w, music), QStringList{"sub"});
     // The root is "/" itself, so the whole file system (and "/" as a folder) can be chosen.
+    QAbstractItemModel* model = w->ShellTreeView1->model();
     const QModelIndex top = model->index(0, 0, w->ShellTreeView1->rootIndex());
-    EXPECT_EQ(model->filePath(top), "/");
+    EXPECT_EQ(w->TreePath(top), "/");
+}
+
+TEST_F(OpenFolderTest, PseudoFileSystemsAreLeftOutAndCannotBeSelected) {
+    auto w = Make();
+    const QStringList names = ChildNames(*w, "/");
+    EXPECT_TRUE(names.contains("usr")) << names.join(' ').toStdString();
+    for (const char* hidden : {"proc", "sys", "dev", "lost+found"})
+        EXPECT_FALSE(names.contains(hidden)) << hidden;
+    for (const char* path : {"/proc", "/sys", "/proc/self"}) {
+        EXPECT_FALSE(w->TreeIndex(path).isValid()) << path;
+        EXPECT_FALSE(w->SelectPath(path)) << path;
+    }
+}
+
+TEST_F(OpenFolderTest, EveryFolderShowsAnIcon) {
+    auto w = Make();
+    ASSERT_TRUE(w->SelectPath(music));
+    for (const std::string& path : {std::string("/"), std::string("/usr"), music}) {
+        const QModelIndex index = w->TreeIndex(path);
+        ASSERT_TRUE(index.isValid()) << path;
+        const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+        EXPECT_FALSE(icon.isNull()) << path;
+        EXPECT_FALSE(icon.pixmap(16, 16).isNull()) << path;
+    }
 }
 
 struct StoredPathCase {
