@@ -15,8 +15,8 @@ namespace tv::tags::windows {
 
 namespace {
 
-constexpr int kRowStep = 22;
-constexpr int kCaption = 64;
+constexpr int kRowStep = 21;
+constexpr int kCaption = 70;
 
 QPushButton* HiddenButton(QWidget* parent, const char* name) {
     auto* button = new QPushButton(parent);
@@ -55,9 +55,9 @@ void TfrmMP3Tag::BuildID3v2Group() {
     QWidget* g = GroupBox2;
     const int full = GroupBox2->width() - 16 - kCaption;
     int y = 18;
-    TagExistsValue2 = LabelledBox(g, QStringLiteral("Tag:"), {8, y, kCaption, 50}, true);
-    VersionValue2 = LabelledBox(g, QStringLiteral("Version:"), {126, y, 48, 36}, true);
-    SizeValue2 = LabelledBox(g, QStringLiteral("Size:"), {214, y, 30, full + kCaption - 236}, true);
+    TagExistsValue2 = LabelledBox(g, QStringLiteral("Tag:"), {8, y, kCaption, 46}, true);
+    VersionValue2 = LabelledBox(g, QStringLiteral("Version:"), {136, y, 54, 36}, true);
+    SizeValue2 = LabelledBox(g, QStringLiteral("Size:"), {232, y, 32, full + kCaption - 256}, true);
     auto editable = [&](QLineEdit*& box, const char* caption, int x, int captionW, int boxW) {
         box =
             LabelledBox(g, QString::fromLatin1(caption), {x, y, captionW, boxW}, false, kEditLimit);
@@ -69,9 +69,9 @@ void TfrmMP3Tag::BuildID3v2Group() {
     y += kRowStep;
     editable(AlbumEdit2, "Album:", 8, kCaption, full);
     y += kRowStep;
-    editable(TrackEdit2, "Track:", 8, kCaption, 50);
-    editable(YearEdit2, "Year:", 126, 48, 36);
-    editable(GenreEdit2, "Genre:", 214, 42, full + kCaption - 248);
+    editable(TrackEdit2, "Track:", 8, kCaption, 46);
+    editable(YearEdit2, "Year:", 136, 54, 36);
+    editable(GenreEdit2, "Genre:", 232, 46, full + kCaption - 270);
     const std::pair<QLineEdit**, const char*> rows[] = {{&CommentEdit2, "Comment:"},
                                                         {&ComposerEdit2, "Composer:"},
                                                         {&EncoderEdit2, "Encoder:"},
