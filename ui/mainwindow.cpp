@@ -34,6 +34,9 @@
 #include "playlist/windows/insertfiles.h"
 #include "playlist/windows/tfrmopen.h"
 #include "spectrum/widget/spectrumview.h"
+#include "tags/windows/tfrmimpeg.h"
+#include "tags/windows/tfrmmp3tag.h"
+#include "tags/windows/tfrmoggtag.h"
 #include "ui/aboutwindow.h"
 #include "ui/globalhotkeys.h"
 #include "ui/playlistview.h"
@@ -142,6 +145,7 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
             [this] { return m_player->CurrentPath(); },
             [this](bool shown) { Image5->setVisible(shown), Image10->setVisible(shown); },
             [this] { m_player->btnStopClick(); }});
+    CreateInformationWindows();
 }
 
 TfrmMain::~TfrmMain() {
@@ -214,7 +218,7 @@ void TfrmMain::BuildControls() {
     PlayList->onVideoSeek = [this](bool forward) { m_frmVideo->Logic().StepPosBar(forward); };
     PlayList->onMinimise = [this] { showMinimized(); };
     PlayList->onAbout = [this] { ShowAbout(); };
-    PlayList->onTags = [](int) {};  // so do the tag windows (they write Label2)
+    PlayList->onTags = [this](int row) { OpenTags(row); };
     PlayList->onInsertFile = [this] { N2Click(); };
     PlayList->onInsertFolder = [this] { N3Click(); };
     Label1 = MakeLabel(this, layout::kLabel1, layout::kSearchCaption);
@@ -461,14 +465,16 @@ void TfrmMain::ClearTrackDisplay() {
     imgTrack->resize(0, imgTrack->height());
     lbPosLen->clear();
     lbBitRate->clear();
+    lbBitRate->setToolTip(QString());
     lbChannelMode->clear();
     lbTitle->clear();
 }
 
 void TfrmMain::RefreshStreamInfo(const std::string&) {
-    // The stream information window fills these from the file's headers once it exists.
     lbBitRate->clear();
+    lbBitRate->setToolTip(QString());
     lbChannelMode->clear();
+    m_frmiMpeg->Button1->click();  // fills both from the MPEG headers of the file
 }
 
 void TfrmMain::PlayVideo(const std::string&) {

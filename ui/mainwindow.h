@@ -44,6 +44,12 @@ namespace tv::spectrum {
 class SpectrumView;
 }
 
+namespace tv::tags::windows {
+class TfrmMP3Tag;
+class TfrmOGGTag;
+class TfrmiMpeg;
+}  // namespace tv::tags::windows
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -124,6 +130,12 @@ public:
     std::filesystem::path PlaylistPath() const;
     int OutputVolume() const { return m_wheelVolume.Offset(); }
     const core::MainSettings& Modes() const { return m_modes; }
+    // The information windows (created hidden with the main window).
+    tags::windows::TfrmMP3Tag* MP3TagWindow() const { return m_frmMP3Tag.get(); }
+    tags::windows::TfrmOGGTag* OggTagWindow() const { return m_frmOGGTag.get(); }
+    // F2 on playlist row `row`: opens the MP3 window for ".mp3" and ".mp2", the Ogg window for
+    // ".ogg", and writes the row into Label2; other files and any error do nothing.
+    void OpenTags(int row);
     // The spectrum menu items that carry a tick.
     std::vector<std::string> TickedSpectrumItems() const;
 
@@ -212,6 +224,7 @@ protected:
 
 private:
     void BuildControls();
+    void CreateInformationWindows();
     void FormShow();
     void AppendCommandLineFile(const std::string& path);
     playlist::AppendCallbacks AppendHooks();
@@ -252,6 +265,9 @@ private:
     std::unique_ptr<core::HotkeyActions> m_hotkeyActions;  // the eight global hotkeys
     std::unique_ptr<GlobalHotkeys> m_hotkeys;
     std::unique_ptr<video::TfrmVideo> m_frmVideo;  // created hidden, shown for a video entry
+    std::unique_ptr<tags::windows::TfrmiMpeg> m_frmiMpeg;  // never shown: the bit-rate labels
+    std::unique_ptr<tags::windows::TfrmMP3Tag> m_frmMP3Tag;
+    std::unique_ptr<tags::windows::TfrmOGGTag> m_frmOGGTag;
 };
 
 }  // namespace tv::ui

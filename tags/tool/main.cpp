@@ -2,7 +2,8 @@
 //   torvanell-tag show [--json] FILE...
 //   torvanell-tag write FILE [--title T] [--artist A] ... [--track N]
 //   torvanell-tag remove FILE
-// Exit status: 0 success, 1 an operation failed, 2 bad usage.
+// Exit status: 0 success, 1 an operation failed (or the file is not one whose tags the tool
+// writes), 2 bad usage.
 
 #include <cstdio>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "tags/tool/tagformat.h"
+#include "tags/tool/writablekind.h"
 
 namespace {
 
@@ -52,6 +54,25 @@ TagFormat& FormatFor(std::vector<std::unique_ptr<TagFormat>>& formats,
         if (format->Handles(path))
             return *format;
     return *formats.back();
+}
+
+// The format that writes `path`, decided by its content: MPEG audio (ID3) or Ogg Vorbis. Null,
+// with `error` set, for anything else; the file is then never opened for writing.
+std::unique_ptr<TagFormat> WriterFor(const std::filesystem::path& path, std::string& error) {
+    const WritableCheck check = CheckWritable(path);
+    switch (check.Kind) {
+        case WritableKind::Mpeg:
+            return MakeMpegFormat();
+        case WritableKind::OggVorbis:
+            return MakeOggFormat();
+        case WritableKind::None:
+            break;
+    }
+    error = check.What == "cannot read the file"
+                ? check.What
+                : "refused: " + check.What +
+                      "; tags are written only to MPEG audio (ID3) and Ogg Vorbis files";
+    return nullptr;
 }
 
 int Show(const std::vector<std::string>& args) {
@@ -121,9 +142,9 @@ int Write(const std::vector<std::string>& args) {
     }
     if (file.empty())
         return Usage("write needs a file");
-    auto formats = Formats();
     std::string error;
-    if (!FormatFor(formats, file).Write(file, values, error))
+    const auto format = WriterFor(file, error);
+    if (!format || !format->Write(file, values, error))
         return Failure(file, error);
     return kOk;
 }
@@ -131,9 +152,9 @@ int Write(const std::vector<std::string>& args) {
 int Remove(const std::vector<std::string>& args) {
     if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
         return Usage("remove takes exactly one file");
-    auto formats = Formats();
     std::string error;
-    if (!FormatFor(formats, args[0]).Remove(args[0], error))
+    const auto format = WriterFor(args[0], error);
+    if (!format || !format->Remove(args[0], error))
         return Failure(args[0], error);
     return kOk;
 }

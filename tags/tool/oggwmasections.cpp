@@ -4,6 +4,8 @@
 #include <cctype>
 
 #include "tags/oggvorbis.h"
+#include "tags/textcodec.h"
+#include "tags/tool/entrytitle.h"
 #include "tags/tool/tagformat.h"
 #include "tags/wmafile.h"
 
@@ -26,6 +28,17 @@ void Line(std::string& report, const char* label, const std::string& value) {
         report += std::string("  ") + label + ": " + value + "\n";
 }
 
+// The playlist row of the file: the same title rules and duration text the player uses.
+void ShowEntry(const std::filesystem::path& path, const std::string& artist,
+               const std::string& title, double duration, JsonWriter& json, std::string& report) {
+    const std::string text = BuildEntryTitle(path.filename().string(), Trim(artist), Trim(title));
+    const std::string time = FormatDuration(duration);
+    json.BeginObject("entry").String("title", text).String("duration", time).EndObject();
+    report += "Playlist entry\n";
+    Line(report, "title", text);
+    Line(report, "duration", time);
+}
+
 class OggFormat : public TagFormat {
 public:
     bool Handles(const std::filesystem::path& path) const override {
@@ -40,6 +53,7 @@ public:
         }
         TOggVorbis ogg;
         ogg.Analyze(path);  // a file that is not Ogg Vorbis shows as invalid and empty
+        ShowEntry(path, ogg.Artist(), ogg.Title(), ogg.Duration(), json, report);
         json.BeginObject("ogg")
             .Bool("valid", ogg.Valid())
             .Int("channels", ogg.Channels())
@@ -136,6 +150,7 @@ public:
             error = "cannot read the file";
             return false;
         }
+        ShowEntry(path, wma.Artist(), wma.Title(), wma.Duration(), json, report);
         json.BeginObject("wma")
             .Bool("valid", wma.Valid())
             .Int("channels", wma.Channels())

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <array>
+#include <cstdio>
+
+#include "tagfixtures.h"
+
+namespace tv::tags::test {
+namespace {
+
+std::filesystem::path Fixture(const std::string& name) {
+    return std::filesystem::path(TV_TEST_DATA_DIR) / name;
+}
+
+// Runs the tool; the exit status and everything it printed (both streams).
+std::pair<int, std::string> RunTag(const std::string& args) {
+    FILE* pipe = ::popen((std::string(TV_TAG_TOOL) + " " + args + " 2>&1").c_str(), "r");
+    std::string out;
+    std::array<char, 4096> buf{};
+    size_t n = 0;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        out.append(buf.data(), n);
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+struct RefusalCase {
+    std::string fixture;  // a file of tests/data, or "" for a text file
+    std::string name;     // the name it gets in the temporary folder
+    std::string what;     // the refusal names this
+};
+
+class TagToolRefusal : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(TagToolRefusal, WriteAndRemoveLeaveTheFileAlone) {
+    const RefusalCase& c = GetParam();
+    TempDir dir;
+    const Bytes original =
+        c.fixture.empty() ? B("just some words, not audio\n") : TempDir::Read(Fixture(c.fixture));
+    const std::filesystem::path file = dir.Write(c.name, original);
+    for (const std::string& command :
+         {"write '" + file.string() + "' --title X", "remove '" + file.string() + "'"}) {
+        const auto [status, out] = RunTag(command);
+        EXPECT_EQ(status, 1) << command << ": " << out;
+        EXPECT_NE(out.find(c.what), std::string::npos) << out;
+        EXPECT_NE(out.find(file.string()), std::string::npos) << out;
+        EXPECT_EQ(TempDir::Read(file), original) << command;
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{c.name});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, TagToolRefusal,
+    testing::Values(RefusalCase{"tone-1k.flac", "a.flac", "FLAC"},
+                    RefusalCase{"tone-1k.flac", "flac-named.mp3", "FLAC"},
+                    RefusalCase{"tone-1k.wav", "a.wav", "WAV"},
+                    RefusalCase{"tone-1k.m4a", "a.mp4", "MP4"},
+                    RefusalCase{"tone-1k.aiff", "a.aiff", "AIFF"},
+                    RefusalCase{"tone-1k.wma", "a.wma", "WMA"},
+                    RefusalCase{"tone-1k.spx", "a.ogg", "not Vorbis"},
+                    RefusalCase{"", "text.mp3", "not MPEG audio or Ogg Vorbis"},
+                    RefusalCase{"random.mp3", "random.mp3", "not MPEG audio"}));
+
+// The content decides in the other direction too: MPEG audio under a foreign name is written.
+TEST(TagToolContent, MpegUnderAnotherNameIsWrittenAsMpeg) {
+    TempDir dir;
+    const auto file = dir.Write("song.flac", TempDir::Read(Fixture("mp3-named.flac")));
+    ASSERT_EQ(RunTag("write '" + file.string() + "' --title Renamed").first, 0);
+    const Bytes written = TempDir::Read(file);
+    ASSERT_GT(written.size(), 3u);
+    EXPECT_EQ(std::string(written.begin(), written.begin() + 3), "ID3");
+}
+
+struct EntryCase {
+    std::string fixture;
+    std::string write;  // options of a "write" run first, or ""
+    std::string title, duration;
+};
+
+class TagToolEntry : public testing::TestWithParam<EntryCase> {};
+
+TEST_P(TagToolEntry, ShowJsonGivesThePlaylistRow) {
+    const EntryCase& c = GetParam();
+    TempDir dir;
+    const auto file = dir.Write(c.fixture, TempDir::Read(Fixture(c.fixture)));
+    if (!c.write.empty()) {
+        ASSERT_EQ(RunTag("write '" + file.string() + "' " + c.write).first, 0);
+    }
+    const auto [status, out] = RunTag("show --json '" + file.string() + "'");
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_NE(
+        out.find("\"entry\":{\"title\":\"" + c.title + "\",\"duration\":\"" + c.duration + "\"}"),
+        std::string::npos)
+        << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, TagToolEntry,
+    testing::Values(EntryCase{"tone-1k.ogg", "", "tone-1k", "00:00"},
+                    EntryCase{"tone-1k.ogg", "--artist ' A ' --title T_1", "A - T 1", "00:00"},
+                    EntryCase{"tone-1k.wma", "", "tone-1k", "00:00"},
+                    EntryCase{"tone-1k.mp3", "--artist A --title T", "A - T", "00:00"}));
+
+}  // namespace
+}  // namespace tv::tags::test
