@@ -145,11 +145,8 @@ public:
                 PutLe(&m_buffer[4 * i], Bits(frames[i]), 4);
         } else {
             m_buffer.resize(samples * 2);
-            for (int64_t i = 0; i < samples; ++i) {
-                const float s = std::clamp(frames[i], -1.0f, 1.0f);
-                const auto v = static_cast<int16_t>(std::lround(s * 32767.0f));
-                PutLe(&m_buffer[2 * i], static_cast<uint16_t>(v), 2);
-            }
+            for (int64_t i = 0; i < samples; ++i)
+                PutLe(&m_buffer[2 * i], static_cast<uint16_t>(ToPcm16(frames[i])), 2);
         }
         m_out.write(reinterpret_cast<const char*>(m_buffer.data()), m_buffer.size());
         m_dataBytes += m_buffer.size();
@@ -162,6 +159,16 @@ public:
     }
 
 private:
+    // The sample clamped to -1..1, scaled by 32767 and rounded half away from zero; silence
+    // for a NaN. Adding one half in double precision is exact for every scaled float, so the
+    // truncation gives the same value as std::lround without its call per sample.
+    static int16_t ToPcm16(float sample) {
+        float s = sample > 1.0f ? 1.0f : sample;
+        s = s < -1.0f ? -1.0f : s;
+        s = s == s ? s : 0.0f;
+        const double scaled = static_cast<double>(s * 32767.0f);
+        return static_cast<int16_t>(static_cast<int>(scaled + (scaled < 0.0 ? -0.5 : 0.5)));
+    }
     static uint32_t Bits(float f) {
         uint32_t u;
         std::memcpy(&u, &f, 4);

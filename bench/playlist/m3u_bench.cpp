@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,20 @@ void RebuildRandomOrder(benchmark::State& state) {
     }
 }
 BENCHMARK(RebuildRandomOrder)->Unit(benchmark::kMillisecond);
+
+void FloorDrawPositionsOnly(benchmark::State& state) {
+    // The floor of any exact drawing of the shuffled order: the 2 (3n + 1) positions taken
+    // from the generator, without moving anything.
+    std::mt19937 rng(1);
+    for (auto _ : state) {
+        std::uniform_int_distribution<int> pick(0, kEntries - 1);
+        long long sum = 0;
+        for (long long k = 0; k < 2 * (3LL * kEntries + 1); ++k)
+            sum += pick(rng);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(FloorDrawPositionsOnly)->Unit(benchmark::kMillisecond);
 
 void PeerWriteLines(benchmark::State& state) {
     std::ifstream in(SourceFile(), std::ios::binary);

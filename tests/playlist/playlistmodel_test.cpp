@@ -230,6 +230,38 @@ TEST(RandomOrder, IsTheOrderOfThreeNPlusOneMovesFromTheSeededGenerator) {
     EXPECT_EQ(model.RandomList(), Internal::ShuffleByMovesPlain(n, reference));
 }
 
+TEST(RandomOrder, AFixedSeedKeepsTheOrderItHasAlwaysDrawn) {
+    // Orders recorded from the first released drawing: any change to the moves or to the way
+    // positions are drawn would shuffle a saved session differently.
+    struct Case {
+        int n;
+        uint64_t hash;  // FNV-1a over the order
+        std::vector<int> head;
+        uint32_t nextDraw;  // the generator's next output: the same number of draws used
+    };
+    const Case cases[] = {
+        {5, 5124769232869910101ull, {4, 3, 0, 1, 2}, 3287302383u},
+        {100000,
+         3669613148811212657ull,
+         {61170, 34510, 48897, 17318, 11578, 83167, 55541, 84161},
+         2765335736u},
+    };
+    for (const Case& c : cases) {
+        std::mt19937 rng(20261208);
+        const std::vector<int> order = Internal::ShuffleByMoves(c.n, rng);
+        uint64_t hash = 1469598103934665603ull;
+        for (int x : order) {
+            hash ^= static_cast<uint32_t>(x);
+            hash *= 1099511628211ull;
+        }
+        EXPECT_EQ(hash, c.hash) << c.n;
+        EXPECT_EQ(std::vector<int>(order.begin(), order.begin() + static_cast<long>(c.head.size())),
+                  c.head)
+            << c.n;
+        EXPECT_EQ(rng(), c.nextDraw) << c.n;
+    }
+}
+
 TEST(RandomOrder, SameSeedSameOrderAndOrdersActuallyDiffer) {
     PlaylistModel a;
     PlaylistModel b;

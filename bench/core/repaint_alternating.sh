@@ -1,0 +1,28 @@
+#!/bin/sh
+# The playlist-area repaint with 100 000 entries against the same repaint with 100, each size
+# in its own process (so neither pays the other's warm-up), in alternating order, RUNS times.
+# Prints each run's CPU time per repaint, the medians and the ratio large / small.
+# Usage: repaint_alternating.sh BUILD_DIR [RUNS]
+set -eu
+bench="$1/bin/tv_playlistview_bench"
+runs="${2:-5}"
+work="$(mktemp -d /tmp/tv-repaint-bench-XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+one() {  # appends the CPU microseconds of one repaint with $1 entries to $work/$1
+    QT_QPA_PLATFORM=offscreen "$bench" --benchmark_filter="BM_PlaylistAreaRepaint/$1\$" \
+        --benchmark_format=csv --benchmark_time_unit=us 2> /dev/null |
+        awk -F, -v n="/$1" 'index($1, n) { print $4 }' >> "$work/$1"
+}
+: > "$work/100"
+: > "$work/100000"
+i=0
+while [ "$i" -lt "$runs" ]; do
+    if [ $((i % 2)) -eq 0 ]; then one 100; one 100000; else one 100000; one 100; fi
+    i=$((i + 1))
+done
+median() { sort -n "$1" | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+small=$(median "$work/100")
+large=$(median "$work/100000")
+echo "100 entries (us):     $(tr '\n' ' ' < "$work/100")"
+echo "100000 entries (us):  $(tr '\n' ' ' < "$work/100000")"
+echo "median 100 ${small} us, median 100000 ${large} us, ratio $(awk -v a="$large" -v b="$small" 'BEGIN { printf "%.2f", a / b }')"

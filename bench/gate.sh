@@ -1,0 +1,59 @@
+#!/bin/sh
+# The regression gate: runs the fast benchmark pairs (under a minute in all) and fails when a
+# ratio is more than 25 % worse than the figure recorded in docs/PERFORMANCE.md (its
+# "Regression gate" table). Not part of the test suite: timing belongs to benchmarks. Run it
+# before each closing note, from the source folder, on a build that has the bench targets:
+#
+#   cmake --build build --target torvanell tv_playlist_bench tv_playlist_scan \
+#       tv_playlist_scan_floor tv_playlistview_bench
+#   bench/gate.sh build
+set -eu
+build="${1:?usage: bench/gate.sh BUILD_DIR}"
+here="$(cd "$(dirname "$0")" && pwd)"
+doc="$here/../docs/PERFORMANCE.md"
+work="$(mktemp -d /tmp/tv-gate-XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+
+recorded() {  # the ratio recorded for gate $1
+    awk -F'|' -v name="\`$1\`" '$2 ~ name { gsub(/ /, "", $3); print $3; exit }' "$doc"
+}
+failed=0
+check() {  # name measured
+    want=$(recorded "$1")
+    if [ -z "$want" ]; then
+        echo "$1: measured $2, no recorded figure in docs/PERFORMANCE.md" >&2
+        failed=1
+        return
+    fi
+    verdict=$(awk -v m="$2" -v w="$want" 'BEGIN { print (m > 1.25 * w) ? "WORSE" : "ok" }')
+    echo "$1: measured $2, recorded $want, limit $(awk -v w="$want" 'BEGIN { printf "%.2f", 1.25 * w }'): $verdict"
+    [ "$verdict" = ok ] || failed=1
+}
+last_ratio() { tail -n 1 "$1" | sed 's/.*ratio //'; }
+
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# Playlist load and the shuffled order against the read-and-split peer (CPU medians).
+QT_QPA_PLATFORM=offscreen "$build/bin/tv_playlist_bench" \
+    --benchmark_filter='PeerReadAndSplit|LoadPlaylistFile$|LoadPlaylistFileAndDrawOrder' \
+    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_format=csv 2> /dev/null > "$work/m3u.csv"
+cpu_of() { awk -F, -v n="\"$1_median\"" '$1 == n { print $4 }' "$work/m3u.csv"; }
+peer=$(cpu_of PeerReadAndSplit)
+check load "$(awk -v a="$(cpu_of LoadPlaylistFile)" -v b="$peer" 'BEGIN { printf "%.2f", a / b }')"
+check load-random "$(awk -v a="$(cpu_of LoadPlaylistFileAndDrawOrder)" -v b="$peer" 'BEGIN { printf "%.2f", a / b }')"
+
+# Folder scan against the getdents64 floor.
+bash "$here/playlist/scan_floor_bench.sh" "$build" 5 > "$work/scan"
+check scan "$(last_ratio "$work/scan")"
+
+# The shipped --render of a plain MP3 against ffmpeg writing the same WAV.
+sh "$here/render/render_wav.sh" "$build/bin/torvanell" 3 plain > "$work/render"
+check render "$(last_ratio "$work/render")"
+
+# The repaint at 100 000 entries against 100, separate processes.
+sh "$here/core/repaint_alternating.sh" "$build" 3 > "$work/repaint"
+check repaint "$(last_ratio "$work/repaint")"
+
+[ "$failed" -eq 0 ] && echo "gate: passed" || echo "gate: FAILED" >&2
+exit "$failed"
