@@ -167,10 +167,7 @@ int main(int argc, char** argv) {
         main->SetMoreArguments({names.begin() + 1, names.end()});
     auto frmEqualizer = std::make_unique<tv::effects::TfrmEqualizer>(chain);
     main->SetEqualizerWindow(frmEqualizer.get());
-    auto frmiMpeg = std::make_unique<tv::ui::TfrmiMpeg>();
-    auto frmMP3Tag = std::make_unique<tv::ui::TfrmMP3Tag>();
     auto frmVideo = std::make_unique<tv::ui::TfrmVideo>();
-    auto frmOGGTag = std::make_unique<tv::ui::TfrmOGGTag>();
     auto frmAbout = std::make_unique<tv::ui::TfrmAbout>();
     main->SetAboutWindow(frmAbout.get());
 
@@ -231,10 +228,7 @@ int main(int argc, char** argv) {
     // The open-folder window writes its keys as the windows go.
     main->SetAboutWindow(nullptr);
     frmAbout.reset();
-    frmOGGTag.reset();
     frmVideo.reset();
-    frmMP3Tag.reset();
-    frmiMpeg.reset();
     main->SetEqualizerWindow(nullptr);
     frmEqualizer.reset();
     main->SetOpenWindow(nullptr);

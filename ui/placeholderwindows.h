@@ -7,9 +7,6 @@
 
 namespace tv::ui {
 
-class TfrmiMpeg : public QWidget {};
-class TfrmMP3Tag : public QWidget {};
 class TfrmVideo : public QWidget {};
-class TfrmOGGTag : public QWidget {};
 
 }  // namespace tv::ui

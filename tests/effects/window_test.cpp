@@ -216,8 +216,9 @@ TEST_P(EqualizerSliderFill, FillRunsFromTheMiddleTowardsTheGain) {
     EXPECT_EQ(gain > 0 ? slider->FillRect().top() : slider->FillRect().bottom() + 1,
               slider->ZeroY());
     // Full travel reaches the knob's centre at the end of the range.
-    if (std::abs(gain) == 15)
+    if (std::abs(gain) == 15) {
         EXPECT_EQ(gain > 0 ? fill.top() : fill.bottom() + 1, slider->KnobCentreAt(-gain));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Gains, EqualizerSliderFill,

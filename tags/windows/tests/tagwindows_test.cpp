@@ -216,8 +216,9 @@ TEST_P(FailedWrite, WarnsKeepsTheWindowAndTheEditsAndLeavesTheFile) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(title->text(), "Edited");
     EXPECT_EQ(mltRuns, 0);
-    if (!c.vanish)
+    if (!c.vanish) {
         EXPECT_EQ(ReadBytes(file), before);
+    }
     EXPECT_EQ(fs::exists(file), !c.vanish);
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), c.vanish ? 0 : 1);
 }
