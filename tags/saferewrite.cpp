@@ -6,7 +6,9 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 namespace tv::tags {
@@ -163,14 +165,37 @@ bool RewriteSink::CopyFrom(int sourceFd, int64_t offset, int64_t count) {
     return !m_failed;
 }
 
-bool SafeRewrite(const std::filesystem::path& target,
-                 const std::function<bool(RewriteSink&)>& produce, std::string* error,
-                 FileOps& ops) {
+namespace {
+
+// The process's file creation mask, read without changing it (umask() would, for a moment,
+// for every thread).
+mode_t ProcessUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0)
+            return mode_t(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 022;
+}
+
+// The rewrite itself; with `newFileMode` >= 0 a missing target (or a symbolic link standing at
+// its name) is replaced by a new file with those bits (less the umask).
+bool Replace(const std::filesystem::path& target, const std::function<bool(RewriteSink&)>& produce,
+             std::string* error, FileOps& ops, int newFileMode) {
     try {
-        const std::filesystem::path file = ResolveTarget(target);
+        // A whole-file write replaces a symbolic link at the name instead of following it.
+        const bool wholeFile = newFileMode >= 0;
+        const std::filesystem::path file = wholeFile ? target : ResolveTarget(target);
         struct stat st {};
-        if (::stat(file.c_str(), &st) != 0)
-            return Fail(error, "cannot examine " + file.string(), errno);
+        const int found = wholeFile ? ::lstat(file.c_str(), &st) : ::stat(file.c_str(), &st);
+        if (found != 0 || S_ISLNK(st.st_mode)) {
+            if ((found != 0 && errno != ENOENT) || !wholeFile)
+                return Fail(error, "cannot examine " + file.string(), errno);
+            const mode_t mask = ProcessUmask();
+            st.st_mode = S_IFREG | (mode_t(newFileMode) & ~mask);
+            st.st_uid = ::geteuid();
+            st.st_gid = ::getegid();
+        }
         if (!S_ISREG(st.st_mode))
             return Fail(error, file.string() + " is not a regular file", EINVAL);
 
@@ -241,6 +266,21 @@ bool SafeRewrite(const std::filesystem::path& target,
             *error = t_lastError;
         return false;
     }
+}
+
+}  // namespace
+
+bool SafeRewrite(const std::filesystem::path& target,
+                 const std::function<bool(RewriteSink&)>& produce, std::string* error,
+                 FileOps& ops) {
+    return Replace(target, produce, error, ops, -1);
+}
+
+bool SafeWriteFile(const std::filesystem::path& target, std::string_view data, mode_t newFileMode,
+                   std::string* error, FileOps& ops) {
+    return Replace(
+        target, [&](RewriteSink& sink) { return sink.Write(data.data(), data.size()); }, error, ops,
+        int(newFileMode & 07777));
 }
 
 bool OverwriteHead(const std::filesystem::path& target, const void* data, size_t count,

@@ -60,6 +60,12 @@ bool SafeRewrite(const std::filesystem::path& target,
                  const std::function<bool(RewriteSink&)>& produce, std::string* error = nullptr,
                  FileOps& ops = SystemFileOps());
 
+// Writes `data` as the whole content of `target` the same way; a missing `target`, or a
+// symbolic link at its name (which is replaced, not followed), becomes a new file with
+// `newFileMode` (less the umask). Never throws.
+bool SafeWriteFile(const std::filesystem::path& target, std::string_view data, mode_t newFileMode,
+                   std::string* error = nullptr, FileOps& ops = SystemFileOps());
+
 // Writes `data` over the first bytes of `target` in place and flushes it. Never throws.
 bool OverwriteHead(const std::filesystem::path& target, const void* data, size_t count,
                    std::string* error = nullptr);
