@@ -34,6 +34,7 @@ double ChurnSeconds() {
 
 TEST(EngineChurn, UiThreadStormWhileMixing_NoRaceAndNoAllocationOnTheMixingThread) {
     PulledEngine engine;
+    ASSERT_TRUE(engine->Init(1, 44100, 0));
     const auto file = Fixture("tone-1k.wav");
     Handle channel = OpenAny(*engine, file);
     ASSERT_NE(channel, 0u);
@@ -46,8 +47,8 @@ TEST(EngineChurn, UiThreadStormWhileMixing_NoRaceAndNoAllocationOnTheMixingThrea
         std::vector<float> block(2 * 512);
         t_countAllocations = true;  // from here every allocation on this thread is a fault
         while (!stop.load(std::memory_order_relaxed)) {
-            engine.output->Pull(block.data(), 512);
-            blocks.fetch_add(1, std::memory_order_relaxed);
+            if (engine.output->Pull(block.data(), 512))
+                blocks.fetch_add(1, std::memory_order_relaxed);
             std::this_thread::yield();
         }
         t_countAllocations = false;
@@ -134,6 +135,28 @@ TEST(EngineChurn, UiThreadStormWhileMixing_NoRaceAndNoAllocationOnTheMixingThrea
     EXPECT_GT(reopened, 0);
     EXPECT_EQ(g_countedAllocations.load(), 0)
         << "the mixing thread allocated during " << commands << " commands";
+}
+
+}  // namespace
+}  // namespace tv::testing
+
+namespace tv::testing {
+namespace {
+
+// Pulled at the pace of a device, a playing channel never finds its ring short.
+TEST(EngineUnderruns, PlayingAtDevicePace_CountsNone) {
+    PulledEngine engine;
+    ASSERT_TRUE(engine->Init(1, 44100, 0));
+    const Handle channel = OpenAny(*engine, Fixture("tone-1k.wav"));
+    ASSERT_NE(channel, 0u);
+    ASSERT_TRUE(engine->ChannelPlay(channel, true));
+    const auto before = engine->UnderrunCount();
+    for (int block = 0; block < 15; ++block) {  // 15 blocks of 1024 frames of a 0.5 s file
+        engine.Pull(1024);
+        std::this_thread::sleep_for(std::chrono::milliseconds(23));
+    }
+    EXPECT_EQ(engine->UnderrunCount(), before);
+    EXPECT_GT(engine->ChannelGetPosition(channel), 0);
 }
 
 }  // namespace
