@@ -1,5 +1,7 @@
 #include "core/inifile.h"
 
+#include "tags/saferewrite.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -187,51 +189,8 @@ bool IniFile::Save(const std::filesystem::path& path, std::string* error) const 
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view data,
                          std::string* error) {
-    auto fail = [&](const std::string& what, int err) {
-        if (error)
-            *error = what + ": " + std::strerror(err);
-        return false;
-    };
-    std::string tmpl = path.string() + ".tmp-XXXXXX";
-    // mkstemp opens with O_CREAT | O_EXCL, so a planted file or link is never written through.
-    const int fd = mkstemp(tmpl.data());
-    if (fd < 0)
-        return fail("cannot create a temporary file beside " + path.string(), errno);
-    const std::filesystem::path tmp = tmpl;
-
-    mode_t mode = 0644;
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    fchmod(fd, mode);
-
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            close(fd);
-            unlink(tmp.c_str());
-            return fail("cannot write " + tmp.string(), err);
-        }
-        done += static_cast<size_t>(n);
-    }
-    const bool synced = fsync(fd) == 0;
-    const int syncErr = errno;
-    const bool closed = close(fd) == 0;
-    if (!synced || !closed) {
-        const int err = synced ? errno : syncErr;
-        unlink(tmp.c_str());
-        return fail("cannot flush " + tmp.string(), err);
-    }
-    if (rename(tmp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        unlink(tmp.c_str());
-        return fail("cannot replace " + path.string(), err);
-    }
-    return true;
+    // A new file gets the usual 0644 (less the umask); a replaced one keeps its permissions.
+    return tags::SafeWriteFile(path, data, 0644, error);
 }
 
 }  // namespace tv::core

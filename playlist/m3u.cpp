@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -157,6 +158,35 @@ int OpenExclusive(const std::string& tmp, mode_t mode) {
             return -1;
     }
     return -1;
+}
+
+// The process's file creation mask, read without changing it.
+mode_t CurrentUmask() {
+    FILE* status = std::fopen("/proc/self/status", "re");
+    unsigned mask = 022;
+    if (status) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::strncmp(line, "Umask:", 6) == 0)
+                mask = unsigned(std::strtoul(line + 6, nullptr, 8));
+        std::fclose(status);
+    }
+    return mode_t(mask);
+}
+
+// Names the finished unnamed file `tmp`; a stale file or link at that name is removed first
+// (the link itself), a folder there makes the save fail.
+bool LinkUnnamed(int fd, const std::string& tmp) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        struct stat st {};
+        if (errno != EEXIST || ::lstat(tmp.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
+            ::unlink(tmp.c_str()) != 0)
+            return false;
+    }
+    return false;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
@@ -342,14 +372,23 @@ bool SavePlaylistFile(const PlaylistModel& model, const std::string& path) {
     if (hadOriginal)
         mode = original.st_mode & 07777;
 
-    const int fd = OpenExclusive(tmp, mode);
+    // An unnamed file where the file system allows, so a process killed while writing leaves
+    // nothing beside the playlist; it gets the temporary name only once it is complete.
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    const bool unnamed = fd >= 0;
+    if (!unnamed)
+        fd = OpenExclusive(tmp, mode);
     if (fd < 0)
         return false;
     bool ok = WriteAll(fd, text);
-    if (ok && hadOriginal)
-        ok = ::fchmod(fd, mode) == 0;
+    if (ok && (hadOriginal || unnamed))
+        ok = ::fchmod(fd, hadOriginal ? mode : mode & ~CurrentUmask()) == 0;
     if (ok)
         ok = ::fsync(fd) == 0;
+    if (ok && unnamed)
+        ok = LinkUnnamed(fd, tmp);
     if (::close(fd) != 0)
         ok = false;
     if (ok)

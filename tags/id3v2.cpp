@@ -335,6 +335,10 @@ bool TID3v2::ReadTag(ByteStream& stream) {
         m_copyright = text(10);
         m_language = text(11);
         m_audioSizeText = text(17);
+        m_tagRead = true;
+        m_asRead = {std::string(), m_title,    m_artist,  m_album,    std::to_string(m_track),
+                    m_year,        m_genre,    m_comment, m_composer, m_encoder,
+                    m_copyright,   m_language, m_link};
         // Frames read before an I/O error are kept; the tag itself was read.
         (void)ok;
         return true;

@@ -55,7 +55,9 @@ public:
     // Writes the current fields as a version 2.3 tag: over the old tag's bytes when it has room
     // and is at most 4096 bytes, else by rebuilding the file through a temporary file (the
     // original is never left damaged). Frames other than the managed ones, of a 2.3 or 2.4 tag,
-    // are kept. Never throws; on false, LastError() says why.
+    // are kept. A managed field still holding the value ReadTag gave it is written from the old
+    // tag's whole frame, however much longer it is than the part read for display. Never
+    // throws; on false, LastError() says why.
     bool WriteTag(const std::filesystem::path& fileName);
 
     // Rebuilds the file without its tag. False when there is no tag or any step fails (the file
@@ -108,6 +110,10 @@ private:
     std::string m_year, m_genre, m_comment, m_composer, m_encoder, m_copyright, m_language;
     std::string m_link, m_audioSizeText;
     std::string m_lastError;
+    // The managed values as ReadTag left them (by slot, the track as its number), to tell the
+    // fields the caller did not change.
+    bool m_tagRead = false;
+    std::array<std::string, 13> m_asRead;
 };
 
 namespace Internal {

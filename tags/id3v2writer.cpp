@@ -1,7 +1,9 @@
 // Writing and removing the ID3v2 tag: the reader's frame walk turned around.
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <string>
 
 #include "tags/id3v2.h"
 #include "tags/saferewrite.h"
@@ -15,11 +17,12 @@ namespace {
 
 constexpr int kManagedSlots = 12;
 
-bool IsManaged(const std::string& id) {
+// The managed slot a frame id belongs to, 0 when none.
+int ManagedSlot(const std::string& id, bool v22) {
     for (int slot = 1; slot <= kManagedSlots; ++slot)
-        if (id == SlotId(slot, false))
-            return true;
-    return false;
+        if (id == SlotId(slot, v22))
+            return slot;
+    return 0;
 }
 
 // Encoding 0 when every character fits ISO-8859-1, else 1 (UTF-16 with a byte-order mark).
@@ -106,26 +109,57 @@ void AppendKeptFrame(std::vector<uint8_t>& out, ID3v2Frame& frame, uint8_t sourc
 
 }  // namespace
 
+// The frames of the old tag that hold a managed field, by slot, with their whole data.
+using OldFrames = std::array<std::vector<ID3v2Frame>, kManagedSlots + 1>;
+
+// An old frame of a field the caller did not change, under its 2.3 id: its bytes as they were
+// when 2.3 can hold them, else (a 2.4 encoding 2.3 does not know) its whole value re-encoded.
+void AppendUntouchedFrame(std::vector<uint8_t>& out, int slot, const ID3v2Frame& frame) {
+    if (frame.Opaque)
+        return;
+    if (frame.Data.empty() || frame.Data[0] <= 1) {
+        AppendFrame(out, SlotId(slot, false), frame.Data, frame.StatusFlags);
+    } else if (slot == 7) {
+        AppendCommentFrame(out, ExtractDescribedText(frame.Data, true, false));
+    } else if (slot == 12) {
+        AppendLinkFrame(out, ExtractDescribedText(frame.Data, false, true));
+    } else {
+        AppendTextFrame(out, slot, DecodeFrameText(frame.Data));
+    }
+}
+
 class ID3v2Writer {
 public:
-    static std::vector<uint8_t> RenderFrames(const TID3v2& tag) {
+    static std::vector<uint8_t> RenderFrames(const TID3v2& tag, const OldFrames& old) {
         std::vector<uint8_t> out;
-        AppendTextFrame(out, 1, tag.m_title);
-        AppendTextFrame(out, 2, tag.m_artist);
-        AppendTextFrame(out, 3, tag.m_album);
-        if (tag.m_track > 0) {
-            // "3/12" survives a write when the number in front of "/" did not change.
-            const bool keepText = ExtractTrack(tag.m_trackText) == tag.m_track;
-            AppendTextFrame(out, 4, keepText ? tag.m_trackText : std::to_string(tag.m_track));
+        const std::string* values[kManagedSlots + 1] = {
+            nullptr,          &tag.m_title,    &tag.m_artist,  &tag.m_album,    nullptr,
+            &tag.m_year,      &tag.m_genre,    &tag.m_comment, &tag.m_composer, &tag.m_encoder,
+            &tag.m_copyright, &tag.m_language, &tag.m_link};
+        for (int slot = 1; slot <= kManagedSlots; ++slot) {
+            const bool untouched =
+                tag.m_tagRead && (slot == 4 ? std::to_string(tag.m_track) == tag.m_asRead[4]
+                                            : *values[slot] == tag.m_asRead[size_t(slot)]);
+            if (untouched) {
+                for (const ID3v2Frame& frame : old[size_t(slot)])
+                    AppendUntouchedFrame(out, slot, frame);
+                continue;
+            }
+            if (slot == 4) {
+                if (tag.m_track > 0) {
+                    // "3/12" survives a write when the number in front of "/" did not change.
+                    const bool keepText = ExtractTrack(tag.m_trackText) == tag.m_track;
+                    AppendTextFrame(out, 4,
+                                    keepText ? tag.m_trackText : std::to_string(tag.m_track));
+                }
+            } else if (slot == 7) {
+                AppendCommentFrame(out, tag.m_comment);
+            } else if (slot == 12) {
+                AppendLinkFrame(out, tag.m_link);
+            } else {
+                AppendTextFrame(out, slot, *values[slot]);
+            }
         }
-        AppendTextFrame(out, 5, tag.m_year);
-        AppendTextFrame(out, 6, tag.m_genre);
-        AppendCommentFrame(out, tag.m_comment);
-        AppendTextFrame(out, 8, tag.m_composer);
-        AppendTextFrame(out, 9, tag.m_encoder);
-        AppendTextFrame(out, 10, tag.m_copyright);
-        AppendTextFrame(out, 11, tag.m_language);
-        AppendLinkFrame(out, tag.m_link);
         return out;
     }
 };
@@ -143,11 +177,16 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName) {
                             std::memcmp(old.Id, "ID3", 3) == 0;
         const int64_t oldTotal = hasTag ? TagTotalSize(old, stream.Size()) : 0;
 
-        std::vector<uint8_t> frames = ID3v2Writer::RenderFrames(*this);
-        if (hasTag && oldTotal > 0 && (old.Major == 3 || old.Major == 4)) {
+        OldFrames managed;
+        std::vector<uint8_t> kept;
+        if (hasTag && oldTotal > 0 && old.Major >= 2 && old.Major <= 4) {
+            const bool v22 = old.Major == 2;
             const bool ok = WalkID3v2Frames(stream, old, oldTotal, SIZE_MAX, [&](ID3v2Frame& f) {
-                if (!IsManaged(f.Id))
-                    AppendKeptFrame(frames, f, old.Major);
+                const int slot = ManagedSlot(f.Id, v22);
+                if (slot > 0)
+                    managed[size_t(slot)].push_back(std::move(f));
+                else if (!v22)
+                    AppendKeptFrame(kept, f, old.Major);
                 return true;
             });
             if (!ok) {
@@ -155,6 +194,8 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName) {
                 return false;
             }
         }
+        std::vector<uint8_t> frames = ID3v2Writer::RenderFrames(*this, managed);
+        frames.insert(frames.end(), kept.begin(), kept.end());
 
         int64_t total = 10 + int64_t(frames.size());
         const bool needRewrite = !hasTag || oldTotal < total || oldTotal > kRewriteSize;

@@ -168,6 +168,12 @@ bool TOggVorbis::Analyze(ByteStream& stream) {
     m_date = slots[5];
     m_genre = slots[6];
     m_comment = slots[7].empty() ? slots[9] : slots[7];
+    m_commentsRead = true;
+    m_asRead = {m_title, m_artist, m_album, std::to_string(m_track), m_date, m_genre, m_comment};
+    for (int field = 0; field < 7; ++field)
+        m_readSlot[size_t(field)] = field + 1;
+    m_readSlot[1] = slots[2].empty() ? 8 : 2;
+    m_readSlot[6] = slots[7].empty() ? 9 : 7;
     return true;
 }
 
@@ -213,6 +219,7 @@ bool TOggVorbis::ClearTag(const std::filesystem::path& fileName, FileOps& ops) {
     m_date.clear();
     m_genre.clear();
     m_comment.clear();
+    m_commentsRead = false;  // every field changed, even one that was empty already
     return WriteTag(fileName, ops);
 }
 
@@ -241,17 +248,34 @@ bool TOggVorbis::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {
     std::vector<std::string> fields;
     const std::string track = m_track ? std::to_string(m_track) : std::string();
     const std::string values[] = {m_title, m_artist, m_album, track, m_date, m_genre, m_comment};
+    auto slotOfItem = [&](const std::string& item) {
+        const size_t eq = item.find('=');
+        return eq == std::string::npos ? -1
+                                       : SlotOf(UpperAscii(std::string_view(item).substr(0, eq)));
+    };
     for (int slot = 1; slot <= 7; ++slot) {
-        const std::string value = Trim(values[slot - 1]);
+        const std::string& name = kVorbisFieldNames[size_t(slot)];
+        const size_t field = size_t(slot - 1);
+        const bool untouched =
+            m_commentsRead && (slot == 4 ? std::to_string(m_track) == m_asRead[field]
+                                         : Trim(values[field]) == m_asRead[field]);
+        if (untouched) {
+            // The items the value was read from, whole; one read under a second name (PERFORMER,
+            // DESCRIPTION) is stored under the field's own name.
+            for (size_t i = 1; i < oldItems.size(); ++i)
+                if (slotOfItem(oldItems[i]) == m_readSlot[field])
+                    fields.push_back(m_readSlot[field] == slot
+                                         ? oldItems[i]
+                                         : name + oldItems[i].substr(oldItems[i].find('=')));
+            continue;
+        }
+        const std::string value = Trim(values[field]);
         if (!value.empty())
-            fields.push_back(std::string(kVorbisFieldNames[size_t(slot)]) + "=" + value);
+            fields.push_back(name + "=" + value);
     }
-    for (size_t i = 1; i < oldItems.size(); ++i) {
-        const size_t eq = oldItems[i].find('=');
-        if (eq == std::string::npos ||
-            SlotOf(UpperAscii(std::string_view(oldItems[i]).substr(0, eq))) < 0)
+    for (size_t i = 1; i < oldItems.size(); ++i)
+        if (slotOfItem(oldItems[i]) < 0)
             fields.push_back(oldItems[i]);
-    }
     std::vector<uint8_t> comment(headers.Packets[1].begin(), headers.Packets[1].begin() + 7);
     AppendItem(comment, vendor);
     uint8_t count[4];

@@ -46,7 +46,9 @@ public:
     bool Analyze(ByteStream& stream);
 
     // Writes Title, Artist, Album, Track, Date, Genre and Comment as the file's comment header
-    // (PERFORMER and DESCRIPTION are dropped, other fields and the vendor are kept). The header
+    // (PERFORMER and DESCRIPTION are dropped, other fields and the vendor are kept). A field
+    // still holding the value Analyze gave it is written with the file's full original bytes,
+    // however much longer they are than the part kept for display. The header
     // pages are laid out anew when the packet no longer fits them, the following pages then
     // renumbered; the file is rebuilt atomically and never left damaged. Never throws; on false
     // LastError() says why.
@@ -95,6 +97,11 @@ private:
     int64_t m_id3v2Size = 0;
     std::string m_title, m_artist, m_album, m_date, m_genre, m_comment, m_vendor;
     uint16_t m_track = 0;
+    // What Analyze found, to tell the fields the caller left alone: the seven values in the
+    // order of the managed slots (the track as its number), and the slot each came from.
+    bool m_commentsRead = false;
+    std::array<std::string, 7> m_asRead;
+    std::array<int, 7> m_readSlot{};
     std::string m_lastError;
 };
 

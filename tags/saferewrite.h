@@ -1,7 +1,10 @@
 #pragma once
 // Rewriting a file without ever leaving it damaged: the new content goes to a temporary file
-// created exclusively beside it (never through a link someone left at that name), is flushed to
-// disk, and replaces the original in one rename. Whatever step fails, the original stays as it
+// beside it, is flushed to disk, and replaces the original in one rename. Where the file system
+// allows, the temporary file has no name until it is complete, so a process killed while
+// writing leaves nothing behind; elsewhere it is created exclusively under a name of our own
+// pattern (never through a link someone left there), and one that a killed rewrite left is
+// removed by the next rewrite of the same file. Whatever step fails, the original stays as it
 // was and the temporary file is removed. The same recipe suits any file the program rewrites.
 
 #include <sys/types.h>
@@ -9,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tv::tags {
 
@@ -22,6 +26,8 @@ public:
     virtual int Close(int fd);
     virtual int Rename(const char* from, const char* to);
     virtual int Unlink(const char* path);
+    // Gives the unnamed file behind `fd` the name `path` (which must not exist).
+    virtual int Link(int fd, const char* path);
 };
 
 // The process-wide real implementation.
@@ -44,17 +50,29 @@ private:
 };
 
 // Replaces `target` (which must exist; a symbolic link is followed to the file it names) with
-// what `produce` writes. The temporary file is `target` + "~", or, when something already
-// exists under that name, `target` + "~" + a unique suffix. The new file gets the original's
-// permission bits. Returns false, with the original untouched, when `produce` returns false or
-// any step fails; `error` (optional) then holds the reason. Never throws.
+// what `produce` writes. The temporary file is unnamed until it is complete, then named
+// `target` + "~tv" + process id + "-" + a counter just before the rename (named so from the
+// start where unnamed files are not supported). Such names of processes that no longer run,
+// owned by this user, are removed first. The new file gets the original's permission bits. Returns
+// false, with the original untouched, when `produce` returns false or any step fails; `error`
+// (optional) then holds the reason. Never throws.
 bool SafeRewrite(const std::filesystem::path& target,
                  const std::function<bool(RewriteSink&)>& produce, std::string* error = nullptr,
                  FileOps& ops = SystemFileOps());
 
+// Writes `data` as the whole content of `target` the same way; a missing `target`, or a
+// symbolic link at its name (which is replaced, not followed), becomes a new file with
+// `newFileMode` (less the umask). Never throws.
+bool SafeWriteFile(const std::filesystem::path& target, std::string_view data, mode_t newFileMode,
+                   std::string* error = nullptr, FileOps& ops = SystemFileOps());
+
 // Writes `data` over the first bytes of `target` in place and flushes it. Never throws.
 bool OverwriteHead(const std::filesystem::path& target, const void* data, size_t count,
                    std::string* error = nullptr);
+
+// True for a name SafeRewrite gives the temporary file of `fileName` (a name without folder);
+// `pid` then holds the writing process.
+bool IsRewriteTemporaryName(std::string_view name, std::string_view fileName, long* pid = nullptr);
 
 // Shortens `target` to `newSize` bytes: in place when it can be opened for writing, else by a
 // safe rewrite of the remaining bytes. Never throws.

@@ -110,7 +110,7 @@ void Channel::FillLocked(int frames) {
         m_decodeEnded.store(true, std::memory_order_release);
 }
 
-void Channel::PullFromRing(float* dst, int frames) {
+bool Channel::PullFromRing(float* dst, int frames) {
     // Read the end flag first: everything written before it was set is then visible.
     const bool decodeEnded = m_decodeEnded.load(std::memory_order_acquire);
     const int got = static_cast<int>(m_ring.Read(dst, static_cast<size_t>(frames)));
@@ -122,6 +122,7 @@ void Channel::PullFromRing(float* dst, int frames) {
         m_ended.store(true, std::memory_order_release);
         SetState(State::Stopped);
     }
+    return got == frames || decodeEnded;
 }
 
 int Channel::PullDirect(float* dst, int frames) {

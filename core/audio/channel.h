@@ -65,7 +65,8 @@ public:
 
     // Mixing thread, mix lock held. Fills `frames` frames of `dst` from the ring (silence where
     // the decoder fell behind), counts them as heard, and notices the end of the source.
-    void PullFromRing(float* dst, int frames);
+    // Returns false for an underrun: the ring was short of frames while the source had more.
+    bool PullFromRing(float* dst, int frames);
     // UI thread, never after Play. Decodes straight into `dst`; returns frames made, 0 at end.
     int PullDirect(float* dst, int frames);
     // Mixing thread or offline renderer, mix lock held: DSP callbacks, effects, volume, tap.

@@ -363,7 +363,8 @@ void Engine::Mix(float* out, int frames) {
         for (Channel* ch : m_live) {
             if (!ch || ch->GetState() != Channel::State::Playing)
                 continue;
-            ch->PullFromRing(scratch, n);
+            if (!ch->PullFromRing(scratch, n))
+                m_underruns.fetch_add(1, std::memory_order_relaxed);
             ch->ProcessChain(scratch, n);
             for (int i = 0; i < 2 * n; ++i)
                 dst[i] += scratch[i] * m_masterGain;

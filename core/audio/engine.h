@@ -25,6 +25,7 @@
 //  - TORVANELL_TEST_BAD_VERSION=1: GetVersion returns 0x00020001.
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -130,6 +131,10 @@ public:
     // device (ChannelPlay) is the mixing thread's and gives 0 here, as does an unknown one.
     int64_t RenderOffline(Handle channel, float* out, int64_t frames);
 
+    // Any thread. Mixed blocks in which a playing channel's ring was short of frames while its
+    // source had more (a dropout heard as silence), since the engine was made.
+    uint64_t UnderrunCount() const { return m_underruns.load(std::memory_order_relaxed); }
+
     // The effect types ChannelSetFX knows: at construction the five of effect.h
     // (kFxChorus, kFxEcho, kFxFlanger, kFxParamEq, kFxReverb) through CreateEffect.
     // Registers (or replaces, or with an empty factory removes) `type`; effects already
@@ -137,6 +142,7 @@ public:
     void RegisterEffectType(uint32_t type, EffectFactory factory);
 
 private:
+    std::atomic<uint64_t> m_underruns{0};  // see UnderrunCount
     static void MixThunk(void* user, float* out, int frames);
     void Mix(float* out, int frames);
 

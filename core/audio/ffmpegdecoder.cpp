@@ -128,6 +128,8 @@ private:
     bool OpenContainer(const std::filesystem::path& path);
     bool OpenCodec();
     bool SetUpResampler();
+    // Sets the resampler up for the given input, replacing one set up for another.
+    bool SetUpResamplerFor(const AVChannelLayout& layout, AVSampleFormat format, int rate);
     // Decodes the next frame into m_pending; false at the end.
     bool DecodeMore();
     bool ReceiveFrame();
@@ -139,6 +141,9 @@ private:
     AVCodecContext* m_codec = nullptr;
     AVStream* m_stream = nullptr;
     SwrContext* m_swr = nullptr;
+    // The input the resampler was set up for; a frame that differs gets a new resampler.
+    AVSampleFormat m_swrFormat = AV_SAMPLE_FMT_NONE;
+    int m_swrChannels = 0, m_swrRate = 0;
     AVPacket* m_packet = nullptr;
     AVFrame* m_frame = nullptr;
     SourceInfo m_info;
@@ -203,15 +208,26 @@ bool FfmpegDecoder::OpenCodec() {
 }
 
 bool FfmpegDecoder::SetUpResampler() {
+    return SetUpResamplerFor(m_codec->ch_layout, m_codec->sample_fmt, m_codec->sample_rate);
+}
+
+bool FfmpegDecoder::SetUpResamplerFor(const AVChannelLayout& layout, AVSampleFormat format,
+                                      int rate) {
+    swr_free(&m_swr);
+    m_swrChannels = 0;
+    if (rate <= 0 || format == AV_SAMPLE_FMT_NONE)
+        return false;
     AVChannelLayout in{};
-    if (m_codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || m_codec->ch_layout.nb_channels == 0)
-        av_channel_layout_default(
-            &in, m_codec->ch_layout.nb_channels > 0 ? m_codec->ch_layout.nb_channels : 1);
-    else if (av_channel_layout_copy(&in, &m_codec->ch_layout) < 0)
+    if (layout.order == AV_CHANNEL_ORDER_UNSPEC || layout.nb_channels == 0)
+        av_channel_layout_default(&in, layout.nb_channels > 0 ? layout.nb_channels : 1);
+    else if (av_channel_layout_copy(&in, &layout) < 0)
         return false;
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    const int rc = swr_alloc_set_opts2(&m_swr, &stereo, AV_SAMPLE_FMT_FLT, kOutputRate, &in,
-                                       m_codec->sample_fmt, m_codec->sample_rate, 0, nullptr);
+    const int rc = swr_alloc_set_opts2(&m_swr, &stereo, AV_SAMPLE_FMT_FLT, kOutputRate, &in, format,
+                                       rate, 0, nullptr);
+    m_swrFormat = format;
+    m_swrChannels = layout.nb_channels > 0 ? layout.nb_channels : 1;
+    m_swrRate = rate;
     // A mono file plays at full level on both sides (the default mix would put it 3 dB
     // lower, so mono files would sound quieter than stereo ones).
     const bool mono = in.nb_channels == 1;
@@ -285,14 +301,33 @@ int FfmpegDecoder::Convert(const AVFrame* frame, int skip) {
     int inCount = 0;
     if (frame) {
         const auto format = static_cast<AVSampleFormat>(frame->format);
+        // A stream may change its channels, rate or sample format midway (damaged or spliced
+        // files do): the resampler would read planes the frame does not have.
+        const AVChannelLayout& layout =
+            frame->ch_layout.nb_channels > 0 ? frame->ch_layout : m_codec->ch_layout;
+        const int rate = frame->sample_rate > 0 ? frame->sample_rate : m_codec->sample_rate;
+        const int frameChannels = layout.nb_channels > 0 ? layout.nb_channels : 1;
+        if (!m_swr || format != m_swrFormat || frameChannels != m_swrChannels ||
+            rate != m_swrRate) {
+            if (!SetUpResamplerFor(layout, format, rate)) {
+                m_pending.clear();
+                m_pendingPos = 0;
+                return 0;
+            }
+        }
         const int bytes = av_get_bytes_per_sample(format);
         const bool planar = av_sample_fmt_is_planar(format);
-        const int channels = frame->ch_layout.nb_channels;
+        const int channels = frameChannels;
         const int planeCount = planar ? std::min(channels, AV_NUM_DATA_POINTERS) : 1;
         for (int p = 0; p < planeCount; ++p)
             planes[p] = frame->extended_data[p] +
                         static_cast<size_t>(skip) * bytes * (planar ? 1 : channels);
         inCount = frame->nb_samples - skip;
+    }
+    if (!m_swr) {
+        m_pending.clear();
+        m_pendingPos = 0;
+        return 0;
     }
     const int outMax = swr_get_out_samples(m_swr, inCount);
     m_pending.resize(static_cast<size_t>(std::max(outMax, 0)) * 2);
@@ -374,9 +409,11 @@ bool FfmpegDecoder::Seek(int64_t sourceFrame) {
             return false;
     }
     avcodec_flush_buffers(m_codec);
-    swr_close(m_swr);
-    if (swr_init(m_swr) < 0)
-        return false;
+    if (m_swr) {
+        swr_close(m_swr);
+        if (swr_init(m_swr) < 0)
+            return false;
+    }
     m_pending.clear();
     m_pendingPos = 0;
     m_inputDone = false;

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -203,6 +204,24 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, CutOffFiles,
                                      ch = '_';
                              return name;
                          });
+
+}  // namespace
+}  // namespace tv::testing
+
+namespace tv::testing {
+namespace {
+
+// Found by the decoder fuzz target: frames whose channels or rate differ from the stream's first
+// ones made the resampler read planes the frame did not have.
+TEST(DecoderFault, StreamChangingFormatMidway_DecodesWithoutReadingMissingPlanes) {
+    PulledEngine engine;
+    const audio::Handle h = OpenAny(*engine, Fixture("format-change-midstream.mp3"));
+    ASSERT_NE(h, 0u);
+    const auto frames = Render(*engine, h, 44100);
+    for (float v : frames)
+        ASSERT_TRUE(std::isfinite(v) && std::abs(v) <= 4.0f);
+    EXPECT_TRUE(engine->StreamFree(h) || engine->MusicFree(h));
+}
 
 }  // namespace
 }  // namespace tv::testing

@@ -216,6 +216,43 @@ TEST(Reverb, MixSharesPowerBetweenDryAndWet) {
                 0.0, 0.1);
 }
 
+struct ReverbLoudnessCase {
+    const char* name;
+    audio::ReverbParams params;
+};
+
+class ReverbLoudness : public ::testing::TestWithParam<ReverbLoudnessCase> {};
+
+TEST_P(ReverbLoudness, PinkNoiseKeepsItsLevelWithinThreeDecibels) {
+    auto reverb = CreateEffect(audio::kFxReverb, kRate);
+    reverb->SetParams(GetParam().params);
+    const int frames = 4 * kRate;
+    auto signal = StereoPinkNoise(frames);
+    const auto input = signal;
+    ProcessInBlocks(*reverb, signal);
+    // Measured after the tail has built up (the longest reverb time here is 3 s).
+    const int from = frames - kRate;
+    for (int side = 0; side < 2; ++side) {
+        EXPECT_NEAR(ToDb(Rms(signal, side, from, frames) / Rms(input, side, from, frames)), 0.0,
+                    3.0)
+            << "side " << side;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ReverbLoudness,
+    ::testing::Values(
+        ReverbLoudnessCase{"defaults", audio::ReverbParams{}},
+        ReverbLoudnessCase{"short", audio::ReverbParams{0.0f, 0.0f, 100.0f, 0.001f}},
+        ReverbLoudnessCase{"long", audio::ReverbParams{0.0f, 0.0f, 3000.0f, 0.001f}},
+        ReverbLoudnessCase{"bright", audio::ReverbParams{0.0f, 0.0f, 1000.0f, 0.999f}},
+        ReverbLoudnessCase{"half wet", audio::ReverbParams{0.0f, -3.0f, 1000.0f, 0.5f}}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
+
 // --- chorus and flanger ---------------------------------------------------------------------
 
 // Envelope (RMS per 5 ms) of one side.

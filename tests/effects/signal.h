@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "core/audio/effect.h"
@@ -21,6 +22,31 @@ inline std::vector<float> StereoSine(double hz, int frames, double amplitude = 0
             static_cast<float>(amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate));
         out[2 * i] = out[2 * i + 1] = v;
     }
+    return out;
+}
+
+// `frames` stereo frames of pink noise (equal power per octave, RMS `rms`), the same on
+// both sides; a fixed seed keeps every run identical.
+inline std::vector<float> StereoPinkNoise(int frames, double rms = 0.1, unsigned seed = 7) {
+    std::mt19937 random(seed);
+    std::normal_distribution<double> white(0.0, 1.0);
+    // Three first-order sections whose sum follows 1/f within half a decibel over the audio
+    // band (the usual economy filter).
+    double b0 = 0, b1 = 0, b2 = 0;
+    std::vector<double> mono(static_cast<size_t>(frames));
+    double power = 0;
+    for (auto& v : mono) {
+        const double w = white(random);
+        b0 = 0.99765 * b0 + w * 0.0990460;
+        b1 = 0.96300 * b1 + w * 0.2965164;
+        b2 = 0.57000 * b2 + w * 1.0526913;
+        v = b0 + b1 + b2 + w * 0.1848;
+        power += v * v;
+    }
+    const double scale = rms / std::sqrt(power / std::max(1, frames));
+    std::vector<float> out(2 * mono.size());
+    for (size_t i = 0; i < mono.size(); ++i)
+        out[2 * i] = out[2 * i + 1] = static_cast<float>(mono[i] * scale);
     return out;
 }
 

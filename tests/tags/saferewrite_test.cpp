@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -34,6 +36,81 @@ TEST_P(SafeRewriteFaults, OriginalStaysWholeAndNoTemporaryIsLeft) {
 INSTANTIATE_TEST_SUITE_P(Steps, SafeRewriteFaults,
                          testing::Values(Step::Create, Step::Write, Step::Flush, Step::Close,
                                          Step::Rename));
+
+// The real operations, except that the file system offers no unnamed files.
+class NamedOnlyOps : public FileOps {
+public:
+    int Open(const char* path, int flags, mode_t mode) override {
+        if ((flags & O_TMPFILE) == O_TMPFILE)
+            return errno = EOPNOTSUPP, -1;
+        return FileOps::Open(path, flags, mode);
+    }
+};
+
+class RewriteKilled : public testing::TestWithParam<bool> {};
+
+TEST_P(RewriteKilled, LeavesTheOriginalAndNoTemporaryAfterTheNextRewrite) {
+    const bool unnamedFiles = GetParam();
+    NamedOnlyOps namedOnly;
+    FileOps& ops = unnamedFiles ? SystemFileOps() : namedOnly;
+    TempDir dir;
+    if (unnamedFiles) {
+        const int probe = ::open(dir.Path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+        if (probe < 0)
+            GTEST_SKIP() << "the temporary folder's file system has no unnamed files";
+        ::close(probe);
+    }
+    const Bytes original(300000, 'o');
+    const auto file = dir.Write("song.mp3", original);
+    // Not ours: a backup of the user's under the plain "~" name, and a name of our pattern
+    // whose process still runs.
+    dir.Write("song.mp3~", B("backup"));
+    dir.Write("song.mp3~tv1-0", B("busy"));
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const Bytes half(1 << 20, 'n');
+        SafeRewrite(
+            file,
+            [&](RewriteSink& sink) {
+                sink.Write(half.data(), half.size());
+                ::raise(SIGKILL);  // killed in the middle of the content
+                return true;
+            },
+            nullptr, ops);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(TempDir::Read(file), original);
+    const std::vector<std::string> untouched = {"song.mp3", "song.mp3~", "song.mp3~tv1-0"};
+    if (unnamedFiles)
+        EXPECT_EQ(dir.Names(), untouched);  // nothing was ever named
+    else
+        EXPECT_EQ(dir.Names().size(), 4u);  // the killed rewrite's temporary file
+
+    ASSERT_TRUE(SafeRewrite(
+        file, [](RewriteSink& sink) { return sink.Write("new", 3); }, nullptr, ops));
+    EXPECT_EQ(TempDir::Read(file), B("new"));
+    EXPECT_EQ(dir.Names(), untouched);
+    EXPECT_EQ(TempDir::Read(dir.Path() / "song.mp3~"), B("backup"));
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, RewriteKilled, testing::Values(true, false),
+                         [](const auto& info) {
+                             return std::string(info.param ? "Unnamed" : "NamedOnly");
+                         });
+
+TEST(SafeRewrite, TemporaryNamesOfOurOwnPatternOnly) {
+    long pid = 0;
+    EXPECT_TRUE(IsRewriteTemporaryName("a.mp3~tv123-4", "a.mp3", &pid));
+    EXPECT_EQ(pid, 123);
+    for (const char* other : {"a.mp3~", "a.mp3~tv", "a.mp3~tv123", "a.mp3~tv123-", "a.mp3~tvx-1",
+                              "a.mp3~tv1-2.bak", "b.mp3~tv1-2", "xa.mp3~tv1-2"})
+        EXPECT_FALSE(IsRewriteTemporaryName(other, "a.mp3")) << other;
+}
 
 TEST(SafeRewrite, ReplacesTheContentAndKeepsThePermissionBits) {
     TempDir dir;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace tv::audio::fx {
 namespace {
@@ -15,6 +16,31 @@ constexpr double kMaxDamping = 0.7;
 
 double LineDelaySamples(int k, int sampleRate) {
     return std::round(kBaseDelayMs * std::pow(2.0, k / 4.0) * sampleRate / 1000.0);
+}
+
+// Power gain of the wet path for a steady signal with equal power per octave (pink noise),
+// from 20 Hz to the top of the band. Each side feeds two of the lines at half level and reads
+// two at half level, so the first pass carries 1/8 of the power; the orthogonal mixing keeps
+// the energy in the network, which each pass then scales by the loop's |G(w)|^2, so the tail
+// sums to 1/8 / (1 - |G(w)|^2) at each frequency. The allpass stages keep the power.
+double PinkWetPowerGain(const double (&gain)[Reverb::kLines],
+                        const double (&damping)[Reverb::kLines], int sampleRate) {
+    constexpr int kPoints = 64;
+    const double low = 20.0, high = 0.45 * sampleRate;
+    double sum = 0.0;
+    for (int i = 0; i < kPoints; ++i) {
+        const double hz = low * std::pow(high / low, (i + 0.5) / kPoints);
+        const double c = std::cos(2.0 * std::numbers::pi * hz / sampleRate);
+        double lines = 0.0;
+        for (int k = 0; k < Reverb::kLines; ++k) {
+            const double a = damping[k];
+            const double loop =
+                gain[k] * gain[k] * (1.0 - a) * (1.0 - a) / (1.0 - 2.0 * a * c + a * a);
+            lines += 0.125 / std::max(1e-6, 1.0 - loop);
+        }
+        sum += lines / Reverb::kLines;
+    }
+    return sum / kPoints;
 }
 
 }  // namespace
@@ -52,6 +78,7 @@ void Reverb::Configure(bool immediately) {
         else
             s.SetTarget(v);
     };
+    double gains[kLines], dampings[kLines];
     for (int k = 0; k < kLines; ++k) {
         const double d = static_cast<double>(m_lines[k].size());
         const double gain = std::pow(10.0, -3.0 * d / (m_sampleRate * seconds));
@@ -60,13 +87,17 @@ void Reverb::Configure(bool immediately) {
         // One-pole low-pass (1-a)/(1 - a z^-1): unity at DC, (1-a)/(1+a) at Nyquist, which is
         // where the loop should lose the extra (highGain / gain).
         const double q = gain > 0.0 ? highGain / gain : 0.0;
-        set(m_loopGain[k], gain);
-        set(m_damping[k], std::min(kMaxDamping, (1.0 - q) / (1.0 + q)));
+        gains[k] = gain;
+        dampings[k] = std::min(kMaxDamping, (1.0 - q) / (1.0 + q));
+        set(m_loopGain[k], gains[k]);
+        set(m_damping[k], dampings[k]);
     }
+    // The wet path is brought to unity for a steady signal, so fully wet sounds as loud as dry.
+    const double wetMakeUp = 1.0 / std::sqrt(PinkWetPowerGain(gains, dampings, m_sampleRate));
     const double in = DbToGain(m_params.fInGain);
     const double m = std::pow(10.0, m_params.fReverbMix / 10.0);
     set(m_dry, std::sqrt(std::max(0.0, 1.0 - m)) * in);
-    set(m_wet, std::sqrt(m) * in);
+    set(m_wet, std::sqrt(m) * in * wetMakeUp);
 }
 
 void Reverb::Process(float* frames, int count) {

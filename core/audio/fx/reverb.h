@@ -3,7 +3,8 @@
 // The music reverb: four feedback delay lines of 45 ms times powers of the fourth root of two,
 // mixed through an orthogonal matrix, each loop scaled for -60 dB after the reverb time and
 // damped by a one-pole low-pass set from the high-frequency ratio; then two allpass stages per
-// side. The reverb mix sets the dry and wet shares at constant power.
+// side. The reverb mix sets the dry and wet shares at constant power; the wet path is made up
+// to unity for a steady signal, so the reverb keeps the loudness of the music.
 
 #include <array>
 #include <vector>
