@@ -45,6 +45,7 @@
 #include "ui/skin/skinpicture.h"
 #include "ui/skin/skinstore.h"
 #include "ui/skin/snap.h"
+#include "ui/videoframeskin.h"
 #include "ui/waitwithevents.h"
 #include "ui/warning.h"
 
@@ -144,7 +145,8 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
         video::VideoMainHooks{
             [this] { return m_player->CurrentPath(); },
             [this](bool shown) { Image5->setVisible(shown), Image10->setVisible(shown); },
-            [this] { m_player->btnStopClick(); }});
+            [this] { m_player->btnStopClick(); }, [this] { return frameGeometry(); }},
+        SkinnedVideoFrameLook(devicePixelRatioF()));
     CreateInformationWindows();
 }
 

@@ -9,6 +9,9 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace tv::video {
 
 TfrmVideo::TfrmVideo(std::unique_ptr<VideoPlugin> plugin, VideoMainHooks hooks, VideoFrameLook look,
@@ -47,12 +50,21 @@ TfrmVideo::TfrmVideo(std::unique_ptr<VideoPlugin> plugin, VideoMainHooks hooks, 
     m_btnPause->setObjectName(QStringLiteral("btnPause"));
     m_btnStop->setObjectName(QStringLiteral("btnStop"));
     m_lblen->setObjectName(QStringLiteral("lblen"));
-    connect(m_btnPlay, &QPushButton::clicked, this, [this] { m_logic.btnPlayClick(); });
+    connect(m_btnPlay, &QPushButton::clicked, this, [this] {
+        m_logic.btnPlayClick();
+        WriteStatus("play");
+    });
     connect(m_btnPause, &QPushButton::clicked, this, [this] { m_logic.btnPauseClick(); });
     connect(m_btnStop, &QPushButton::clicked, this, [this] { m_logic.btnStopClick(); });
 
     m_timer1.setInterval(100);
-    connect(&m_timer1, &QTimer::timeout, this, [this] { m_logic.Timer1Timer(); });
+    connect(&m_timer1, &QTimer::timeout, this, [this] {
+        m_logic.Timer1Timer();
+        WriteStatus("tick");
+    });
+
+    if (const char* path = std::getenv("TORVANELL_VIDEO_STATUS"); path && *path)
+        m_status = std::fopen(path, "a");
 }
 
 TfrmVideo::~TfrmVideo() {
@@ -60,6 +72,24 @@ TfrmVideo::~TfrmVideo() {
     m_logic.FormDestroy();
     // The plug-in goes before the panel whose window it renders into.
     m_plugin.reset();
+    if (m_status)
+        std::fclose(m_status);
+}
+
+// With TORVANELL_VIDEO_STATUS naming a file, the window appends a line of what it shows and
+// what the plug-in reports at every play, timer tick and close, so that a test driving the
+// whole program from outside can follow the video. Nothing is written otherwise.
+void TfrmVideo::WriteStatus(const char* event) {
+    if (!m_status)
+        return;
+    const PositionBar& bar = m_logic.PosBar();
+    std::fprintf(m_status,
+                 "%s shown=%d played=%d pos=%d max=%d len=%s stream_pos=%lld stream_len=%lld\n",
+                 event, isVisible() ? 1 : 0, m_plugin->MediaStreamPlayed() ? 1 : 0, bar.Position(),
+                 bar.Maximum(), m_lblen->text().toStdString().c_str(),
+                 static_cast<long long>(m_plugin->getMediaStreamPos() / 10000),
+                 static_cast<long long>(m_plugin->getMediaStreamDuration() / 10000));
+    std::fflush(m_status);
 }
 
 QRect TfrmVideo::ExitRect() const {
@@ -70,18 +100,28 @@ QRect TfrmVideo::MinimizeRect() const {
     return {width() - kBorderWidth - 34, 6, 14, 14};
 }
 
+namespace {
+
+// Pictures may come at a device pixel ratio above 1; the frame is laid out in logical pixels.
+int LogicalWidth(const QImage& image) {
+    return qRound(image.deviceIndependentSize().width());
+}
+
+}  // namespace
+
 void TfrmVideo::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     const int w = width(), h = height();
     const VideoFrameLook& l = m_look;
     // Title bar: caps at both ends, the right part before the right cap, the middle stretched.
-    const int rightCap = w - l.Image2.width();
-    const int right = rightCap - l.Image9.width();
-    p.drawImage(0, 0, l.Image1);
-    p.drawImage(QRect(l.Image1.width(), 0, std::max(0, right - l.Image1.width()), kTitleHeight),
-                l.Image3);
-    p.drawImage(right, 0, l.Image9);
-    p.drawImage(rightCap, 0, l.Image2);
+    const int leftCap = LogicalWidth(l.Image1);
+    const int rightCap = w - LogicalWidth(l.Image2);
+    const int right = rightCap - LogicalWidth(l.Image9);
+    p.drawImage(QRect(0, 0, leftCap, kTitleHeight), l.Image1);
+    p.drawImage(QRect(leftCap, 0, std::max(0, right - leftCap), kTitleHeight), l.Image3);
+    p.drawImage(QRect(right, 0, LogicalWidth(l.Image9), kTitleHeight), l.Image9);
+    p.drawImage(QRect(rightCap, 0, w - rightCap, kTitleHeight), l.Image2);
     p.drawImage(ExitRect(), m_exitPressed ? l.exitPressed : l.exitNormal);
     p.drawImage(MinimizeRect(), m_minimizePressed ? l.minimizePressed : l.minimizeNormal);
     // Side borders and bottom bar.
@@ -89,20 +129,24 @@ void TfrmVideo::paintEvent(QPaintEvent*) {
     p.drawImage(QRect(0, kTitleHeight, kBorderWidth, sideHeight), l.Image7);
     p.drawImage(QRect(w - kBorderWidth, kTitleHeight, kBorderWidth, sideHeight), l.Image8);
     const int bottom = h - kBottomHeight;
-    p.drawImage(0, bottom, l.Image5);
-    p.drawImage(
-        QRect(l.Image5.width(), bottom, w - l.Image5.width() - l.Image6.width(), kBottomHeight),
-        l.Image4);
-    p.drawImage(w - l.Image6.width(), bottom, l.Image6);
+    const int bottomLeft = LogicalWidth(l.Image5), bottomRight = LogicalWidth(l.Image6);
+    p.drawImage(QRect(0, bottom, bottomLeft, kBottomHeight), l.Image5);
+    p.drawImage(QRect(bottomLeft, bottom, w - bottomLeft - bottomRight, kBottomHeight), l.Image4);
+    p.drawImage(QRect(w - bottomRight, bottom, bottomRight, kBottomHeight), l.Image6);
 }
 
 void TfrmVideo::showEvent(QShowEvent*) {
+    if (!m_placed) {
+        m_placed = true;
+        PlaceBesideMainWindow();
+    }
     m_logic.FormShow();
 }
 
 void TfrmVideo::closeEvent(QCloseEvent* event) {
     m_logic.FormClose();
     event->accept();  // hidden, not destroyed
+    WriteStatus("closed");
 }
 
 void TfrmVideo::resizeEvent(QResizeEvent*) {
@@ -126,9 +170,45 @@ void TfrmVideo::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void TfrmVideo::StartMove() {
-    if (QWindow* window = windowHandle())
-        window->startSystemMove();
+// The first show puts the window to the right of the main window, or to its left when only
+// that side has room, top edges level. On a screen too narrow for both side by side it goes
+// to the side with more room, against the work area's edge, so it covers as little of the
+// main window as it can. Later shows keep the place the user gave it.
+void TfrmVideo::PlaceBesideMainWindow() {
+    if (!m_hooks.mainWindowFrame)
+        return;
+    const QRect main = m_hooks.mainWindowFrame();
+    const QScreen* s = QGuiApplication::screenAt(main.center());
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    if (!s || main.isEmpty())
+        return;
+    const QRect area = s->availableGeometry();
+    const int areaRight = area.left() + area.width();
+    const int roomRight = areaRight - (main.left() + main.width());
+    const int roomLeft = main.left() - area.left();
+    int left = main.left() + main.width();
+    if (roomRight < width())
+        left = roomLeft >= width()     ? main.left() - width()
+               : roomRight >= roomLeft ? areaRight - width()
+                                       : area.left();
+    left = std::clamp(left, area.left(), std::max(area.left(), areaRight - width()));
+    const int top = std::clamp(main.top(), area.top(),
+                               std::max(area.top(), area.top() + area.height() - height()));
+    move(left, top);
+}
+
+void TfrmVideo::StartMove(QPoint globalPress) {
+    // The window manager runs the move where it can; without one, our own loop moves us.
+    if (QWindow* window = windowHandle(); window && window->startSystemMove())
+        return;
+    m_ownDrag = true;
+    m_dragOffset = globalPress - pos();
+}
+
+void TfrmVideo::mouseMoveEvent(QMouseEvent* event) {
+    if (m_ownDrag)
+        move(event->globalPosition().toPoint() - m_dragOffset);  // moveEvent snaps
 }
 
 void TfrmVideo::mousePressEvent(QMouseEvent* event) {
@@ -140,13 +220,14 @@ void TfrmVideo::mousePressEvent(QMouseEvent* event) {
         m_minimizePressed = true;  // img_MouseDown
         update();
     } else if (at.y() < kTitleHeight) {
-        StartMove();  // Image3MouseDown, Image9MouseDown: any button
+        StartMove(
+            event->globalPosition().toPoint());  // Image3MouseDown, Image9MouseDown: any button
     }
 }
 
 void TfrmVideo::mouseReleaseEvent(QMouseEvent* event) {
     const bool clickOnExit = m_exitPressed && ExitRect().contains(event->position().toPoint());
-    m_exitPressed = m_minimizePressed = false;
+    m_exitPressed = m_minimizePressed = m_ownDrag = false;
     update();
     if (clickOnExit)
         close();  // imgXClick
@@ -158,9 +239,19 @@ bool TfrmVideo::eventFilter(QObject* watched, QEvent* event) {
             m_logic.VideoPnlDblClick();
             return true;
         }
-        if (event->type() == QEvent::MouseButtonPress) {
-            StartMove();
-            return true;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                StartMove(mouse->globalPosition().toPoint());
+                return true;
+            case QEvent::MouseMove:
+                mouseMoveEvent(mouse);
+                return m_ownDrag;
+            case QEvent::MouseButtonRelease:
+                m_ownDrag = false;
+                return true;
+            default:
+                break;
         }
     }
     return QWidget::eventFilter(watched, event);

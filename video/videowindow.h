@@ -6,9 +6,11 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRect>
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -21,6 +23,8 @@ struct VideoMainHooks {
     std::function<std::string()> selectedPath;
     std::function<void(bool)> showSeekKnobs;
     std::function<void()> clickMainStop;
+    // The main window's frame on the screen: the first show places this window beside it.
+    std::function<QRect()> mainWindowFrame;
 };
 
 class TfrmVideo : public QWidget, private VideoWindowHost {
@@ -53,6 +57,7 @@ protected:
     void moveEvent(QMoveEvent*) override;
     void wheelEvent(QWheelEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -73,7 +78,9 @@ private:
 
     QRect ExitRect() const;
     QRect MinimizeRect() const;
-    void StartMove();
+    void StartMove(QPoint globalPress);
+    void PlaceBesideMainWindow();
+    void WriteStatus(const char* event);
 
     std::unique_ptr<VideoPlugin> m_plugin;
     VideoMainHooks m_hooks;
@@ -89,6 +96,10 @@ private:
     bool m_exitPressed = false;
     bool m_minimizePressed = false;
     bool m_hiding = false;
+    bool m_ownDrag = false;
+    bool m_placed = false;
+    QPoint m_dragOffset;
+    std::FILE* m_status = nullptr;  // TORVANELL_VIDEO_STATUS, see WriteStatus
 };
 
 }  // namespace tv::video
