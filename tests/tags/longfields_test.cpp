@@ -126,8 +126,9 @@ TEST_P(LongID3v2Artist, SurvivesATitleWrite) {
                                               return true;
                                           }));
     EXPECT_EQ(Internal::DecodeFrameText(artist), c.expected);
-    if (c.major == 3)  // a 2.3 frame is copied as it was
+    if (c.major == 3) {  // a 2.3 frame is copied as it was
         EXPECT_EQ(artist, Text(c.encoding, c.payload));
+    }
     TID3v2 tag;
     ASSERT_TRUE(tag.ReadTag(file));
     EXPECT_EQ(tag.Title(), "X");
