@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return 0;
-    std::fwrite(data, 1, size, file);
+    if (size > 0)  // an empty input comes with a null pointer
+        std::fwrite(data, 1, size, file);
     std::fclose(file);
     const tv::audio::TrackProbe probe = tv::audio::ProbeTrack(path);
     if (probe.durationSeconds < 0)
