@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "core/audio/ffmpegfileio.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -71,36 +73,7 @@ bool FormatAccepts(StreamFormat format, const char* demuxer, int codecId) {
 
 namespace {
 
-// Below this probe score FFmpeg is guessing (random bytes can look like a few MPEG frames).
-constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY + 1;
 constexpr int kIoBufferSize = 32768;
-
-void QuietLogs() {
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
-
-// Reads the file through our own I/O so that the probe sees only the bytes: with a file name
-// FFmpeg would also weigh the extension.
-struct FileIo {
-    std::FILE* file = nullptr;
-    int64_t size = 0;
-
-    static int ReadPacket(void* opaque, uint8_t* buf, int size) {
-        auto* self = static_cast<FileIo*>(opaque);
-        const size_t n = std::fread(buf, 1, static_cast<size_t>(size), self->file);
-        return n == 0 ? AVERROR_EOF : static_cast<int>(n);
-    }
-    static int64_t Seek(void* opaque, int64_t offset, int whence) {
-        auto* self = static_cast<FileIo*>(opaque);
-        whence &= ~AVSEEK_FORCE;
-        if (whence == AVSEEK_SIZE)
-            return self->size;
-        if (fseeko(self->file, offset, whence) != 0)
-            return -1;
-        return ftello(self->file);
-    }
-};
 
 class FfmpegDecoder final : public Decoder {
 public:
@@ -135,7 +108,7 @@ private:
     bool ReceiveFrame();
     int Convert(const AVFrame* frame, int skip);
 
-    FileIo m_file;
+    ffmpeg::FileIo m_file;
     AVIOContext* m_io = nullptr;
     AVFormatContext* m_format = nullptr;
     AVCodecContext* m_codec = nullptr;
@@ -168,8 +141,8 @@ bool FfmpegDecoder::OpenContainer(const std::filesystem::path& path) {
     auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
     if (!buffer)
         return false;
-    m_io = avio_alloc_context(buffer, kIoBufferSize, 0, &m_file, &FileIo::ReadPacket, nullptr,
-                              &FileIo::Seek);
+    m_io = avio_alloc_context(buffer, kIoBufferSize, 0, &m_file, &ffmpeg::FileIo::ReadPacket,
+                              nullptr, &ffmpeg::FileIo::Seek);
     if (!m_io) {
         av_free(buffer);
         return false;
@@ -183,7 +156,7 @@ bool FfmpegDecoder::OpenContainer(const std::filesystem::path& path) {
         m_format = nullptr;  // freed by FFmpeg on failure
         return false;
     }
-    return m_format->probe_score >= kMinProbeScore;
+    return m_format->probe_score >= ffmpeg::kMinProbeScore;
 }
 
 bool FfmpegDecoder::OpenCodec() {
@@ -243,7 +216,7 @@ bool FfmpegDecoder::SetUpResamplerFor(const AVChannelLayout& layout, AVSampleFor
 }
 
 bool FfmpegDecoder::Open(StreamFormat format, const std::filesystem::path& path) {
-    QuietLogs();
+    ffmpeg::QuietLogs();
     if (!OpenContainer(path))
         return false;
     if (!OpenCodec())

@@ -10,6 +10,7 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 
+#include "core/audio/ffmpegfileio.h"
 #include "core/audio/moduledecoder.h"
 
 extern "C" {
@@ -20,41 +21,11 @@ extern "C" {
 namespace tv::audio {
 namespace {
 
-// Below this score FFmpeg is guessing from a few bytes that merely look like audio frames;
-// the openers refuse such content, so the probe does too.
-constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY + 1;
 // Enough for the header of most files in one read; larger headers are read on as the
 // demuxer asks.
 constexpr int kIoBufferSize = 8192;
 // How much of a header-less stream (raw AAC, AC-3) is looked at to learn its bit rate.
 constexpr int64_t kHeaderlessProbeBytes = 64 * 1024;
-
-void QuietLogs() {
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
-
-// The file through our own reader, so that the probe decides by the bytes alone (given a
-// file name FFmpeg would also weigh the extension).
-struct ProbeFile {
-    std::FILE* file = nullptr;
-    int64_t size = 0;
-
-    static int Read(void* opaque, uint8_t* buf, int size) {
-        auto* self = static_cast<ProbeFile*>(opaque);
-        const size_t n = std::fread(buf, 1, static_cast<size_t>(size), self->file);
-        return n == 0 ? AVERROR_EOF : static_cast<int>(n);
-    }
-    static int64_t Seek(void* opaque, int64_t offset, int whence) {
-        auto* self = static_cast<ProbeFile*>(opaque);
-        whence &= ~AVSEEK_FORCE;
-        if (whence == AVSEEK_SIZE)
-            return self->size;
-        if (fseeko(self->file, offset, whence) != 0)
-            return -1;
-        return ftello(self->file);
-    }
-};
 
 // The demuxer of a container that names itself in its first bytes. Such files skip FFmpeg's
 // content probe, which tries every demuxer FFmpeg has on the first kilobytes (most of the cost
@@ -114,8 +85,8 @@ public:
         auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
         if (!buffer)
             return false;
-        m_io = avio_alloc_context(buffer, kIoBufferSize, 0, &m_file, &ProbeFile::Read, nullptr,
-                                  &ProbeFile::Seek);
+        m_io = avio_alloc_context(buffer, kIoBufferSize, 0, &m_file, &ffmpeg::FileIo::ReadPacket,
+                                  nullptr, &ffmpeg::FileIo::Seek);
         if (!m_io) {
             av_free(buffer);
             return false;
@@ -129,7 +100,8 @@ public:
             m_format = nullptr;  // freed by FFmpeg on failure
             return false;
         }
-        return known || m_format->probe_score >= kMinProbeScore;
+        // Below the score FFmpeg is guessing; the openers refuse such content, so the probe too.
+        return known || m_format->probe_score >= ffmpeg::kMinProbeScore;
     }
 
     AVFormatContext* Format() const { return m_format; }
@@ -143,7 +115,7 @@ public:
     }
 
 private:
-    ProbeFile m_file;
+    ffmpeg::FileIo m_file;
     AVIOContext* m_io = nullptr;
     AVFormatContext* m_format = nullptr;
 };
@@ -266,7 +238,7 @@ TrackProbe ProbeStream(const std::filesystem::path& path, int64_t size) {
 
 TrackProbe ProbeTrack(const std::filesystem::path& path) {
     try {
-        QuietLogs();
+        ffmpeg::QuietLogs();
         std::error_code ec;
         if (!std::filesystem::is_regular_file(path, ec))
             return {};
