@@ -5,6 +5,7 @@
 #include "core/inifile.h"
 #include "fakeaudiolibrary.h"
 #include "fakeplayerview.h"
+#include "quietadvanceview.h"
 
 using namespace tv::core;
 using tv::audio::StreamFormat;
@@ -12,20 +13,7 @@ using tv::testing::FakeAudioLibrary;
 
 namespace {
 
-class QuietAdvanceView : public AdvanceView {
-public:
-    void ResetPositionDisplay() override {}
-    void ShowPosition(const PositionDisplay&, bool) override {}
-    bool KnobDragging() const override { return false; }
-    void ScrollToCurrent() override {}
-    void FocusMainControl() override {}
-    void ShowNextBackNormal(bool) override {}
-    std::optional<std::pair<uint32_t, uint32_t>> VideoLengthAndPosition() override {
-        return std::nullopt;
-    }
-    void ShowRandomLook(const std::string&, const std::string&) override {}
-    void ShowReplayLook(const std::string&, const std::string&) override {}
-};
+using tv::testing::QuietAdvanceView;
 
 constexpr int64_t kBytesPerMs = 176;  // 44.1 kHz 16-bit stereo, 176.4 bytes a millisecond
 

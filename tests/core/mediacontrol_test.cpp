@@ -7,6 +7,7 @@
 
 #include "fakeaudiolibrary.h"
 #include "fakeplayerview.h"
+#include "quietadvanceview.h"
 
 using namespace tv::core;
 using tv::audio::StreamFormat;
@@ -14,20 +15,7 @@ using tv::testing::FakeAudioLibrary;
 
 namespace {
 
-class QuietAdvanceView : public AdvanceView {
-public:
-    void ResetPositionDisplay() override {}
-    void ShowPosition(const PositionDisplay&, bool) override {}
-    bool KnobDragging() const override { return false; }
-    void ScrollToCurrent() override {}
-    void FocusMainControl() override {}
-    void ShowNextBackNormal(bool) override {}
-    std::optional<std::pair<uint32_t, uint32_t>> VideoLengthAndPosition() override {
-        return std::nullopt;
-    }
-    void ShowRandomLook(const std::string&, const std::string&) override {}
-    void ShowReplayLook(const std::string&, const std::string&) override {}
-};
+using tv::testing::QuietAdvanceView;
 
 class TableTrackInfo : public TrackInfoReader {
 public:
