@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Prints the runs of a raw float32 stereo 44.1 kHz recording: for each stretch of 50 ms
-windows, either "silence" or the tone's frequency (from zero crossings, rounded to 10 Hz),
+windows, either "silence" or the tone's frequency (from the span between the window's first and
+last zero crossing, so that the phase at the window's edges does not move it; rounded to 10 Hz),
 with its length in seconds. Used by the hotkey test to follow what the player played.
 
 usage: analyse_runs.py RAW"""
@@ -9,6 +10,17 @@ import sys
 
 RATE = 44100
 WINDOW = 2205  # 50 ms
+
+
+def frequency_label(chunk):
+    # Crossing positions interpolated between the two samples around each sign change.
+    crossings = [i + a / (a - b) for i, (a, b) in enumerate(zip(chunk, chunk[1:]))
+                 if (a < 0) != (b < 0) and a != b]
+    if len(crossings) < 3:
+        return "0"
+    cycles = (len(crossings) - 1) / 2
+    hertz = cycles * RATE / (crossings[-1] - crossings[0])
+    return str(int(round(hertz / 10.0)) * 10)
 
 
 def main():
@@ -23,8 +35,7 @@ def main():
         if peak < 0.01:
             label = "silence"
         else:
-            crossings = sum(1 for a, b in zip(chunk, chunk[1:]) if (a < 0) != (b < 0))
-            label = str(int(round(crossings / 2 / (WINDOW / RATE) / 10.0)) * 10)
+            label = frequency_label(chunk)
         if runs and runs[-1][0] == label:
             runs[-1][1] += 1
         else:
