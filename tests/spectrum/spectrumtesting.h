@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "allocationcounter.h"
+
 #include <QColor>
 #include <QImage>
 
@@ -45,7 +47,9 @@ inline bool SamePixels(const QImage& a, const QImage& b) {
            a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
-// Heap allocations through operator new since the program started (see alloccounter.cpp).
-std::size_t AllocationCount();
+// Heap allocations through operator new since the program started.
+inline std::size_t AllocationCount() {
+    return tv::testing::TotalAllocations();
+}
 
 }  // namespace tv::spectrum::testing

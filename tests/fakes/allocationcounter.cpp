@@ -9,12 +9,21 @@ namespace tv::testing {
 thread_local bool t_countAllocations = false;
 std::atomic<long> g_countedAllocations{0};
 
+namespace {
+std::atomic<std::size_t> g_allAllocations{0};
+}
+
+std::size_t TotalAllocations() {
+    return g_allAllocations.load();
+}
+
 }  // namespace tv::testing
 
 // Every form of the global operators is replaced, so that memory allocated by one form and
 // released by another (as libraries do) always meets the same allocator.
 namespace {
 void* Allocate(std::size_t size, std::size_t align) noexcept {
+    tv::testing::g_allAllocations.fetch_add(1, std::memory_order_relaxed);
     if (tv::testing::t_countAllocations)
         tv::testing::g_countedAllocations.fetch_add(1, std::memory_order_relaxed);
     if (size == 0)
