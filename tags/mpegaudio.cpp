@@ -107,7 +107,7 @@ int TMPEGaudio::PaddingBytes() const {
     return m_frame.Padding ? (m_frame.LayerIndex == 3 ? 4 : 1) : 0;
 }
 uint16_t TMPEGaudio::TableBitRate() const {
-    return BitRateOf(m_frame);
+    return m_streamBitRate != 0 ? m_streamBitRate : BitRateOf(m_frame);
 }
 
 // Only the bytes actually read take part: a short block (small file, last block) is searched
@@ -131,6 +131,17 @@ bool TMPEGaudio::FindFirstFrame(const uint8_t* block, int64_t filled) {
         else
             vbrOffset = m_frame.ModeIndex == 3 ? 13 : 21;
         ReadVbrHeader(block, filled, i + vbrOffset);
+        // A constant-rate stream may open with an information frame ("Info", laid out like a
+        // Xing header) that holds no audio and is often written at a lower rate than the
+        // music; the rate of the stream is then that of the frame after it.
+        m_streamBitRate = 0;
+        if (!m_vbr.Found && i + vbrOffset + 4 <= filled &&
+            std::memcmp(block + i + vbrOffset, "Info", 4) == 0) {
+            MpegFrameHeader next;
+            next.Decode(block + i + length);
+            if (next.VersionIndex == m_frame.VersionIndex && next.LayerIndex == m_frame.LayerIndex)
+                m_streamBitRate = BitRateOf(next);
+        }
         return true;
     }
     return false;

@@ -96,6 +96,7 @@ private:
     MpegFrameHeader m_frame;
     int64_t m_audioStart = 0;
     int64_t m_audioEnd = 0;
+    uint16_t m_streamBitRate = 0;  // the frame after an "Info" frame; 0 without one
     TID3v1 m_id3v1;
     TID3v2 m_id3v2;
 };

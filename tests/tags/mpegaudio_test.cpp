@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "tagfixtures.h"
@@ -75,6 +77,25 @@ TEST(MpegAudio, XingWithoutFramesFallsBackToTheTableRate) {
     EXPECT_TRUE(mpeg.Vbr().Found);
     EXPECT_EQ(mpeg.BitRate(), 128);
     EXPECT_DOUBLE_EQ(mpeg.Duration(), double(audio.size()) * 8 / 128000.0);
+}
+
+// Encoders write the information frame of a constant-rate stream at the lowest rate that holds
+// it; taking the rate from it doubled the playlist time of such a file.
+TEST(MpegAudio, InfoFrameAtALowerRate_TakesTheRateOfTheStream) {
+    FrameSpec low;
+    low.BitRateIndex = 5;  // 64 kbit/s
+    Bytes info = XingFrame(low, 20, 20 * 417);
+    std::memcpy(&info[36], "Info", 4);
+    const Bytes audio = info + MpegFrames(FrameSpec{}, 20);
+    const TMPEGaudio mpeg = Analyze(audio);
+    ASSERT_TRUE(mpeg.Frame().Found);
+    EXPECT_FALSE(mpeg.Vbr().Found);
+    EXPECT_EQ(mpeg.BitRate(), 128);
+    EXPECT_DOUBLE_EQ(mpeg.Duration(), double(audio.size()) * 8 / 128000.0);
+
+    // Without the mark the first frame's rate stands, as for any constant-rate stream.
+    Bytes plain = MpegFrames(low, 1) + MpegFrames(FrameSpec{}, 20);
+    EXPECT_EQ(Analyze(plain).BitRate(), 64);
 }
 
 TEST(MpegAudio, VbriIsFoundOnlyAtTheXingOffset) {
