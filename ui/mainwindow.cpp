@@ -211,7 +211,9 @@ void TfrmMain::BuildControls() {
         MakeBar(this, panel.x, panel.y, panel.w, panel.h, ToColour(layout::kMainPanelColour));
     MainPanel = mainPanel;
     PlayList = new PlaylistView(m_playlist, mainPanel, this);
-    PlayList->setGeometry(0, 0, PlaylistView::kTextWidth + PlaylistView::kTimeWidth, panel.h);
+    // The two columns are a pixel narrower than the panel: the list covers the whole panel so
+    // that no line of the panel's colour shows beside the scroller.
+    PlayList->setGeometry(0, 0, panel.w, panel.h);
     PlayList->Scroller()->setGeometry(layout::kPanel1.x, layout::kPanel1.y, layout::kPanel1.w,
                                       layout::kPanel1.h);
     PlayList->AttachPlayer(m_player.get());

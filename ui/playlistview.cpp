@@ -179,7 +179,7 @@ void PlaylistView::paintEvent(QPaintEvent*) {
             break;
         const bool selected = m_model.IsSelected(i);
         const QColor back = selected ? kSelectedBack : i == current ? kCurrentBack : kBack;
-        p.fillRect(0, y, kTextWidth + kTimeWidth, kRow, back);
+        p.fillRect(0, y, width(), kRow, back);
         p.setPen(i == current ? kCurrentText : kText);
         const playlist::Entry& e = m_model.At(i);
         // Each column is its own list: the text is not clipped inside the row, but a display
