@@ -2,9 +2,14 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QVariant>
 #include <string>
 
 namespace tv::tags::windows {
+
+namespace {
+constexpr const char* kShownText = "tvShownText";
+}  // namespace
 
 QLineEdit* LabelledBox(QWidget* parent, const QString& caption, const BoxPlace& place,
                        bool readOnly, int maxLength) {
@@ -31,6 +36,16 @@ std::string BoxText(const QLineEdit* box) {
 void SetBoxText(QLineEdit* box, const std::string& text) {
     box->setText(QString::fromStdString(text));
     box->setCursorPosition(0);
+    box->setProperty(kShownText, box->text());
+}
+
+void ClearBox(QLineEdit* box) {
+    box->clear();
+    box->setProperty(kShownText, QString());
+}
+
+bool BoxEdited(const QLineEdit* box) {
+    return box->text() != box->property(kShownText).toString();
 }
 
 uint16_t TrackFromBox(const QString& text) {

@@ -143,7 +143,7 @@ void TfrmMP3Tag::ClearID3v2Boxes() {
     for (QLineEdit* edit : {TagExistsValue2, VersionValue2, SizeValue2, TitleEdit2, ArtistEdit2,
                             AlbumEdit2, TrackEdit2, YearEdit2, GenreEdit2, CommentEdit2,
                             ComposerEdit2, EncoderEdit2, CopyrightEdit2, LanguageEdit2, LinkEdit2})
-        edit->clear();
+        ClearBox(edit);
 }
 
 void TfrmMP3Tag::btnGetTag2Click() {
@@ -168,7 +168,7 @@ void TfrmMP3Tag::btnGetTag2Click() {
     for (const auto& [edit, text] : texts)
         SetBoxText(edit, *text);
     if (tag.Track() != 0)
-        TrackEdit2->setText(QString::number(tag.Track()));
+        SetBoxText(TrackEdit2, std::to_string(tag.Track()));
 }
 
 void TfrmMP3Tag::FormShow() {
@@ -189,20 +189,29 @@ void TfrmMP3Tag::FormShow() {
 void TfrmMP3Tag::SaveButton2Click() {
     if (!CheckFileWritable("save"))
         return;
+    // The tag is read again, so that every box the user left alone keeps the tag's whole frame
+    // (a box holds at most 250 characters). A box the ID3v1 fallback filled counts as edited.
     TID3v2 tag;
-    tag.SetTitle(BoxText(TitleEdit2));
-    tag.SetArtist(BoxText(ArtistEdit2));
-    tag.SetAlbum(BoxText(AlbumEdit2));
-    tag.SetYear(BoxText(YearEdit2));
-    tag.SetGenre(BoxText(GenreEdit2));
-    tag.SetComment(BoxText(CommentEdit2));
-    tag.SetComposer(BoxText(ComposerEdit2));
-    tag.SetEncoder(BoxText(EncoderEdit2));
-    tag.SetCopyright(BoxText(CopyrightEdit2));
-    tag.SetLanguage(BoxText(LanguageEdit2));
-    tag.SetLink(BoxText(LinkEdit2));
-    tag.SetTrack(TrackFromBox(TrackEdit2->text()));
-    if (!tag.WriteTag(std::filesystem::path(Path()))) {
+    const std::filesystem::path path(Path());
+    const bool read = tag.ReadTag(path);
+    const auto take = [&](QLineEdit* box, void (TID3v2::*set)(std::string_view)) {
+        if (!read || BoxEdited(box))
+            (tag.*set)(BoxText(box));
+    };
+    take(TitleEdit2, &TID3v2::SetTitle);
+    take(ArtistEdit2, &TID3v2::SetArtist);
+    take(AlbumEdit2, &TID3v2::SetAlbum);
+    take(YearEdit2, &TID3v2::SetYear);
+    take(GenreEdit2, &TID3v2::SetGenre);
+    take(CommentEdit2, &TID3v2::SetComment);
+    take(ComposerEdit2, &TID3v2::SetComposer);
+    take(EncoderEdit2, &TID3v2::SetEncoder);
+    take(CopyrightEdit2, &TID3v2::SetCopyright);
+    take(LanguageEdit2, &TID3v2::SetLanguage);
+    take(LinkEdit2, &TID3v2::SetLink);
+    if (!read || BoxEdited(TrackEdit2))
+        tag.SetTrack(TrackFromBox(TrackEdit2->text()));
+    if (!tag.WriteTag(path)) {
         // The boxes keep the user's edits; the entry refresh would read them back from the file.
         WarnFailure("save", tag.LastError());
         return;

@@ -85,7 +85,7 @@ void TfrmOGGTag::ClearValueBoxes() {
     for (QLineEdit* edit : {EditValidHeader, EditFileSize, EditChannelMode, EditSampleRate,
                             EditBitRate, EditDuration, EditVendor, EditTitle, EditArtist, EditAlbum,
                             EditTrack, EditDate, EditGenre, EditComment})
-        edit->clear();
+        ClearBox(edit);
 }
 
 void TfrmOGGTag::btnGetTag1Click() {
@@ -109,21 +109,30 @@ void TfrmOGGTag::btnGetTag1Click() {
     SetBoxText(EditGenre, ogg.Genre());
     SetBoxText(EditComment, ogg.Comment());
     if (ogg.Track() != 0)
-        EditTrack->setText(QString::number(ogg.Track()));
+        SetBoxText(EditTrack, std::to_string(ogg.Track()));
 }
 
 void TfrmOGGTag::ButtonSaveTagClick() {
     if (!CheckFileWritable("save"))
         return;
+    // The file is read again, so that every box the user left alone keeps the file's whole
+    // value (the boxes and the reader hold only the first 250 characters of a long one).
     TOggVorbis ogg;
-    ogg.SetTitle(BoxText(EditTitle));
-    ogg.SetArtist(BoxText(EditArtist));
-    ogg.SetAlbum(BoxText(EditAlbum));
-    ogg.SetDate(BoxText(EditDate));
-    ogg.SetGenre(BoxText(EditGenre));
-    ogg.SetComment(BoxText(EditComment));
-    ogg.SetTrack(TrackFromBox(EditTrack->text()));
-    if (!ogg.WriteTag(std::filesystem::path(Path()))) {
+    const std::filesystem::path path(Path());
+    const bool read = ogg.Analyze(path) && ogg.Valid();
+    const auto take = [&](QLineEdit* box, void (TOggVorbis::*set)(std::string)) {
+        if (!read || BoxEdited(box))
+            (ogg.*set)(BoxText(box));
+    };
+    take(EditTitle, &TOggVorbis::SetTitle);
+    take(EditArtist, &TOggVorbis::SetArtist);
+    take(EditAlbum, &TOggVorbis::SetAlbum);
+    take(EditDate, &TOggVorbis::SetDate);
+    take(EditGenre, &TOggVorbis::SetGenre);
+    take(EditComment, &TOggVorbis::SetComment);
+    if (!read || BoxEdited(EditTrack))
+        ogg.SetTrack(TrackFromBox(EditTrack->text()));
+    if (!ogg.WriteTag(path)) {
         WarnFailure("save", ogg.LastError());
         return;
     }
