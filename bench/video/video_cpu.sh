@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# CPU of playing the 5 s test picture in the player's video window against a bare libmpv
+# player (tv_video_peer: vo=x11, ao=null) on the same file, on one private Xvfb, in the same
+# run. Each player is measured over the same 3 s of the clip (from 0.5 s to 3.5 s after its
+# first frame), RUNS times, alternating; the CPU is user + system time of the whole process.
+# usage: video_cpu.sh BUILD_DIR [RUNS]
+set -euo pipefail
+build=$(cd "$1" && pwd)
+runs=${2:-3}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+clip=$root/tests/data/testsrc2-5s.avi
+work=$(mktemp -d)
+pid=
+xvfb=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n 1 "$work/display")
+hz=$(getconf CLK_TCK)
+cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+measure() {  # writes the CPU seconds per second of the 3 s window to $work/$1
+    sleep 0.5
+    local a b
+    a=$(cpu "$pid")
+    sleep 3
+    b=$(cpu "$pid")
+    awk -v a="$a" -v b="$b" -v hz="$hz" 'BEGIN { printf "%.3f\n", (b - a) / hz / 3 }' > "$work/$1"
+}
+ours() {
+    rm -f "$work/status.txt" "$work/settings.ini" "$work/default.m3u"
+    QT_QPA_PLATFORM=xcb TORVANELL_HOME=$work SDL_AUDIODRIVER=dummy \
+        TORVANELL_VIDEO_STATUS=$work/status.txt "$build/bin/torvanell" "$clip" 2>/dev/null &
+    pid=$!
+    until grep -q '^tick .*stream_pos=[1-9]' "$work/status.txt" 2>/dev/null; do sleep 0.02; done
+    measure ours
+    kill "$pid"
+    while kill -0 "$pid" 2>/dev/null; do sleep 0.1; done
+    pid=
+}
+peer() {
+    "$build/bin/tv_video_peer" "$clip" > "$work/peer.out" 2>/dev/null &
+    pid=$!
+    until grep -q started "$work/peer.out"; do sleep 0.02; done
+    measure peer
+    wait "$pid" || true; pid=
+}
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+for i in $(seq "$runs"); do
+    ours; peer
+    o=$(cat "$work/ours") p=$(cat "$work/peer")
+    echo "run $i: window $o CPU s/s, peer $p CPU s/s"
+    echo "$o $p" >> "$work/figures"
+done
+awk '{ o += $1; p += $2 } END { printf "mean: window %.3f, peer %.3f, ratio %.2f\n", o / NR, p / NR, o / p }' "$work/figures"
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
