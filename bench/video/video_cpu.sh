@@ -24,6 +24,28 @@ xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$work/display")
 hz=$(getconf CLK_TCK)
+# Waits up to 20 s for a player to reach the measured stretch; a player that never gets there
+# ends the run with a message instead of hanging it.
+await() {  # command...
+    for _ in $(seq 1000); do
+        "$@" && return 0
+        kill -0 "$pid" 2>/dev/null || { echo "the player ended before playing" >&2; exit 1; }
+        sleep 0.02
+    done
+    echo "the player did not start playing within 20 s" >&2
+    exit 1
+}
+# Ends the player and reaps it: a polite SIGTERM, and SIGKILL if it is still there after 10 s.
+finish() {
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then
+        echo "the player did not end within 10 s of SIGTERM" >&2
+        kill -KILL "$pid" 2>/dev/null || true
+    fi
+    wait "$pid" 2>/dev/null || true
+    pid=
+}
 cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 measure() {  # writes the CPU seconds per second of the 3 s window to $work/$1
     sleep 0.5
@@ -38,18 +60,16 @@ ours() {
     QT_QPA_PLATFORM=xcb TORVANELL_HOME=$work SDL_AUDIODRIVER=dummy \
         TORVANELL_VIDEO_STATUS=$work/status.txt "$build/bin/torvanell" "$clip" 2>/dev/null &
     pid=$!
-    until grep -q '^tick .*stream_pos=[1-9]' "$work/status.txt" 2>/dev/null; do sleep 0.02; done
+    await grep -qs '^tick .*stream_pos=[1-9]' "$work/status.txt"
     measure ours
-    kill "$pid"
-    while kill -0 "$pid" 2>/dev/null; do sleep 0.1; done
-    pid=
+    finish
 }
 peer() {
     "$build/bin/tv_video_peer" "$clip" > "$work/peer.out" 2>/dev/null &
     pid=$!
-    until grep -q started "$work/peer.out"; do sleep 0.02; done
+    await grep -qs started "$work/peer.out"
     measure peer
-    wait "$pid" || true; pid=
+    finish
 }
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for i in $(seq "$runs"); do
