@@ -192,8 +192,10 @@ void MpvVideoPlugin::stopMediaStream() {
 void MpvVideoPlugin::freeMediaStream() {
     if (!m_mpv || !m_available)
         return;
-    const char* cmd[] = {"stop", nullptr};
-    mpv_command_async(m_mpv, 0, cmd);
+    // The core goes with the stream, at once and on this thread: its picture window is a
+    // child of the panel, and a core left to wind down on its own threads could still be
+    // unmapping that window after the panel's window is gone (a fatal X error at exit).
+    DestroyCore();
     m_available = m_fileLoaded = m_hasVideo = false;
     m_probedDuration = 0;
     m_pendingSeek = -1;
