@@ -80,6 +80,10 @@ bool MpvVideoPlugin::EnsureCore(uintptr_t windowHandle) {
     mpv_set_option_string(m_mpv, "terminal", "no");
     mpv_set_option_string(m_mpv, "config", "no");
     mpv_set_option_string(m_mpv, "load-scripts", "no");
+    // Nor the built-in scripts (each would be one more thread started with every video).
+    for (const char* builtin :
+         {"ytdl", "load-stats-overlay", "load-osd-console", "load-auto-profiles"})
+        mpv_set_option_string(m_mpv, builtin, "no");
     if (mpv_initialize(m_mpv) < 0) {
         mpv_terminate_destroy(m_mpv);
         m_mpv = nullptr;

@@ -37,7 +37,11 @@ int main(int argc, char** argv) {
                                       {"osc", "no"},
                                       {"terminal", "no"},
                                       {"config", "no"},
-                                      {"load-scripts", "no"}};
+                                      {"load-scripts", "no"},
+                                      {"ytdl", "no"},
+                                      {"load-stats-overlay", "no"},
+                                      {"load-osd-console", "no"},
+                                      {"load-auto-profiles", "no"}};
     for (const auto& option : options)
         mpv_set_option_string(mpv, option[0], option[1]);
     if (mpv_initialize(mpv) < 0)
