@@ -33,7 +33,6 @@
 #include "ui/aboutwindow.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
-#include "ui/placeholderwindows.h"
 
 namespace {
 
@@ -167,7 +166,6 @@ int main(int argc, char** argv) {
         main->SetMoreArguments({names.begin() + 1, names.end()});
     auto frmEqualizer = std::make_unique<tv::effects::TfrmEqualizer>(chain);
     main->SetEqualizerWindow(frmEqualizer.get());
-    auto frmVideo = std::make_unique<tv::ui::TfrmVideo>();
     auto frmAbout = std::make_unique<tv::ui::TfrmAbout>();
     main->SetAboutWindow(frmAbout.get());
 
@@ -228,7 +226,6 @@ int main(int argc, char** argv) {
     // The open-folder window writes its keys as the windows go.
     main->SetAboutWindow(nullptr);
     frmAbout.reset();
-    frmVideo.reset();
     main->SetEqualizerWindow(nullptr);
     frmEqualizer.reset();
     main->SetOpenWindow(nullptr);

@@ -80,6 +80,10 @@ bool MpvVideoPlugin::EnsureCore(uintptr_t windowHandle) {
     mpv_set_option_string(m_mpv, "terminal", "no");
     mpv_set_option_string(m_mpv, "config", "no");
     mpv_set_option_string(m_mpv, "load-scripts", "no");
+    // Nor the built-in scripts (each would be one more thread started with every video).
+    for (const char* builtin :
+         {"ytdl", "load-stats-overlay", "load-osd-console", "load-auto-profiles"})
+        mpv_set_option_string(m_mpv, builtin, "no");
     if (mpv_initialize(m_mpv) < 0) {
         mpv_terminate_destroy(m_mpv);
         m_mpv = nullptr;
@@ -192,8 +196,10 @@ void MpvVideoPlugin::stopMediaStream() {
 void MpvVideoPlugin::freeMediaStream() {
     if (!m_mpv || !m_available)
         return;
-    const char* cmd[] = {"stop", nullptr};
-    mpv_command_async(m_mpv, 0, cmd);
+    // The core goes with the stream, at once and on this thread: its picture window is a
+    // child of the panel, and a core left to wind down on its own threads could still be
+    // unmapping that window after the panel's window is gone (a fatal X error at exit).
+    DestroyCore();
     m_available = m_fileLoaded = m_hasVideo = false;
     m_probedDuration = 0;
     m_pendingSeek = -1;

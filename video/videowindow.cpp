@@ -23,6 +23,8 @@ TfrmVideo::TfrmVideo(std::unique_ptr<VideoPlugin> plugin, VideoMainHooks hooks, 
       m_logic(*m_plugin, *this) {
     setObjectName(QStringLiteral("frmVideo"));
     setWindowTitle(QStringLiteral("Torvanell"));
+    // Closing the main window ends the program even while a video is shown here.
+    setAttribute(Qt::WA_QuitOnClose, false);
     resize(kWidth, kHeight);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

@@ -4,6 +4,7 @@
 # two screenshots taken 1 s apart while the position bar advances; Pause holds the position, a
 # click on the main seek slider while paused lands within 0.5 s, Stop closes the window and
 # frees the stream, and the audio entry played next is heard (SDL's disk driver records it).
+# Started again, closing the main window while the video plays ends the program cleanly.
 # The video window reports what it shows through TORVANELL_VIDEO_STATUS.
 # Usage: video_test.sh PLAYER VIDEO_FILE RUNS_ANALYSER
 set -euo pipefail
@@ -141,4 +142,22 @@ import sys
 runs = [line.split() for line in open(sys.argv[1])]
 assert any(f == "440" and float(s) >= 1.5 for f, s in runs), runs
 PY
+
+# Closing the main window (SIGTERM closes it like its exit button) while a video is shown.
+: > "$work/status.txt"
+QT_QPA_PLATFORM=xcb TORVANELL_HOME=$work TORVANELL_WARNINGS_TO_STDERR=1 \
+    TORVANELL_VIDEO_STATUS=$work/status.txt SDL_AUDIODRIVER=dummy "$player" "$work/clip.avi" \
+    2> "$work/stderr.txt" &
+app=$!
+for _ in $(seq 100); do
+    [ "$(last tick pos || true)" -ge 300 ] 2>/dev/null && break
+    sleep 0.1
+done
+[ "$(last tick pos || true)" -ge 300 ] 2>/dev/null || fail "the video did not play a second time"
+kill -TERM "$app"
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the player still runs 10 s after its main window closed"
+wait "$app" || fail "exit status $? after closing during a video"
+app=
+! grep -q "X Error" "$work/stderr.txt" || fail "an X error at exit"
 echo PASS
