@@ -132,6 +132,7 @@ int main(int argc, char** argv) {
     long done = 0;
     {
         tv::storm::StormRig rig(seed);
+        rig.SetTrace(trace);
         for (; done < commands && broken.empty(); ++done) {
             const Command command = Draw(rng);
             const uint32_t arg = rng();

@@ -122,6 +122,8 @@ public:
     const std::filesystem::path& MediaFolder() const { return m_media; }
     const std::vector<std::string>& Warnings() const { return m_warnings; }
     int CommandsRun() const { return m_commandsRun; }
+    // Prints every command, nested ones included, with the player's state around it.
+    void SetTrace(bool on) { m_trace = on; }
 
 private:
     void CopyFixtures();
@@ -131,6 +133,7 @@ private:
     void Drop(const std::vector<std::string>& names);
     void Wheel(int x, int y, bool up);
     void AnswerOpenDialog();
+    void TraceState(const char* mark, Command command);
 
     std::filesystem::path m_home;   // settings.ini, default.m3u
     std::filesystem::path m_media;  // the copied media files
@@ -151,6 +154,7 @@ private:
     int m_commandsRun = 0;
     int m_depth = 0;
     bool m_closed = false;
+    bool m_trace = false;
 };
 
 }  // namespace tv::storm
