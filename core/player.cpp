@@ -149,6 +149,9 @@ void Player::btnPauseClick() {
             m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan,
                                              kFadeTime);
             m_playState = kAudioPlaying;
+            // The end test may have run out during the pause (an entry that never opened
+            // ends at once): the track plays on, so its end must be seen again.
+            m_view.SetMainTimer(true);
             break;
         case kVideoPlaying:
             m_view.PauseVideo();

@@ -90,3 +90,22 @@ TEST_F(StormFinding, TrackEndDuringStopFadeStartedTheNext) {
     EXPECT_TRUE(lib.liveChannels.empty());
     EXPECT_FALSE(view.mainTimer);
 }
+
+// An entry that never opened was paused before its tick; the tick during the pause ended it
+// and switched the end test off, so the resume left the player "playing" nothing for good.
+TEST_F(StormFinding, ResumeOfAnEndedPauseKeptTheEndTestOff) {
+    list.AppendPath("/m/broken.mp3");  // no opener takes it
+    list.SetFocused(2);
+    modes.replay = 1;
+    player.btnPlayClick();
+    ASSERT_EQ(player.Channel(), 0u);
+    player.btnPauseClick();
+    ASSERT_EQ(player.PlayState(), kAudioPaused);
+    advance.tmrMainTimer();  // ends the empty track: the timer goes off, the pause stays
+    ASSERT_FALSE(view.mainTimer);
+    player.btnPauseClick();
+    EXPECT_TRUE(view.mainTimer);
+    advance.tmrMainTimer();  // now the end test moves on to a file that opens
+    EXPECT_EQ(player.PlayState(), kAudioPlaying);
+    EXPECT_TRUE(lib.liveChannels.count(player.Channel()));
+}
