@@ -625,11 +625,11 @@ std::string StormRig::Check(bool settled) {
             out << "PlayState " << state << " with the freed channel " << channel << "; ";
         // Inside another command (a track's end, the slider's seek) the timer is off for a
         // moment; once a command has finished, playing audio keeps its end test running.
-        // (A track whose end test found nowhere to go, the playlist emptied or a replay value
-        // outside the three modes, stays ended with the timer off, as designed.)
-        core::Player& live = w.Player();
-        const bool endedAsDesigned = channel != 0 && live.GetPositionMs() >= live.GetLengthMs();
-        if (settled && state == core::kAudioPlaying && !w.tmrMain->isActive() && !endedAsDesigned)
+        // (With a replay value outside the three modes an ended track stays ended with the
+        // timer off, as designed; the replay button never makes one.)
+        const int replay = w.Modes().replay;
+        if (settled && state == core::kAudioPlaying && !w.tmrMain->isActive() && replay >= 0 &&
+            replay <= 2)
             out << "audio playing with the main timer off; ";
     }
     if (model.Current() < -1 || model.Current() >= n)
