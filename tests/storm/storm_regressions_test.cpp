@@ -109,3 +109,22 @@ TEST_F(StormFinding, ResumeOfAnEndedPauseKeptTheEndTestOff) {
     EXPECT_EQ(player.PlayState(), kAudioPlaying);
     EXPECT_TRUE(lib.liveChannels.count(player.Channel()));
 }
+
+// Shift+Delete emptied the playlist while a track played; at the track's end the end test
+// found nothing to go to and left the player "playing" an ended track (or, for an entry that
+// never opened, no channel at all) with the timer off, for good.
+TEST_F(StormFinding, EndWithTheEmptiedPlaylistStayedPlaying) {
+    for (const char* path : {"/m/a.mp3", "/m/broken.mp3"}) {
+        list.ClearPlaylist();
+        list.AppendPath(path);
+        list.SetFocused(0);
+        player.btnPlayClick();
+        list.ClearPlaylist();
+        lib.positionBytes = lib.lengthBytes;
+        advance.tmrMainTimer();
+        lib.positionBytes = 0;
+        EXPECT_EQ(player.PlayState(), kStopped) << path;
+        EXPECT_EQ(player.Channel(), 0u) << path;
+        EXPECT_TRUE(lib.liveChannels.empty()) << path;
+    }
+}
