@@ -95,6 +95,9 @@ void Player::btnStopClick() {
         // another one.
         const audio::Handle channel = m_channel;
         const int kind = m_channelKind;
+        // No end test while the track fades out: a track ending meanwhile must not start the
+        // next one behind the user's Stop.
+        m_view.SetMainTimer(false);
         m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
         m_view.WaitWithEvents(kFadeTime);
         m_library.ChannelStop(channel);
@@ -102,8 +105,14 @@ void Player::btnStopClick() {
             m_library.MusicFree(channel);
         else
             m_library.StreamFree(channel);
-        if (m_channel == channel)
+        if (m_channel == channel) {
+            // The handle is freed: nothing may reach it through Channel() any more.
             m_playState = kStopped;
+            m_channel = 0;
+            m_channelKind = kNoChannel;
+        } else if (m_playState != kStopped) {
+            return;  // a Play during the fade: its track owns the timers and the display now
+        }
     } else if (m_playState == kVideoPlaying || m_playState == kVideoPaused) {
         m_playState = kStopped;
         m_view.CloseVideo();
@@ -140,6 +149,9 @@ void Player::btnPauseClick() {
             m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan,
                                              kFadeTime);
             m_playState = kAudioPlaying;
+            // The end test may have run out during the pause (an entry that never opened
+            // ends at once): the track plays on, so its end must be seen again.
+            m_view.SetMainTimer(true);
             break;
         case kVideoPlaying:
             m_view.PauseVideo();

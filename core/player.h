@@ -56,7 +56,8 @@ public:
     // Play: starts the focused entry (or, with none focused, the current one, else the
     // first); with an empty playlist pops up the add-files menu.
     void btnPlayClick();
-    // Stop: fades out and frees the audio channel or closes the video; clears the display.
+    // Stop: fades out and frees the audio channel (Channel() is 0 afterwards) or closes the
+    // video; clears the display.
     void btnStopClick();
     // Pause: fades out and pauses, or resumes and fades back in; toggles a video's pause.
     void btnPauseClick();

@@ -73,8 +73,12 @@ void TrackAdvance::EndTest() {
     if (position < m_player.GetLengthMs())
         return;
     m_playerView.SetMainTimer(false);
-    if (m_playlist.Count() == 0)
+    if (m_playlist.Count() == 0) {
+        // Nothing to go on to: the ended track stops, rather than being reported as playing
+        // for good (with no channel at all when it never opened).
+        m_player.btnStopClick();
         return;
+    }
     switch (m_modes.replay) {
         case 0:
             if (m_modes.random) {

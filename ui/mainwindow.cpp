@@ -726,14 +726,19 @@ void TfrmMain::SeekRelease() {
         tmrMain->stop();
         const int x = Image10->x() - kTrackLeft;
         if (x >= kKnobTravel)
-            return m_advance->btnNextClick();
-        m_frmVideo->Logic().SetPosBarFraction(x, kKnobTravel);
-        return tmrMain->start();
+            m_advance->btnNextClick();
+        else
+            m_frmVideo->Logic().SetPosBarFraction(x, kKnobTravel);
+    } else {
+        if ((state != core::kAudioPlaying && state != core::kAudioPaused) ||
+            !m_advance->KnobsIdle())
+            return;
+        tmrMain->stop();
+        m_advance->SeekKnobReleased(Image10->x() - kTrackLeft, kKnobTravel);
     }
-    if ((state != core::kAudioPlaying && state != core::kAudioPaused) || !m_advance->KnobsIdle())
-        return;
-    tmrMain->stop();
-    if (!m_advance->SeekKnobReleased(Image10->x() - kTrackLeft, kKnobTravel))
+    // A next track started at the far right runs its own timer; when nothing started (an
+    // empty playlist, a pause) the track still there needs its timer back.
+    if (!tmrMain->isActive())
         tmrMain->start();
 }
 

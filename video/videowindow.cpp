@@ -241,13 +241,12 @@ bool TfrmVideo::eventFilter(QObject* watched, QEvent* event) {
             m_logic.VideoPnlDblClick();
             return true;
         }
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
+        switch (event->type()) {  // only a mouse event may be taken as one
             case QEvent::MouseButtonPress:
-                StartMove(mouse->globalPosition().toPoint());
+                StartMove(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
                 return true;
             case QEvent::MouseMove:
-                mouseMoveEvent(mouse);
+                mouseMoveEvent(static_cast<QMouseEvent*>(event));
                 return m_ownDrag;
             case QEvent::MouseButtonRelease:
                 m_ownDrag = false;

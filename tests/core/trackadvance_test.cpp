@@ -175,14 +175,14 @@ TEST_F(TrackAdvanceTest, ReplayOne_PlaysTheRowFocusedMeanwhile) {
     EXPECT_EQ(player.PlayState(), kAudioPlaying);
 }
 
-TEST_F(TrackAdvanceTest, EmptiedPlaylist_EndSwitchesTimerOffAndDoesNothingMore) {
+TEST_F(TrackAdvanceTest, EmptiedPlaylist_EndStopsAndOpensNothing) {
     AddFiles(2);
     PlayRow(1);
     list.ClearPlaylist();
     lib.ClearCalls();
     EndTrack();
     EXPECT_FALSE(view.mainTimer);
-    EXPECT_EQ(player.PlayState(), kAudioPlaying);
+    EXPECT_EQ(player.PlayState(), kStopped);
     EXPECT_EQ(Opens(), 0);
 }
 
