@@ -216,14 +216,22 @@ int main(int argc, char** argv) {
 
     const size_t blocks =
         std::min(times.count.load(std::memory_order_acquire), BlockTimes::kCapacity);
+    // A device holds about two blocks: a longer pause of the mixing thread would be heard.
+    const double twoBlocksMs = 2 * 1024 * 1000.0 / 44100;
     double longestPause = 0;
-    for (size_t i = 1; i < blocks; ++i)
-        longestPause = std::max(longestPause, Ms(times.at[i] - times.at[i - 1]));
+    int longPauses = 0;
+    for (size_t i = 1; i < blocks; ++i) {
+        const double pause = Ms(times.at[i] - times.at[i - 1]);
+        longestPause = std::max(longestPause, pause);
+        longPauses += pause > twoBlocksMs ? 1 : 0;
+    }
     std::printf(
         "played %.1f s in %d rounds: scan %.0f ms, completion %.0f ms, load %.0f ms, "
         "save %.0f ms, tags %.0f ms\n",
         playedMs / 1000, rounds, scanMs, completeMs, loadMs, saveMs, tagMs);
-    std::printf("longest pause between mixed blocks: %.1f ms (%zu blocks)\n", longestPause, blocks);
+    std::printf(
+        "longest pause between mixed blocks: %.1f ms (%zu blocks, %d pauses over %.0f ms)\n",
+        longestPause, blocks, longPauses, twoBlocksMs);
     const uint64_t underruns = engine.UnderrunCount();
     std::printf("underruns: %llu\n", static_cast<unsigned long long>(underruns));
     return underruns == 0 ? 0 : 1;
