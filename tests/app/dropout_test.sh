@@ -3,7 +3,9 @@
 # a folder tree and completes its rows from their tags, loads and saves a large playlist and
 # writes tags (tv_dropout_probe); then checks that the engine counted no underrun, that the
 # mixing thread never paused for long and that the recording has no gap inside the music.
-# First a short run with a deliberate pause shows that the gap check fails when it should.
+# First two short runs show that the checks fail when they should: a deliberate pause of the
+# channel must fail the gap check, and a device that takes blocks as fast as it can
+# (SDL_DISKAUDIODELAY=0) outruns the decoder, which the engine must count as underruns.
 #
 # usage: dropout_test.sh PROBE ANALYSER
 # The size of the run comes from the environment (defaults: the full run):
@@ -37,6 +39,18 @@ if python3 "$analyser" "$work/stall.raw" > "$work/stall-gaps.txt"; then
     echo "FAIL: the gap check passed a recording with a 20 ms pause" >&2
     exit 1
 fi
+
+mkdir "$work/unpaced"
+status=0
+SDL_DISKAUDIODELAY=0 SDL_DISKAUDIOFILE="$work/unpaced.raw" "$probe" "$work/short.wav" \
+    "$work/unpaced" "$work/seed.mp3" --files 10 --folders 2 --playlist 10 --tags 2 \
+    > "$work/unpaced.txt" || status=$?
+if [ "$status" -ne 1 ] || python3 "$analyser" "$work/unpaced.raw" > "$work/unpaced-gaps.txt"; then
+    cat "$work/unpaced.txt" "$work/unpaced-gaps.txt"
+    echo "FAIL: an unpaced device went without counted underruns or gaps" >&2
+    exit 1
+fi
+rm -f "$work/unpaced.raw"
 
 mkdir "$work/run"
 status=0
