@@ -16,7 +16,12 @@ run() {  # run NAME [OPTION]: plays for a second and closes the player
     SDL_DISKAUDIOFILE="$work/$1.raw" "$player" --new-instance ${2:+"$2"} "$work/tone.wav" \
         2> "$work/$1.txt" &
     pid=$!
-    sleep 1.5
+    # SIGTERM only once a second of the tone is out: the player is then past its start (a
+    # slow build takes a while to get there).
+    for _ in $(seq 200); do
+        [ "$(stat -c %s "$work/$1.raw" 2>/dev/null || echo 0)" -ge 352800 ] && break
+        sleep 0.1
+    done
     kill -TERM $pid
     wait $pid || { echo "FAIL: the player exited with $?" >&2; cat "$work/$1.txt"; exit 1; }
 }
