@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -40,6 +41,8 @@ int g_signalPipe[2] = {-1, -1};
 constexpr int kOutputDrainMs = 150;
 // How long a second start waits for the running player to take its names.
 constexpr int kHandOffTimeoutMs = 5000;
+// How often --verbose looks at the engine's dropout count.
+constexpr int kVerboseCheckMs = 250;
 
 void OnTerminationSignal(int) {
     const char byte = 1;
@@ -56,6 +59,7 @@ void PrintHelp() {
         "(added like a drop, the first played when it is a media file) and this start ends.\n\n"
         "Options:\n"
         "  --new-instance  start a player of its own even when one is running\n"
+        "  --verbose  print diagnostic messages (the audio dropouts) to standard error\n"
         "  --help     show this help and exit\n"
         "  --version  show the program name and version and exit\n"
         "  --render IN OUT.wav [--preset NAME] [--eq G80,...,G14K]\n"
@@ -94,10 +98,15 @@ int main(int argc, char** argv) {
         return tv::effects::RunRenderCommand({argv + 2, argv + argc}, std::cerr);
     std::vector<std::string> names;
     bool newInstance = false;
+    bool verbose = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--new-instance") {
             newInstance = true;
+            continue;
+        }
+        if (arg == "--verbose") {
+            verbose = true;
             continue;
         }
         if (arg == "--version") {
@@ -216,7 +225,23 @@ int main(int argc, char** argv) {
     if (!instanceSocket.empty())
         instanceServer.Listen(instanceSocket);
 
+    // --verbose: the window thread reads the count (the mixing thread only bumps it).
+    uint64_t dropoutsShown = 0;
+    QTimer dropoutCheck;
+    if (verbose) {
+        QObject::connect(&dropoutCheck, &QTimer::timeout, [&engine, &dropoutsShown] {
+            const uint64_t count = engine.UnderrunCount();
+            if (count == dropoutsShown)
+                return;
+            dropoutsShown = count;
+            std::fprintf(stderr, "torvanell: audio dropouts: %llu\n",
+                         static_cast<unsigned long long>(count));
+        });
+        dropoutCheck.start(kVerboseCheckMs);
+    }
+
     const int status = app.exec();
+    dropoutCheck.stop();
     instanceServer.Close();
     mpris.reset();
     main->FormDestroy();
@@ -231,5 +256,8 @@ int main(int argc, char** argv) {
     main->SetOpenWindow(nullptr);
     frmOpen.reset();
     main.reset();
+    if (verbose)
+        std::fprintf(stderr, "torvanell: audio dropouts in total: %llu\n",
+                     static_cast<unsigned long long>(engine.UnderrunCount()));
     return status;
 }
