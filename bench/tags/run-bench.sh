@@ -7,6 +7,7 @@
 # makes and uses BUILD_DIR/bench-tags-varied (make-tree.py --varied: the odd files).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../lib.sh"
 build=${1:?build folder}
 runs=${2:-5}
 case "${3:-}" in
@@ -25,8 +26,7 @@ while [ $i -lt "$runs" ]; do
     i=$((i + 1))
 done
 for s in $sides; do printf '%s bytes: ' "${s%%:*}"; "${s#*:}" "$tree" --bytes | tail -1; done
-median() { grep "^$1 " "$log" | sed 's/.*elapsed=//' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+median() { grep "^$1 " "$log" | sed 's/.*elapsed=//' | bench_median; }
 o=$(median torvanell); p=$(median taglib); f=$(median floor)
 echo "median: torvanell ${o}s taglib ${p}s floor ${f}s;" \
-    "taglib/torvanell $(echo "$p $o" | awk '{printf "%.2f", $1/$2}')x," \
-    "torvanell/floor $(echo "$o $f" | awk '{printf "%.2f", $1/$2}')x"
+    "taglib/torvanell $(bench_ratio "$p" "$o")x, torvanell/floor $(bench_ratio "$o" "$f")x"
