@@ -169,7 +169,7 @@ std::string TMPEGaudio::FindVendorID(const uint8_t* block, int64_t filled, uint1
         limit = kMpegBlockSize - 8;
     for (int k = 0; k <= limit; ++k) {
         const int q = kMpegBlockSize - k - 8;
-        if (q + 4 > filled)
+        if (q + 4 > filled || (block[q] != 'L' && block[q] != 'G'))
             continue;
         if (std::memcmp(block + q, "LAME", 4) == 0) {
             std::string id(reinterpret_cast<const char*>(block + q), 8);
@@ -212,7 +212,8 @@ bool TMPEGaudio::AnalyzeStream(ByteStream& stream) {
         return false;
     m_fileLength = stream.Size();
 
-    // One spare block of zeros behind the data keeps every fixed-offset look inside the buffer.
+    // One spare block of zeros behind the data keeps every fixed-offset look inside the buffer;
+    // reads only ever fill the first block, and what a short read leaves is zeroed after it.
     std::vector<uint8_t> block(2 * kMpegBlockSize, 0);
     int64_t blockStart = m_id3v2.Exists() ? m_id3v2.Size() : 0;
     int64_t filled = stream.ReadAt(blockStart, block.data(), kMpegBlockSize);
@@ -237,9 +238,9 @@ bool TMPEGaudio::AnalyzeStream(ByteStream& stream) {
         for (int64_t at = 0; !found && filled == kMpegBlockSize && at < int64_t(run.size());
              at += kMpegBlockSize) {
             blockStart = runStart + at;
-            std::fill(block.begin(), block.end(), 0);
             filled = std::clamp<int64_t>(got - at, 0, kMpegBlockSize);
             std::copy_n(run.begin() + at, filled, block.begin());
+            std::fill(block.begin() + filled, block.begin() + kMpegBlockSize, 0);
             found = FindFirstFrame(block.data(), filled);
         }
     }
@@ -252,10 +253,10 @@ bool TMPEGaudio::AnalyzeStream(ByteStream& stream) {
     if (m_vendorID.empty()) {
         const int64_t tailStart = std::max<int64_t>(
             0, m_fileLength - kMpegBlockSize - (m_id3v1.Exists() ? TID3v1::kTagSize : 0));
-        std::fill(block.begin(), block.end(), 0);
         filled = stream.ReadAt(tailStart, block.data(), kMpegBlockSize);
         if (filled < 0)
             return false;
+        std::fill(block.begin() + filled, block.begin() + kMpegBlockSize, 0);
         m_vendorID = FindVendorID(block.data(), filled, m_frame.FrameLength);
     }
     return true;
