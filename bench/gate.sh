@@ -5,11 +5,12 @@
 # before each closing note, from the source folder, on a build that has the bench targets:
 #
 #   cmake --build build --target torvanell tv_playlist_bench tv_playlist_scan \
-#       tv_playlist_scan_floor tv_playlistview_bench
+#       tv_playlist_scan_floor tv_playlistview_bench bench_tags_read bench_tags_floor
 #   bench/gate.sh build
 set -eu
 build="${1:?usage: bench/gate.sh BUILD_DIR}"
 here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/lib.sh"
 doc="$here/../docs/PERFORMANCE.md"
 work="$(mktemp -d /tmp/tv-gate-XXXXXX)"
 trap 'rm -rf "$work"' EXIT
@@ -51,8 +52,21 @@ check scan "$(last_ratio "$work/scan")"
 sh "$here/render/render_wav.sh" "$build/bin/torvanell" 3 plain > "$work/render"
 check render "$(last_ratio "$work/render")"
 
-# The repaint at 100 000 entries against 100, separate processes.
-sh "$here/core/repaint_alternating.sh" "$build" 3 > "$work/repaint"
+# Tag reading of the varied tree against the open + head + tail floor (the tree is made once,
+# in BUILD_DIR/bench-tags-varied, by bench/tags/make-tree.py --varied).
+tree="$build/bench-tags-varied"
+[ -d "$tree" ] || python3 "$here/tags/make-tree.py" --varied "$tree" 5000
+"$build/bin/bench_tags_read" "$tree" > /dev/null; "$build/bin/bench_tags_floor" "$tree" > /dev/null
+: > "$work/tags-ours"; : > "$work/tags-floor"
+for _ in 1 2 3 4 5; do
+    "$build/bin/bench_tags_read" "$tree" | sed 's/.*elapsed=//' >> "$work/tags-ours"
+    "$build/bin/bench_tags_floor" "$tree" | sed 's/.*elapsed=//' >> "$work/tags-floor"
+done
+check tags "$(bench_ratio "$(bench_median "$work/tags-ours")" "$(bench_median "$work/tags-floor")")"
+
+# The repaint at 100 000 entries against 100, separate processes (GATE_REPAINT_BUILD names a
+# Release build folder to take the repaint benchmark from; BUILD_DIR otherwise).
+sh "$here/core/repaint_alternating.sh" "${GATE_REPAINT_BUILD:-$build}" 3 > "$work/repaint"
 check repaint "$(last_ratio "$work/repaint")"
 
 [ "$failed" -eq 0 ] && echo "gate: passed" || echo "gate: FAILED" >&2

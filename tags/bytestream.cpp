@@ -32,8 +32,10 @@ FileStream::~FileStream() {
 bool FileStream::Open(const std::filesystem::path& path) {
     if (m_fd >= 0)
         ::close(m_fd);
-    m_head.clear();
-    m_tail.clear();
+    m_head.reset();
+    m_headSize = 0;
+    m_tail.reset();
+    m_tailSize = 0;
     m_size = 0;
     // O_NONBLOCK: a FIFO or device under a media name must not hang the reader; only regular
     // files are read (for them the flag changes nothing).
@@ -71,20 +73,24 @@ static int64_t PreadAll(int fd, int64_t offset, void* buffer, int64_t count, int
 bool FileStream::CacheEnds(int64_t headBytes, int64_t tailBytes) {
     if (m_fd < 0)
         return false;
+    m_headSize = 0;
+    m_tailSize = 0;
     headBytes = std::clamp<int64_t>(headBytes, 0, m_size);
-    m_head.resize(static_cast<size_t>(headBytes));
-    if (PreadAll(m_fd, 0, m_head.data(), headBytes, m_systemReads) != headBytes) {
-        m_head.clear();
+    m_head.reset(new uint8_t[static_cast<size_t>(headBytes)]);
+    if (PreadAll(m_fd, 0, m_head.get(), headBytes, m_systemReads) != headBytes) {
+        m_head.reset();
         return false;
     }
+    m_headSize = headBytes;
     // The tail never needs to repeat bytes the head already holds.
     tailBytes = std::clamp<int64_t>(tailBytes, 0, m_size - headBytes);
     m_tailStart = m_size - tailBytes;
-    m_tail.resize(static_cast<size_t>(tailBytes));
-    if (PreadAll(m_fd, m_tailStart, m_tail.data(), tailBytes, m_systemReads) != tailBytes) {
-        m_tail.clear();
+    m_tail.reset(new uint8_t[static_cast<size_t>(tailBytes)]);
+    if (PreadAll(m_fd, m_tailStart, m_tail.get(), tailBytes, m_systemReads) != tailBytes) {
+        m_tail.reset();
         return false;
     }
+    m_tailSize = tailBytes;
     return true;
 }
 
@@ -94,14 +100,12 @@ int64_t FileStream::ReadAt(int64_t offset, void* buffer, int64_t count) {
     if (offset >= m_size || count == 0)
         return 0;
     count = std::min(count, m_size - offset);
-    const auto headSize = static_cast<int64_t>(m_head.size());
-    if (offset + count <= headSize) {
-        std::memcpy(buffer, m_head.data() + offset, static_cast<size_t>(count));
+    if (offset + count <= m_headSize) {
+        std::memcpy(buffer, m_head.get() + offset, static_cast<size_t>(count));
         return count;
     }
-    const auto tailSize = static_cast<int64_t>(m_tail.size());
-    if (tailSize > 0 && offset >= m_tailStart && offset + count <= m_tailStart + tailSize) {
-        std::memcpy(buffer, m_tail.data() + (offset - m_tailStart), static_cast<size_t>(count));
+    if (m_tailSize > 0 && offset >= m_tailStart && offset + count <= m_tailStart + m_tailSize) {
+        std::memcpy(buffer, m_tail.get() + (offset - m_tailStart), static_cast<size_t>(count));
         return count;
     }
     return PreadAll(m_fd, offset, buffer, count, m_systemReads);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -60,8 +61,11 @@ public:
 private:
     int m_fd = -1;
     int64_t m_size = 0;
-    std::vector<uint8_t> m_head;
-    std::vector<uint8_t> m_tail;
+    // Not zero-filled: every byte is read into before it is served.
+    std::unique_ptr<uint8_t[]> m_head;
+    int64_t m_headSize = 0;
+    std::unique_ptr<uint8_t[]> m_tail;
+    int64_t m_tailSize = 0;
     int64_t m_tailStart = 0;
     int64_t m_systemReads = 0;
 };

@@ -24,13 +24,19 @@ constexpr const char* kIds[kID3v2Slots + 1][2] = {
 
 // Undoes unsynchronisation: every 0xFF 0x00 pair loses its 0x00.
 std::vector<uint8_t> Resynchronise(const uint8_t* p, size_t n) {
-    std::vector<uint8_t> out;
-    out.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        out.push_back(p[i]);
-        if (p[i] == 0xFF && i + 1 < n && p[i + 1] == 0x00)
+    std::vector<uint8_t> out(n);
+    size_t kept = 0;
+    for (size_t i = 0; i < n;) {
+        // Copy up to and including the next 0xFF, then drop a zero that follows it.
+        const void* ff = std::memchr(p + i, 0xFF, n - i);
+        const size_t stop = ff ? size_t(static_cast<const uint8_t*>(ff) - p) + 1 : n;
+        std::memcpy(out.data() + kept, p + i, stop - i);
+        kept += stop - i;
+        i = stop;
+        if (ff && i < n && p[i] == 0x00)
             ++i;
     }
+    out.resize(kept);
     return out;
 }
 

@@ -113,7 +113,14 @@ uint16_t TMPEGaudio::TableBitRate() const {
 // Only the bytes actually read take part: a short block (small file, last block) is searched
 // over its filled part, and a header must lie wholly inside it.
 bool TMPEGaudio::FindFirstFrame(const uint8_t* block, int64_t filled) {
-    for (int64_t i = 0; i <= kMaxMpegFrameLength && i + 4 <= filled; ++i) {
+    // Positions 0 .. kMaxMpegFrameLength whose header lies wholly inside the filled part; only
+    // those holding 0xFF can start a header, so the search jumps from one 0xFF to the next.
+    const int64_t end = std::min<int64_t>(kMaxMpegFrameLength + 1, filled - 3);
+    for (int64_t i = 0; i < end; ++i) {
+        const void* sync = std::memchr(block + i, 0xFF, size_t(end - i));
+        if (!sync)
+            break;
+        i = static_cast<const uint8_t*>(sync) - block;
         if (!IsFrameHeader(block + i))
             continue;
         MpegFrameHeader candidate;
@@ -173,7 +180,7 @@ std::string TMPEGaudio::FindVendorID(const uint8_t* block, int64_t filled, uint1
         limit = kMpegBlockSize - 8;
     for (int k = 0; k <= limit; ++k) {
         const int q = kMpegBlockSize - k - 8;
-        if (q + 4 > filled)
+        if (q + 4 > filled || (block[q] != 'L' && block[q] != 'G'))
             continue;
         if (std::memcmp(block + q, "LAME", 4) == 0) {
             std::string id(reinterpret_cast<const char*>(block + q), 8);
@@ -216,7 +223,8 @@ bool TMPEGaudio::AnalyzeStream(ByteStream& stream) {
         return false;
     m_fileLength = stream.Size();
 
-    // One spare block of zeros behind the data keeps every fixed-offset look inside the buffer.
+    // One spare block of zeros behind the data keeps every fixed-offset look inside the buffer;
+    // reads only ever fill the first block, and what a short read leaves is zeroed after it.
     std::vector<uint8_t> block(2 * kMpegBlockSize, 0);
     int64_t blockStart = m_id3v2.Exists() ? m_id3v2.Size() : 0;
     int64_t filled = stream.ReadAt(blockStart, block.data(), kMpegBlockSize);
@@ -225,13 +233,27 @@ bool TMPEGaudio::AnalyzeStream(ByteStream& stream) {
     bool found = FindFirstFrame(block.data(), filled);
     if (found)
         m_vendorID = FindVendorID(block.data(), filled, m_frame.FrameLength);
-    while (!found && filled == kMpegBlockSize) {
-        blockStart += kMpegBlockSize;
-        std::fill(block.begin(), block.end(), 0);
-        filled = stream.ReadAt(blockStart, block.data(), kMpegBlockSize);
-        if (filled < 0)
+    // The rest of the search window is read in runs of 2, 4, 8, ... blocks (a frame usually
+    // follows a little junk closely) and searched block by block, each block copied into the
+    // zeroed buffer so that it is seen exactly as if it had been read alone.
+    std::vector<uint8_t> run;
+    const int64_t firstBlock = blockStart;
+    for (int next = 1, length = 2; !found && filled == kMpegBlockSize && next < kMaxSearchBlocks;
+         next += length, length *= 2) {
+        length = std::min(length, kMaxSearchBlocks - next);
+        const int64_t runStart = firstBlock + int64_t(next) * kMpegBlockSize;
+        run.resize(size_t(length) * kMpegBlockSize);
+        const int64_t got = stream.ReadAt(runStart, run.data(), int64_t(run.size()));
+        if (got < 0)
             return false;
-        found = FindFirstFrame(block.data(), filled);
+        for (int64_t at = 0; !found && filled == kMpegBlockSize && at < int64_t(run.size());
+             at += kMpegBlockSize) {
+            blockStart = runStart + at;
+            filled = std::clamp<int64_t>(got - at, 0, kMpegBlockSize);
+            std::copy_n(run.begin() + at, filled, block.begin());
+            std::fill(block.begin() + filled, block.begin() + kMpegBlockSize, 0);
+            found = FindFirstFrame(block.data(), filled);
+        }
     }
     if (!found)
         return true;
@@ -242,10 +264,10 @@ bool TMPEGaudio::AnalyzeStream(ByteStream& stream) {
     if (m_vendorID.empty()) {
         const int64_t tailStart = std::max<int64_t>(
             0, m_fileLength - kMpegBlockSize - (m_id3v1.Exists() ? TID3v1::kTagSize : 0));
-        std::fill(block.begin(), block.end(), 0);
         filled = stream.ReadAt(tailStart, block.data(), kMpegBlockSize);
         if (filled < 0)
             return false;
+        std::fill(block.begin() + filled, block.begin() + kMpegBlockSize, 0);
         m_vendorID = FindVendorID(block.data(), filled, m_frame.FrameLength);
     }
     return true;

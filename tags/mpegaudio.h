@@ -53,6 +53,10 @@ class TMPEGaudio {
 public:
     static constexpr int kMaxMpegFrameLength = 1729;
     static constexpr int kMpegBlockSize = 2 * kMaxMpegFrameLength;
+    // The first frame is looked for in the first 64 KiB after the ID3v2 tag (19 blocks), as far
+    // as the player's decoder looks for the start of the audio: a file without a pair of frame
+    // headers there is not taken for MPEG audio, and is not read to its end.
+    static constexpr int kMaxSearchBlocks = 19;
 
     TMPEGaudio() = default;
     void Reset();

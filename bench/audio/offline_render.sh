@@ -6,19 +6,13 @@
 set -eu
 bench="$1"
 runs="${2:-5}"
-work="$(mktemp -d /tmp/tv-audio-bench-XXXXXX)"
-trap 'rm -rf "$work"' EXIT
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../lib.sh"
+bench_workdir audio-bench
+work="$bench_work"
 mp3="$work/three-minutes.mp3"
-ffmpeg -hide_banner -loglevel error -y \
-    -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=180" \
-    -f lavfi -i "anoisesrc=color=pink:amplitude=0.1:sample_rate=44100:duration=180" \
-    -filter_complex "[0:a][1:a]amix=inputs=2:duration=shortest,aformat=channel_layouts=stereo" \
-    -c:a libmp3lame -b:a 192k "$mp3"
-
-cpu() {  # prints user+system seconds of the command
-    /usr/bin/time -f "%U %S" -o "$work/t" "$@" > /dev/null 2>&1
-    awk '{ printf "%.3f\n", $1 + $2 }' "$work/t"
-}
+bench_make_mp3 "$mp3"
+cpu() { bench_cpu_seconds "$@"; }  # prints user+system seconds of the command
 
 : > "$work/ours"
 : > "$work/peer"
@@ -34,9 +28,8 @@ while [ "$i" -lt "$runs" ]; do
     fi
     i=$((i + 1))
 done
-median() { sort -n "$1" | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 echo "engine runs (s): $(tr '\n' ' ' < "$work/ours")"
 echo "ffmpeg runs (s): $(tr '\n' ' ' < "$work/peer")"
-ours=$(median "$work/ours")
-peer=$(median "$work/peer")
-echo "median engine ${ours} s, median ffmpeg ${peer} s, ratio $(awk -v a="$ours" -v b="$peer" 'BEGIN { printf "%.2f", a / b }')"
+ours=$(bench_median "$work/ours")
+peer=$(bench_median "$work/peer")
+echo "median engine ${ours} s, median ffmpeg ${peer} s, ratio $(bench_ratio "$ours" "$peer")"

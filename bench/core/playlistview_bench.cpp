@@ -12,13 +12,20 @@
 
 namespace {
 
-void BM_PlaylistAreaRepaint(benchmark::State& state) {
+// With `sameLength` every row's number is written with six digits, so both sizes draw texts
+// of the same length and only the size of the list differs; without it the large list's rows
+// carry longer numbers, as a user's would.
+void Repaint(benchmark::State& state, bool sameLength) {
     const int n = static_cast<int>(state.range(0));
     tv::playlist::PlaylistModel model;
     model.Reserve(n);
-    for (int i = 0; i < n; ++i)
-        model.AppendEntry("Some Artist - A Rather Long Title Number " + std::to_string(i), "03:25",
+    for (int i = 0; i < n; ++i) {
+        std::string number = std::to_string(i);
+        if (sameLength)
+            number.insert(0, 6 - number.size(), '0');
+        model.AppendEntry("Some Artist - A Rather Long Title Number " + number, "03:25",
                           "/music/" + std::to_string(i) + ".mp3");
+    }
     model.SetCurrent(n / 2);
     for (int i = n / 2 - 3; i < n / 2 + 3; i += 2)
         model.Select(i);
@@ -33,7 +40,15 @@ void BM_PlaylistAreaRepaint(benchmark::State& state) {
         benchmark::DoNotOptimize(target.constBits());
     }
 }
+
+void BM_PlaylistAreaRepaint(benchmark::State& state) {
+    Repaint(state, false);
+}
+void BM_PlaylistAreaRepaintSameLength(benchmark::State& state) {
+    Repaint(state, true);
+}
 BENCHMARK(BM_PlaylistAreaRepaint)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlaylistAreaRepaintSameLength)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -2,16 +2,21 @@
 # The playlist-area repaint with 100 000 entries against the same repaint with 100, each size
 # in its own process (so neither pays the other's warm-up), in alternating order, RUNS times.
 # Prints each run's CPU time per repaint, the medians and the ratio large / small.
-# Usage: repaint_alternating.sh BUILD_DIR [RUNS]
+# Usage: repaint_alternating.sh BUILD_DIR [RUNS] [BENCHMARK]
+#   BENCHMARK: BM_PlaylistAreaRepaint (default) or BM_PlaylistAreaRepaintSameLength (every row's
+#   text of the same length, so that only the list size differs).
 set -eu
 bench="$1/bin/tv_playlistview_bench"
 runs="${2:-5}"
-work="$(mktemp -d /tmp/tv-repaint-bench-XXXXXX)"
-trap 'rm -rf "$work"' EXIT
+name="${3:-BM_PlaylistAreaRepaint}"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../lib.sh"
+bench_workdir repaint-bench
+work="$bench_work"
 one() {  # appends the CPU microseconds of one repaint with $1 entries to $work/$1
-    QT_QPA_PLATFORM=offscreen "$bench" --benchmark_filter="BM_PlaylistAreaRepaint/$1\$" \
+    QT_QPA_PLATFORM=offscreen "$bench" --benchmark_filter="$name/$1\$" \
         --benchmark_format=csv --benchmark_time_unit=us 2> /dev/null |
-        awk -F, -v n="/$1" 'index($1, n) { print $4 }' >> "$work/$1"
+        awk -F, -v n="$name/$1\"" 'index($1, n) { print $4 }' >> "$work/$1"
 }
 : > "$work/100"
 : > "$work/100000"
@@ -20,9 +25,8 @@ while [ "$i" -lt "$runs" ]; do
     if [ $((i % 2)) -eq 0 ]; then one 100; one 100000; else one 100000; one 100; fi
     i=$((i + 1))
 done
-median() { sort -n "$1" | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
-small=$(median "$work/100")
-large=$(median "$work/100000")
+small=$(bench_median "$work/100")
+large=$(bench_median "$work/100000")
 echo "100 entries (us):     $(tr '\n' ' ' < "$work/100")"
 echo "100000 entries (us):  $(tr '\n' ' ' < "$work/100000")"
-echo "median 100 ${small} us, median 100000 ${large} us, ratio $(awk -v a="$large" -v b="$small" 'BEGIN { printf "%.2f", a / b }')"
+echo "median 100 ${small} us, median 100000 ${large} us, ratio $(bench_ratio "$large" "$small")"

@@ -11,28 +11,19 @@ runs=${2:-9}
 scan="$build/bin/tv_playlist_scan"
 [ -x "$scan" ] || { echo "no $scan; build the tv_playlist_scan target" >&2; exit 2; }
 
-tree=$(mktemp -d /tmp/tv-scan-bench-XXXXXX)
-trap 'rm -rf "$tree"' EXIT
-
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../lib.sh"
+bench_workdir scan-bench
+tree="$bench_work/tree"
 # 24 artists x 10 albums x 90 files = 21 600 files in 264 folders, three levels deep, a third of
 # them not media (covers, notes, playlists), some extensions in capitals, a few hidden files.
-exts=(mp3 MP3 ogg flac wav m4a jpg txt nfo m3u avi Mp3 wma cue log)
-for a in $(seq 1 24); do
-  for b in $(seq 1 10); do
-    d="$tree/Artist $a/Album $b/CD"
-    mkdir -p "$d"
-    names=()
-    for f in $(seq 1 90); do
-      names+=("$d/Track $f.${exts[$(( (a + b + f) % ${#exts[@]} ))]}")
-    done
-    touch "${names[@]}" "$d/.hidden $b.mp3"
-  done
-done
+bench_make_scan_tree "$tree"
 files=$(find "$tree" -type f | wc -l)
 
 # The same masks as the scan, as -iname alternatives (the empty mask matches nothing).
 masks=(mp3 mp2 mp1 wav ogg mo3 it xm s3m mtm mod umx wma wm ofr ofs flac wv aac mp4 ac3 alac ape
-       mpc spx tta asf avi avs cme cof csa divx m1v m2v mls mpeg mpg ogm rm viv vob wmv 3gp xqt)
+       mpc spx tta opus m4a oga aif aiff asf avi avs cme cof csa divx m1v m2v mls mpeg mpg ogm rm
+       viv vob wmv 3gp xqt)
 find_args=()
 for m in "${masks[@]}"; do
   [ ${#find_args[@]} -gt 0 ] && find_args+=(-o)
@@ -40,7 +31,6 @@ for m in "${masks[@]}"; do
 done
 
 now() { date +%s%N; }
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 
 # Warm the cache and check that both find the same files.
 ours=$("$scan" "$tree" | wc -l)
@@ -58,11 +48,11 @@ for _ in $(seq 1 "$runs"); do
   scan_times+=($(( (t1 - t0) / 1000 )))
   find_times+=($(( (t2 - t1) / 1000 )))
 done
-scan_median=$(printf '%s\n' "${scan_times[@]}" | median)
-find_median=$(printf '%s\n' "${find_times[@]}" | median)
+scan_median=$(printf '%s\n' "${scan_times[@]}" | bench_median)
+find_median=$(printf '%s\n' "${find_times[@]}" | bench_median)
 
 echo "tree: $files files; matches: ScanDir $ours, find $peer"
 echo "runs: $runs (alternating)"
 echo "ScanDir median: ${scan_median} us   (all: ${scan_times[*]})"
 echo "find    median: ${find_median} us   (all: ${find_times[*]})"
-awk -v s="$scan_median" -v f="$find_median" 'BEGIN {printf "ratio ScanDir/find: %.2f\n", s / f}'
+echo "ratio ScanDir/find: $(bench_ratio "$scan_median" "$find_median")"

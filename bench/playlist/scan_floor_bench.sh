@@ -1,53 +1,39 @@
-#!/usr/bin/env bash
+#!/bin/sh
 # CPU time (user + system) of the playlist's folder scan against the floor of any scan of the
 # same tree: tv_playlist_scan_floor, which only opens every folder and reads it with
 # getdents64. Alternating runs in one sitting; prints the medians and the ratio scan / floor.
+# The tree is the one of scan_bench.sh (bench_make_scan_tree in bench/lib.sh).
 #
 # usage: bench/playlist/scan_floor_bench.sh BUILD_DIR [RUNS]
-set -euo pipefail
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../lib.sh"
 
 build=${1:?usage: scan_floor_bench.sh BUILD_DIR [RUNS]}
 runs=${2:-9}
 scan="$build/bin/tv_playlist_scan"
 floor="$build/bin/tv_playlist_scan_floor"
 for b in "$scan" "$floor"; do
-  [ -x "$b" ] || { echo "no $b; build tv_playlist_scan and tv_playlist_scan_floor" >&2; exit 2; }
+    [ -x "$b" ] || { echo "no $b; build tv_playlist_scan and tv_playlist_scan_floor" >&2; exit 2; }
 done
 
-tree=$(mktemp -d /tmp/tv-scan-floor-XXXXXX)
-trap 'rm -rf "$tree"' EXIT
-# The tree of scan_bench.sh: 24 artists x 10 albums x 90 files in 264 folders, a third not media.
-exts=(mp3 MP3 ogg flac wav m4a jpg txt nfo m3u avi Mp3 wma cue log)
-for a in $(seq 1 24); do
-  for b in $(seq 1 10); do
-    d="$tree/Artist $a/Album $b/CD"
-    mkdir -p "$d"
-    names=()
-    for f in $(seq 1 90); do
-      names+=("$d/Track $f.${exts[$(( (a + b + f) % ${#exts[@]} ))]}")
-    done
-    touch "${names[@]}" "$d/.hidden $b.mp3"
-  done
-done
-
-cpu() {  # prints the CPU microseconds of the command (perf's task clock: user + system)
-  perf stat -x, -e task-clock -o "$tree.t" "$@" > /dev/null 2>&1
-  awk -F, '/task-clock/ { printf "%d\n", $1 * 1000 }' "$tree.t"
-}
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+bench_workdir scan-floor
+tree="$bench_work/tree"
+bench_make_scan_tree "$tree"
 
 "$scan" "$tree" > /dev/null; "$floor" "$tree" > /dev/null  # warm the cache
-scan_times=(); floor_times=()
-for i in $(seq 1 "$runs"); do
-  if [ $((i % 2)) -eq 0 ]; then
-    scan_times+=("$(cpu "$scan" "$tree")"); floor_times+=("$(cpu "$floor" "$tree")")
-  else
-    floor_times+=("$(cpu "$floor" "$tree")"); scan_times+=("$(cpu "$scan" "$tree")")
-  fi
+: > "$bench_work/scan"; : > "$bench_work/floor"
+i=1
+while [ "$i" -le "$runs" ]; do
+    if [ $((i % 2)) -eq 0 ]; then
+        bench_cpu_us "$scan" "$tree" >> "$bench_work/scan"; bench_cpu_us "$floor" "$tree" >> "$bench_work/floor"
+    else
+        bench_cpu_us "$floor" "$tree" >> "$bench_work/floor"; bench_cpu_us "$scan" "$tree" >> "$bench_work/scan"
+    fi
+    i=$((i + 1))
 done
-rm -f "$tree.t"
-s=$(printf '%s\n' "${scan_times[@]}" | median)
-f=$(printf '%s\n' "${floor_times[@]}" | median)
-echo "scan runs (us):  ${scan_times[*]}"
-echo "floor runs (us): ${floor_times[*]}"
-echo "median scan ${s} us, median floor ${f} us, ratio $(awk -v a="$s" -v b="$f" 'BEGIN { printf "%.2f", a / b }')"
+s=$(bench_median "$bench_work/scan")
+f=$(bench_median "$bench_work/floor")
+echo "scan runs (us):  $(tr '\n' ' ' < "$bench_work/scan")"
+echo "floor runs (us): $(tr '\n' ' ' < "$bench_work/floor")"
+echo "median scan ${s} us, median floor ${f} us, ratio $(bench_ratio "$s" "$f")"

@@ -8,28 +8,19 @@ set -eu
 tv="$1"
 runs="${2:-5}"
 which="${3:-both}"
-work="$(mktemp -d /tmp/tv-render-bench-XXXXXX)"
-trap 'rm -rf "$work"' EXIT
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../lib.sh"
+bench_workdir render-bench
+work="$bench_work"
 mp3="$work/three-minutes.mp3"
-ffmpeg -hide_banner -loglevel error -y \
-    -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=180" \
-    -f lavfi -i "anoisesrc=color=pink:amplitude=0.1:sample_rate=44100:duration=180" \
-    -filter_complex "[0:a][1:a]amix=inputs=2:duration=shortest,aformat=channel_layouts=stereo" \
-    -c:a libmp3lame -b:a 192k "$mp3"
-
-# FFmpeg's counterparts of "Rock", flanger, chorus, echo, reverb and rotation (as in
-# bench/effects/effect_chain.sh).
-eq=""
-for band in 80:-2 170:1 310:3 600:7 1000:-2 3000:-2 6000:0 10000:0 12000:7 14000:7; do
-    eq="${eq}equalizer=f=${band%%:*}:t=o:w=0.75:g=${band##*:},"
-done
-chain="${eq}chorus=0.5:0.9:16:0.25:1.1:0.8,flanger=delay=2:depth=2:regen=-50:speed=0.25,aecho=0.5:1:500:0.5,aecho=0.8:0.9:45|53.5|63.6|75.7:0.5|0.4|0.3|0.2,apulsator=hz=0.42"
+bench_make_mp3 "$mp3"
+# ffmpeg's counterparts of "Rock", flanger, chorus, echo, reverb and rotation.
+chain=$(bench_ffmpeg_chain)
 
 cpu() {  # appends user+system seconds of the command to file $1
     out="$1"
     shift
-    /usr/bin/time -f "%U %S" -o "$work/t" "$@" > /dev/null 2>&1
-    awk '{ printf "%.3f\n", $1 + $2 }' "$work/t" >> "$out"
+    bench_cpu_seconds "$@" >> "$out"
 }
 ours_plain() { cpu "$work/ours_plain" "$tv" --render "$mp3" "$work/ours.wav"; }
 peer_plain() {
@@ -58,12 +49,11 @@ while [ "$i" -lt "$runs" ]; do
     done
     i=$((i + 1))
 done
-median() { sort -n "$1" | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 for kind in plain chain; do
     [ "$which" = both ] || [ "$which" = "$kind" ] || continue
-    ours=$(median "$work/ours_$kind")
-    peer=$(median "$work/peer_$kind")
+    ours=$(bench_median "$work/ours_$kind")
+    peer=$(bench_median "$work/peer_$kind")
     echo "$kind: torvanell runs (s): $(tr '\n' ' ' < "$work/ours_$kind")"
     echo "$kind: ffmpeg    runs (s): $(tr '\n' ' ' < "$work/peer_$kind")"
-    echo "$kind: median torvanell ${ours} s, median ffmpeg ${peer} s, ratio $(awk -v a="$ours" -v b="$peer" 'BEGIN { printf "%.2f", a / b }')"
+    echo "$kind: median torvanell ${ours} s, median ffmpeg ${peer} s, ratio $(bench_ratio "$ours" "$peer")"
 done

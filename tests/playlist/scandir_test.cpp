@@ -90,6 +90,27 @@ TEST(ScanDir, OwnMasksGroupInTheirOrderAndListAFileOnce) {
               (std::vector<std::string>{"track01.ogg", "track02.mp3", "live.OGG", "intro.mp3"}));
 }
 
+// Folders below the depth at which parents stay open are opened by their path: a deep tree
+// lists every level, deepest first. Extensions longer than seven bytes are matched as well.
+TEST(ScanDir, DeepTreesAndLongExtensionsAreListed) {
+    TempDir dir;
+    std::string folder;
+    std::vector<std::string> expected;
+    for (int level = 0; level < 40; ++level) {
+        folder += "level" + std::to_string(level) + "/";
+        dir.Write(folder + "f.mp3");
+        expected.insert(expected.begin(), folder + "f.mp3");
+    }
+    dir.Write("a.Playlist");
+    dir.Write("b.playlis");
+    std::vector<std::string> staging;
+    ScanDir(dir.Path(), {"*.mp3", "*.playlist"}, true, staging);
+    for (std::string& path : staging)
+        path = path.substr(dir.Path().size() + 1);
+    expected.push_back("a.Playlist");
+    EXPECT_EQ(staging, expected);
+}
+
 TEST(ScanDir, WithoutSubfoldersOnlyTheFolderItself) {
     TempDir dir;
     dir.Write("x.mp3");

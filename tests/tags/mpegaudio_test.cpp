@@ -141,6 +141,35 @@ TEST(MpegAudio, LaterBlocksAreSearched) {
     EXPECT_EQ(mpeg.Frame().Offset, 5000);
 }
 
+// The search covers the first 19 blocks after the tag and reads no further: a large file that
+// holds no frames costs those bytes, not its whole length.
+TEST(MpegAudio, SearchEndsAfterTheWindow) {
+    class CountingStream : public MemoryStream {
+    public:
+        using MemoryStream::MemoryStream;
+        int64_t ReadAt(int64_t offset, void* buffer, int64_t count) override {
+            const int64_t n = MemoryStream::ReadAt(offset, buffer, count);
+            bytes += std::max<int64_t>(n, 0);
+            return n;
+        }
+        int64_t bytes = 0;
+    };
+    const FrameSpec spec;
+    const int64_t window = int64_t(TMPEGaudio::kMaxSearchBlocks) * TMPEGaudio::kMpegBlockSize;
+    const Bytes tag = ID3v2(3, {{"TIT2", Latin1("T")}}, 100);
+    for (const int64_t junk : {window - 1800, window}) {
+        const Bytes file = tag + Bytes(size_t(junk), 0x20) + MpegFrames(spec, 20);
+        const TMPEGaudio mpeg = Analyze(file);
+        EXPECT_EQ(mpeg.Frame().Found, junk < window) << junk;
+    }
+    const Bytes large = tag + Bytes(2'000'000, 0x20) + ID3v1("T1", "", "", "", "", 0, 0, 0);
+    CountingStream stream(large);
+    TMPEGaudio mpeg;
+    EXPECT_TRUE(mpeg.Analyze(stream));
+    EXPECT_FALSE(mpeg.Frame().Found);
+    EXPECT_LT(stream.bytes, 2 * window);
+}
+
 TEST(MpegAudio, FileShorterThanOneBlock) {
     const FrameSpec spec;
     const Bytes audio = MpegFrames(spec, 3);  // 1251 bytes
