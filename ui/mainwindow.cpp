@@ -295,6 +295,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
 
 void TfrmMain::FormShow() {
     m_firstShow = false;
+    m_inFirstShow = true;
     m_player->ResetState();
     playlist::LoadPlaylistFile(m_playlist, PlaylistPath().string());
     LoadSettings();
@@ -311,6 +312,13 @@ void TfrmMain::FormShow() {
     PlayList->UpdateScrollerVisibility();
     PlayList->ScrollToCurrent();
     RepaintPlaylist();
+    m_inFirstShow = false;
+    if (m_closeAfterShow) {
+        // A close asked for while the first show let events run (a termination signal at start):
+        // carried out once the window stands, so that it really ends the program.
+        QTimer::singleShot(0, this, [this] { close(); });
+        return;
+    }
     if (!m_moreArguments.empty()) {
         QTimer::singleShot(0, this, [this] {
             std::vector<std::string> names = std::exchange(m_moreArguments, {});
@@ -415,6 +423,11 @@ void TfrmMain::FormDestroy() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (m_inFirstShow) {
+        m_closeAfterShow = true;
+        event->ignore();
+        return;
+    }
     if (m_closing) {
         event->ignore();  // the first close is still fading out; it closes the window
         return;

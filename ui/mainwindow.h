@@ -251,6 +251,8 @@ private:
     bool m_snapping = false;
     bool m_firstShow = true;
     bool m_closing = false;
+    bool m_inFirstShow = false;     // the first show runs, and lets pending events run
+    bool m_closeAfterShow = false;  // a close came meanwhile; it follows the show
     bool m_trackDrag = false;
     bool m_knobDrag = false;
     int m_dragStartX = 0;

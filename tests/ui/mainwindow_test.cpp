@@ -177,6 +177,24 @@ TEST_F(MainWindowTest, CloseFadesAndDestroySavesSettingsAndPlaylist) {
     EXPECT_NE(ReadAll(home / "default.m3u").find("/m/a.mp3"), std::string::npos);
 }
 
+// A termination signal in the first second arrives while the first show completes the command
+// line's file and lets events run; closed there, the window came up anyway and never closed.
+TEST_F(MainWindowTest, CloseDuringTheFirstShow_ClosesOnceTheWindowStands) {
+    lib.streamFiles["/m/a.mp3"] = tv::audio::StreamFormat::Core;
+    auto w = Make("/m/a.mp3");
+    ASSERT_EQ(w->FormCreate(), std::nullopt);
+    QTimer::singleShot(0, w.get(), [&w] { w->close(); });  // runs inside the show's events
+    w->show();
+    EXPECT_FALSE(w->Closing());
+    EXPECT_TRUE(w->isVisible());
+    for (int i = 0; i < 50 && w->isVisible(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(w->Closing());
+    EXPECT_FALSE(w->isVisible());
+    w->FormDestroy();
+    EXPECT_NE(ReadAll(home / "default.m3u").find("/m/a.mp3"), std::string::npos);
+}
+
 namespace {
 
 void Mouse(QWidget* target, QEvent::Type type, int windowX, QWidget* window) {
