@@ -61,6 +61,10 @@ TrackAdvance::TrackAdvance(Player& player, playlist::PlaylistModel& playlist,
       m_modes(modes),
       m_geometry(geometry) {}
 
+int MainTimerIntervalMs(int playState) {
+    return playState == kVideoPlaying || playState == kVideoPaused ? 100 : 10;
+}
+
 void TrackAdvance::tmrMainTimer() {
     EndTest();
     ShowDisplay();

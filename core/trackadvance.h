@@ -42,6 +42,12 @@ struct PositionDisplay {
 PositionDisplay ComputePositionDisplay(const TrackGeometry& geometry, uint32_t lengthMs,
                                        uint32_t posMs, int timeMode);
 
+// How often the main timer ticks in play state `playState`: every 10 ms for sound, so the end
+// of a track is found at once and the knob follows the music smoothly; every 100 ms for a
+// video, whose end the video window finds itself and whose position its own slider shows no
+// oftener (a 10 ms tick would only cost the video's CPU).
+int MainTimerIntervalMs(int playState);
+
 // Pictures (names in the skin store) a mode button shows while pressed with the left button.
 std::string RandomPressedPicture(bool randomOn);
 // nullopt for a replay value outside 0..2: no picture change.

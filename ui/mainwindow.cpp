@@ -460,9 +460,14 @@ void TfrmMain::ShowTitle(const std::string& title) {
 
 void TfrmMain::SetMainTimer(bool on) {
     if (on)
-        tmrMain->start();
+        StartMainTimer();
     else
         tmrMain->stop();
+}
+
+void TfrmMain::StartMainTimer() {
+    tmrMain->setInterval(core::MainTimerIntervalMs(m_player->PlayState()));
+    tmrMain->start();
 }
 
 void TfrmMain::SetSpectrumTimer(bool on) {
@@ -626,6 +631,10 @@ void TfrmMain::dropEvent(QDropEvent* event) {
 
 void TfrmMain::tmrMainTimer() {
     m_advance->tmrMainTimer();
+    // A pause or a change between sound and video inside the tick keeps the timer running.
+    const int interval = core::MainTimerIntervalMs(m_player->PlayState());
+    if (tmrMain->isActive() && tmrMain->interval() != interval)
+        tmrMain->setInterval(interval);
 }
 
 void TfrmMain::ResetPositionDisplay() {
@@ -752,7 +761,7 @@ void TfrmMain::SeekRelease() {
     // A next track started at the far right runs its own timer; when nothing started (an
     // empty playlist, a pause) the track still there needs its timer back.
     if (!tmrMain->isActive())
-        tmrMain->start();
+        StartMainTimer();
 }
 
 // --- the skinned frame ---------------------------------------------------------------------

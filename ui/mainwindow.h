@@ -143,6 +143,8 @@ public:
     void SaveSettings();
     // The main timer's tick: the end test of an audio track, then the position display.
     void tmrMainTimer();
+    // Starts the main timer at the interval of the play state.
+    void StartMainTimer();
 
     // Controls, named as in the design.
     QLabel* lbPosLen = nullptr;

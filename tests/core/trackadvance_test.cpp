@@ -495,6 +495,8 @@ TEST_F(TrackAdvanceTest, Tick_ShowsRemainingTimeAndKeepsAHeldKnob) {
     EXPECT_FALSE(advanceView.dragKnobMoved[0]);
     EXPECT_FALSE(idleWhileDrawing);
     EXPECT_TRUE(advance.KnobsIdle());
+    // Sound ticks every 10 ms; a video's display ticks every 100 ms, paused or not.
+    EXPECT_EQ(MainTimerIntervalMs(player.PlayState()), 10);
     // Stopped: nothing is drawn.
     player.btnStopClick();
     advance.tmrMainTimer();
@@ -509,6 +511,10 @@ TEST_F(TrackAdvanceTest, Tick_ShowsRemainingTimeAndKeepsAHeldKnob) {
     EXPECT_EQ(advanceView.shown[1].label, std::optional<std::string>("03:20"));
     EXPECT_EQ(player.PlayState(), kVideoPlaying);
     EXPECT_TRUE(view.mainTimer);
+    EXPECT_EQ(MainTimerIntervalMs(player.PlayState()), 100);
+    player.btnPauseClick();
+    ASSERT_EQ(player.PlayState(), kVideoPaused);
+    EXPECT_EQ(MainTimerIntervalMs(player.PlayState()), 100);
 }
 
 // --- mode buttons ------------------------------------------------------------------------------
