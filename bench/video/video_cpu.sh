@@ -5,7 +5,8 @@
 # first frame), RUNS times, alternating. The figure is user + system time of the whole process
 # per second of playback; beside it, the part of it spent on the main thread (the one that runs
 # the windows and timers; libmpv decodes and draws on threads of its own), from its scheduler
-# run time.
+# run time. When the mpv program is installed, `mpv --vo=x11 --ao=null` on the same file (its
+# window at the panel's size) is measured in the same rounds as a second peer.
 # usage: video_cpu.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -77,15 +78,33 @@ peer() {
     measure peer
     finish
 }
+cli() {
+    mpv --no-config --vo=x11 --ao=null --geometry=600x338 --term-playing-msg=started \
+        "$clip" > "$work/cli.out" 2>/dev/null &
+    pid=$!
+    await grep -qs started "$work/cli.out"
+    measure cli
+    finish
+}
+have_cli=$(command -v mpv > /dev/null && echo 1 || echo 0)
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for i in $(seq "$runs"); do
     ours; peer
     read -r o om < "$work/ours"
     read -r p pm < "$work/peer"
-    echo "run $i: window $o CPU s/s (main thread $om), peer $p CPU s/s (main thread $pm)"
-    echo "$o $p $om $pm" >> "$work/figures"
+    c=0
+    line="run $i: window $o CPU s/s (main thread $om), peer $p CPU s/s (main thread $pm)"
+    if [ "$have_cli" = 1 ]; then
+        cli
+        read -r c _ < "$work/cli"
+        line="$line, mpv $c CPU s/s"
+    fi
+    echo "$line"
+    echo "$o $p $om $pm $c" >> "$work/figures"
 done
-awk '{ o += $1; p += $2; om += $3; pm += $4 }
+awk -v cli="$have_cli" '{ o += $1; p += $2; om += $3; pm += $4; c += $5 }
      END { printf "mean: window %.4f, peer %.4f, ratio %.2f; main thread: window %.4f, peer %.4f\n",
-                  o / NR, p / NR, o / p, om / NR, pm / NR }' "$work/figures"
+                  o / NR, p / NR, o / p, om / NR, pm / NR
+           if (cli) printf "mean: mpv %.4f, window against mpv %.2f\n", c / NR, o / c }' \
+    "$work/figures"
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
