@@ -113,7 +113,7 @@ TEST(MpvPlayback, PlaysSeeksPausesAndStops) {
 // The picture panel's filter once took every event on the panel for a mouse event before
 // looking at its type: a wrong downcast that the sanitizer build stops on. Events of other
 // kinds pass the filter and move nothing, on any platform (no stream is loaded).
-TEST(VideoWindow, PanelFilter_PassesEventsThatAreNoMouseEvents) {
+TEST(VideoWindowFinding, PanelFilterTookEveryEventForAMouseEvent) {
     TfrmVideo window(std::make_unique<MpvVideoPlugin>("null"), VideoMainHooks{});
     window.move(60, 60);
     window.show();
