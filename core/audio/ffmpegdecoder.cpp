@@ -82,11 +82,7 @@ public:
         av_frame_free(&m_frame);
         av_packet_free(&m_packet);
         avcodec_free_context(&m_codec);
-        avformat_close_input(&m_format);
-        if (m_io) {
-            av_freep(&m_io->buffer);
-            avio_context_free(&m_io);
-        }
+        ffmpeg::CloseInput(m_io, m_format);
         if (m_file.file)
             std::fclose(m_file.file);
     }
@@ -138,25 +134,7 @@ bool FfmpegDecoder::OpenContainer(const std::filesystem::path& path) {
     if (ec || m_file.size <= 0)
         return false;
 
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-    if (!buffer)
-        return false;
-    m_io = avio_alloc_context(buffer, kIoBufferSize, 0, &m_file, &ffmpeg::FileIo::ReadPacket,
-                              nullptr, &ffmpeg::FileIo::Seek);
-    if (!m_io) {
-        av_free(buffer);
-        return false;
-    }
-    m_format = avformat_alloc_context();
-    if (!m_format)
-        return false;
-    m_format->pb = m_io;
-    m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    if (avformat_open_input(&m_format, "", nullptr, nullptr) < 0) {
-        m_format = nullptr;  // freed by FFmpeg on failure
-        return false;
-    }
-    return m_format->probe_score >= ffmpeg::kMinProbeScore;
+    return ffmpeg::OpenInput(m_file, kIoBufferSize, nullptr, m_io, m_format);
 }
 
 bool FfmpegDecoder::OpenCodec() {

@@ -4,7 +4,8 @@
 // our own I/O, so FFmpeg's content probe decides by the bytes alone (given a file name it
 // would also weigh the extension), and FFmpeg's log stays quiet.
 //
-// Threads: any; QuietLogs is safe to call from several threads at once.
+// Threads: any; QuietLogs is safe to call from several threads at once, the rest works on
+// what the caller owns.
 
 #include <cstdint>
 #include <cstdio>
@@ -46,5 +47,46 @@ struct FileIo {
         return ftello(self->file);
     }
 };
+
+// Releases what OpenInput made (either may be null) and sets both to null. The FileIo is
+// untouched; close it after this.
+inline void CloseInput(AVIOContext*& io, AVFormatContext*& format) {
+    avformat_close_input(&format);
+    if (io) {
+        av_freep(&io->buffer);  // FFmpeg may have swapped the buffer for a larger one
+        avio_context_free(&io);
+    }
+}
+
+// Reads the container header of `file` through an AVIOContext with a buffer of `bufferSize`
+// bytes, with `known` as the demuxer (nullptr: FFmpeg probes the content). Looks up no stream
+// info; that is the caller's to ask for, with the limits it wants.
+// Returns true with `io` and `format` set, both owned by the caller, who releases them with
+// CloseInput while `file` stays open. Returns false, leaving both null and nothing allocated,
+// when memory runs out, the header does not read, or FFmpeg only guesses at unknown content
+// (a probe score below kMinProbeScore).
+inline bool OpenInput(FileIo& file, int bufferSize, const AVInputFormat* known, AVIOContext*& io,
+                      AVFormatContext*& format) {
+    auto* buffer = static_cast<unsigned char*>(av_malloc(static_cast<size_t>(bufferSize)));
+    if (!buffer)
+        return false;
+    io = avio_alloc_context(buffer, bufferSize, 0, &file, &FileIo::ReadPacket, nullptr,
+                            &FileIo::Seek);
+    if (!io) {
+        av_free(buffer);
+        return false;
+    }
+    format = avformat_alloc_context();
+    if (format) {
+        format->pb = io;
+        format->flags |= AVFMT_FLAG_CUSTOM_IO;
+        // On failure FFmpeg frees the format context (and nulls it) but leaves our I/O.
+        if (avformat_open_input(&format, "", known, nullptr) >= 0 &&
+            (known || format->probe_score >= kMinProbeScore))
+            return true;
+    }
+    CloseInput(io, format);
+    return false;
+}
 
 }  // namespace tv::audio::ffmpeg

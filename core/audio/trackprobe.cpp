@@ -63,11 +63,7 @@ const AVInputFormat* SelfNamedContainer(const uint8_t* h, size_t n) {
 class Container {
 public:
     ~Container() {
-        avformat_close_input(&m_format);
-        if (m_io) {
-            av_freep(&m_io->buffer);
-            avio_context_free(&m_io);
-        }
+        ffmpeg::CloseInput(m_io, m_format);
         if (m_file.file)
             std::fclose(m_file.file);
     }
@@ -82,26 +78,8 @@ public:
         const size_t got = std::fread(head, 1, sizeof head, m_file.file);
         const AVInputFormat* known = SelfNamedContainer(head, got);
         std::rewind(m_file.file);
-        auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-        if (!buffer)
-            return false;
-        m_io = avio_alloc_context(buffer, kIoBufferSize, 0, &m_file, &ffmpeg::FileIo::ReadPacket,
-                                  nullptr, &ffmpeg::FileIo::Seek);
-        if (!m_io) {
-            av_free(buffer);
-            return false;
-        }
-        m_format = avformat_alloc_context();
-        if (!m_format)
-            return false;
-        m_format->pb = m_io;
-        m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
-        if (avformat_open_input(&m_format, "", known, nullptr) < 0) {
-            m_format = nullptr;  // freed by FFmpeg on failure
-            return false;
-        }
-        // Below the score FFmpeg is guessing; the openers refuse such content, so the probe too.
-        return known || m_format->probe_score >= ffmpeg::kMinProbeScore;
+        // Content FFmpeg only guesses at is refused, as the openers refuse it.
+        return ffmpeg::OpenInput(m_file, kIoBufferSize, known, m_io, m_format);
     }
 
     AVFormatContext* Format() const { return m_format; }

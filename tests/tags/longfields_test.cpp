@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,16 +14,6 @@
 
 namespace tv::tags::test {
 namespace {
-
-int Tool(const std::string& args) {
-    const std::string command = std::string(TV_TAG_TOOL) + " " + args + " >/dev/null 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Quoted(const std::filesystem::path& p) {
-    return "'" + p.string() + "'";
-}
 
 // The comment packet of an Ogg file, reassembled from its pages.
 std::string CommentPacket(const std::filesystem::path& file) {
@@ -70,7 +59,7 @@ TEST_P(LongOggField, SurvivesATitleWrite) {
     const std::string item = std::string(GetParam().field) + "=" + value;
     ASSERT_NE(CommentPacket(file).find(item), std::string::npos);
 
-    ASSERT_EQ(Tool("write " + Quoted(file) + " --title X"), 0);
+    ASSERT_EQ(RunTool("write " + Quoted(file) + " --title X").first, 0);
     const std::string packet = CommentPacket(file);
     EXPECT_NE(packet.find(item), std::string::npos) << "the long field was cut";
     EXPECT_NE(packet.find("TITLE=X"), std::string::npos);
@@ -110,7 +99,7 @@ TEST_P(LongID3v2Artist, SurvivesATitleWrite) {
         "long.mp3", ID3v2(c.major, {{c.major == 2 ? "TT2" : "TIT2", Latin1("Old")},
                                     {c.major == 2 ? "TP1" : "TPE1", Text(c.encoding, c.payload)}}) +
                         MpegFrames(spec, 50));
-    ASSERT_EQ(Tool("write " + Quoted(file) + " --title X"), 0);
+    ASSERT_EQ(RunTool("write " + Quoted(file) + " --title X").first, 0);
 
     FileStream stream;
     ASSERT_TRUE(stream.Open(file));

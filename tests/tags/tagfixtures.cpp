@@ -1,7 +1,9 @@
 #include "tagfixtures.h"
 
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -189,6 +191,25 @@ std::vector<std::string> TempDir::Names() const {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::pair<int, std::string> RunTool(const std::string& args, Errors errors) {
+    const std::string command = std::string(TV_TAG_TOOL) + " " + args +
+                                (errors == Errors::Captured ? " 2>&1" : " 2>/dev/null");
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        throw std::runtime_error("cannot run " + command);
+    std::string out;
+    std::array<char, 4096> buf{};
+    size_t n = 0;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        out.append(buf.data(), n);
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+std::string Quoted(const std::filesystem::path& p) {
+    return "'" + p.string() + "'";
 }
 
 }  // namespace tv::tags::test

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tv::tags::test {
@@ -62,5 +63,13 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The tag tool (torvanell-tag) run through the shell with `args`: its exit status (-1 when it
+// did not exit normally) and its standard output, followed by what it wrote to standard error
+// when that is Captured.
+enum class Errors { Dropped, Captured };
+std::pair<int, std::string> RunTool(const std::string& args, Errors errors = Errors::Dropped);
+// A path in single quotes, for a RunTool command line.
+std::string Quoted(const std::filesystem::path& p);
 
 }  // namespace tv::tags::test

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <array>
-#include <cstdio>
-
 #include "tagfixtures.h"
 #include "tags/tool/entrytitle.h"
 #include "tags/tool/json.h"
@@ -57,23 +53,6 @@ TEST(Json, EscapesAndKeepsUtf8Valid) {
         .EndObject()
         .EndObject();
     EXPECT_EQ(w.Text(), "{\"k\":\"v\",\"o\":{\"n\":-1,\"b\":true}}");
-}
-
-// Runs the tool and returns its exit status and standard output.
-std::pair<int, std::string> RunTool(const std::string& args) {
-    const std::string command = std::string(TV_TAG_TOOL) + " " + args + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf{};
-    size_t n = 0;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        out.append(buf.data(), n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-std::string Quoted(const std::filesystem::path& p) {
-    return "'" + p.string() + "'";
 }
 
 class TagTool : public testing::Test {
@@ -169,10 +148,7 @@ TEST_F(TagTool, ExitStatusSaysWhatWentWrong) {
 
 TEST_F(TagTool, ErrorsNameTheFile) {
     const std::string missing = (m_dir.Path() / "missing.mp3").string();
-    FILE* pipe = ::popen((std::string(TV_TAG_TOOL) + " show '" + missing + "' 2>&1").c_str(), "r");
-    std::string out(512, '\0');
-    out.resize(std::fread(out.data(), 1, out.size(), pipe));
-    ::pclose(pipe);
+    const std::string out = RunTool("show " + Quoted(missing), Errors::Captured).second;
     EXPECT_NE(out.find(missing), std::string::npos) << out;
 }
 

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <array>
-#include <cstdio>
-
 #include "tagfixtures.h"
 
 namespace tv::tags::test {
@@ -11,18 +7,6 @@ namespace {
 
 std::filesystem::path Fixture(const std::string& name) {
     return std::filesystem::path(TV_TEST_DATA_DIR) / name;
-}
-
-// Runs the tool; the exit status and everything it printed (both streams).
-std::pair<int, std::string> RunTag(const std::string& args) {
-    FILE* pipe = ::popen((std::string(TV_TAG_TOOL) + " " + args + " 2>&1").c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf{};
-    size_t n = 0;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        out.append(buf.data(), n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
 struct RefusalCase {
@@ -40,8 +24,8 @@ TEST_P(TagToolRefusal, WriteAndRemoveLeaveTheFileAlone) {
         c.fixture.empty() ? B("just some words, not audio\n") : TempDir::Read(Fixture(c.fixture));
     const std::filesystem::path file = dir.Write(c.name, original);
     for (const std::string& command :
-         {"write '" + file.string() + "' --title X", "remove '" + file.string() + "'"}) {
-        const auto [status, out] = RunTag(command);
+         {"write " + Quoted(file) + " --title X", "remove " + Quoted(file)}) {
+        const auto [status, out] = RunTool(command, Errors::Captured);
         EXPECT_EQ(status, 1) << command << ": " << out;
         EXPECT_NE(out.find(c.what), std::string::npos) << out;
         EXPECT_NE(out.find(file.string()), std::string::npos) << out;
@@ -66,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TagToolContent, MpegUnderAnotherNameIsWrittenAsMpeg) {
     TempDir dir;
     const auto file = dir.Write("song.flac", TempDir::Read(Fixture("mp3-named.flac")));
-    ASSERT_EQ(RunTag("write '" + file.string() + "' --title Renamed").first, 0);
+    ASSERT_EQ(RunTool("write " + Quoted(file) + " --title Renamed", Errors::Captured).first, 0);
     const Bytes written = TempDir::Read(file);
     ASSERT_GT(written.size(), 3u);
     EXPECT_EQ(std::string(written.begin(), written.begin() + 3), "ID3");
@@ -85,9 +69,9 @@ TEST_P(TagToolEntry, ShowJsonGivesThePlaylistRow) {
     TempDir dir;
     const auto file = dir.Write(c.fixture, TempDir::Read(Fixture(c.fixture)));
     if (!c.write.empty()) {
-        ASSERT_EQ(RunTag("write '" + file.string() + "' " + c.write).first, 0);
+        ASSERT_EQ(RunTool("write " + Quoted(file) + " " + c.write, Errors::Captured).first, 0);
     }
-    const auto [status, out] = RunTag("show --json '" + file.string() + "'");
+    const auto [status, out] = RunTool("show --json " + Quoted(file), Errors::Captured);
     ASSERT_EQ(status, 0) << out;
     EXPECT_NE(
         out.find("\"entry\":{\"title\":\"" + c.title + "\",\"duration\":\"" + c.duration + "\"}"),
