@@ -29,8 +29,8 @@ log=$build/bench-append-flac.log
 measure() {  # name command...
     name=$1
     shift
-    times=$(bench_wall_cpu "$@")
-    echo "$name wall=${times% *} cpu=${times#* }" | tee -a "$log"
+    took=$(bench_wall_cpu "$@")
+    echo "$name wall=${took% *} cpu=${took#* }" | tee -a "$log"
 }
 i=0
 while [ $i -lt "$runs" ]; do
