@@ -1,13 +1,64 @@
-# Shell helpers the benchmark scripts share (POSIX sh; source it: . "$here/../lib.sh").
+# Shell helpers the benchmark scripts share (POSIX sh; source it: . "$here/../lib.sh"). The
+# scripts run under set -e, which the helpers that end a script from inside $(...) rely on.
+
+# bench_args USAGE DEFAULT_RUNS "$@": reads the TARGET [RUNS] that start a script's arguments
+# (a build folder or a program) into $bench_target and $bench_runs, DEFAULT_RUNS when RUNS is
+# left out. A missing TARGET, or a RUNS that is not a positive whole number, ends the script
+# through bench_usage; USAGE is kept in $bench_usage_text for it.
+bench_args() {
+    bench_usage_text="$1"
+    bench_target="${3:-}"
+    bench_runs="${4:-$2}"
+    [ -n "$bench_target" ] || bench_usage
+    case "$bench_runs" in
+        '' | *[!0-9]* | 0*) bench_usage ;;
+    esac
+}
+
+# bench_usage: prints "usage: " and the text given to bench_args on standard error and ends
+# the script with status 2.
+bench_usage() {
+    echo "usage: $bench_usage_text" >&2
+    exit 2
+}
+
+# bench_executable FILE [HINT]: ends the script with "FILE: no such program" (and "; HINT")
+# on standard error unless FILE is an executable file.
+bench_executable() {
+    [ -f "$1" ] && [ -x "$1" ] && return 0
+    echo "$1: no such program${2:+; $2}" >&2
+    exit 1
+}
+
+# bench_bin BUILD NAME: prints BUILD/bin/NAME, the program NAME of the build folder BUILD, or
+# ends the script with an error that names the target to build (use it as
+# prog=$(bench_bin "$build" NAME), which set -e ends on the error).
+bench_bin() {
+    bench_executable "$1/bin/$2" "build it with: cmake --build $1 --target $2"
+    echo "$1/bin/$2"
+}
 
 # bench_median [FILE]: the median of the numbers in FILE (or standard input), one a line.
+# shellcheck disable=SC2120 # the scripts give it FILE, lib.sh's own callers standard input
 bench_median() {
     sort -n ${1:+"$1"} | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'
 }
 
-# bench_ratio A B: A / B with two decimals.
+# bench_log_median LOG NAME [FIELD]: the median of the lines of LOG whose first word is NAME:
+# of the value after FIELD= on each (up to the next space), or of each line's second word when
+# FIELD is left out.
+# shellcheck disable=SC2119 # bench_median reads standard input here, on purpose
+bench_log_median() {
+    if [ -n "${3:-}" ]; then
+        sed -n "s/^$2 .*$3=\([^ ]*\).*/\1/p" "$1"
+    else
+        sed -n "s/^$2 \([^ ]*\).*/\1/p" "$1"
+    fi | bench_median
+}
+
+# bench_ratio A B [DECIMALS]: A / B with DECIMALS decimals (two when left out).
 bench_ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+    awk -v a="$1" -v b="$2" -v d="${3:-2}" 'BEGIN { printf "%.*f", d, a / b }'
 }
 
 # bench_cpu_seconds COMMAND...: prints the user + system seconds of the command (its output
@@ -15,6 +66,14 @@ bench_ratio() {
 bench_cpu_seconds() {
     /usr/bin/time -f "%U %S" -o "$bench_work/.time" "$@" > /dev/null 2>&1
     awk '{ printf "%.3f\n", $1 + $2 }' "$bench_work/.time"
+}
+
+# bench_wall_cpu COMMAND...: prints "WALL CPU", the wall-clock and the user + system seconds of
+# the command as /usr/bin/time measures them (10 ms steps; CPU with two decimals). Its output
+# is dropped, its errors still show. Uses $bench_work for the timing file.
+bench_wall_cpu() {
+    /usr/bin/time -f "%e %U %S" -o "$bench_work/.time" "$@" > /dev/null
+    awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$bench_work/.time"
 }
 
 # bench_cpu_us COMMAND...: prints the CPU microseconds of the command from perf's task clock

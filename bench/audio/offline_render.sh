@@ -4,28 +4,26 @@
 # run. Prints every run and the medians; the ratio is what docs/PERFORMANCE.md records.
 # Usage: offline_render.sh BENCH_BINARY [RUNS]
 set -eu
-bench="$1"
-runs="${2:-5}"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../lib.sh"
+bench_args "offline_render.sh BENCH_BINARY [RUNS]" 5 "$@"
+bench="$bench_target"
+runs="$bench_runs"
+bench_executable "$bench"
 bench_workdir audio-bench
 work="$bench_work"
 mp3="$work/three-minutes.mp3"
 bench_make_mp3 "$mp3"
-cpu() { bench_cpu_seconds "$@"; }  # prints user+system seconds of the command
+# Each appends the user+system seconds of its side to its file.
+ours() { bench_cpu_seconds "$bench" "$mp3" >> "$work/ours"; }
+peer() { bench_cpu_seconds ffmpeg -hide_banner -nostdin -i "$mp3" -f null - >> "$work/peer"; }
 
 : > "$work/ours"
 : > "$work/peer"
 i=0
 while [ "$i" -lt "$runs" ]; do
     # Alternate the order so neither side always runs on a warmer cache.
-    if [ $((i % 2)) -eq 0 ]; then
-        cpu "$bench" "$mp3" >> "$work/ours"
-        cpu ffmpeg -hide_banner -nostdin -i "$mp3" -f null - >> "$work/peer"
-    else
-        cpu ffmpeg -hide_banner -nostdin -i "$mp3" -f null - >> "$work/peer"
-        cpu "$bench" "$mp3" >> "$work/ours"
-    fi
+    if [ $((i % 2)) -eq 0 ]; then ours; peer; else peer; ours; fi
     i=$((i + 1))
 done
 echo "engine runs (s): $(tr '\n' ' ' < "$work/ours")"

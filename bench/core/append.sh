@@ -4,12 +4,14 @@
 #   bench/core/append.sh BUILD_DIR [RUNS] [TREE]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:?build folder}
-runs=${2:-5}
+. "$here/../lib.sh"
+bench_args "bench/core/append.sh BUILD_DIR [RUNS] [TREE]" 5 "$@"
+build=$bench_target
+runs=$bench_runs
 tree=${3:-$build/bench-tags-tree}
+ours=$(bench_bin "$build" tv_append_bench)
+peer=$(bench_bin "$build" bench_tags_taglib)
 [ -d "$tree" ] || python3 "$here/../tags/make-tree.py" "$tree" 5000
-ours=$build/bin/tv_append_bench
-peer=$build/bin/bench_tags_taglib
 "$ours" "$tree" >/dev/null; "$peer" "$tree" >/dev/null   # warm the cache
 log=$build/bench-append.log
 : >"$log"
@@ -19,6 +21,5 @@ while [ $i -lt "$runs" ]; do
     "$peer" "$tree" | tee -a "$log"
     i=$((i + 1))
 done
-median() { grep "^$1 " "$log" | sed 's/.*elapsed=//' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-o=$(median torvanell); p=$(median taglib)
-echo "median: add-and-complete ${o}s, taglib read ${p}s, ratio taglib/ours $(echo "$p $o" | awk '{printf "%.2f", $1/$2}')"
+o=$(bench_log_median "$log" torvanell elapsed); p=$(bench_log_median "$log" taglib elapsed)
+echo "median: add-and-complete ${o}s, taglib read ${p}s, ratio taglib/ours $(bench_ratio "$p" "$o")"

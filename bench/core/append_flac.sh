@@ -8,15 +8,18 @@
 # Times are the whole process: wall, and CPU (user + system) from /usr/bin/time.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:?build folder}
-runs=${2:-3}
+. "$here/../lib.sh"
+bench_args "bench/core/append_flac.sh BUILD_DIR [RUNS] [STRIDE]" 3 "$@"
+build=$bench_target
+runs=$bench_runs
 stride=${3:-1}
+ours=$(bench_bin "$build" tv_append_bench)
+bench_workdir append-flac-bench
 flac=$build/bench-flac-tree
 mp3=$build/bench-tags-tree
 [ -d "$flac" ] || python3 "$here/make-flac-tree.py" "$flac" 5000
 [ -d "$mp3" ] || python3 "$here/../tags/make-tree.py" "$mp3" 5000
-ours=$build/bin/tv_append_bench
-list=$build/bench-flac-ffprobe.list
+list=$bench_work/ffprobe.list
 find "$flac" -name '*.flac' | sort | awk -v s="$stride" '(NR - 1) % s == 0' >"$list"
 cat "$flac"/*/* "$mp3"/*/* >/dev/null   # warm the cache
 "$ours" "$flac" >/dev/null              # fails unless every row got a duration
@@ -26,9 +29,8 @@ log=$build/bench-append-flac.log
 measure() {  # name command...
     name=$1
     shift
-    /usr/bin/time -f "%e %U %S" -o "$build/bench-time.tmp" "$@" >/dev/null
-    read -r wall user sys <"$build/bench-time.tmp"
-    echo "$name wall=$wall cpu=$(echo "$user $sys" | awk '{printf "%.2f", $1 + $2}')" | tee -a "$log"
+    took=$(bench_wall_cpu "$@")
+    echo "$name wall=${took% *} cpu=${took#* }" | tee -a "$log"
 }
 i=0
 while [ $i -lt "$runs" ]; do
@@ -39,14 +41,10 @@ while [ $i -lt "$runs" ]; do
     done <"$1"' sh "$list"
     i=$((i + 1))
 done
-median() {  # name field
-    grep "^$1 " "$log" | sed "s/.*$2=\([0-9.]*\).*/\1/" | sort -n |
-        awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
-}
 for field in wall cpu; do
-    f=$(median flac $field); m=$(median mp3 $field); p=$(median ffprobe $field)
-    p=$(echo "$p $stride" | awk '{printf "%.2f", $1 * $2}')
+    f=$(bench_log_median "$log" flac $field); m=$(bench_log_median "$log" mp3 $field)
+    p=$(bench_log_median "$log" ffprobe $field)
+    p=$(awk -v p="$p" -v s="$stride" 'BEGIN { printf "%.2f", p * s }')
     echo "median $field: flac ${f}s, mp3 ${m}s, ffprobe ${p}s (x$stride);" \
-        "flac/ffprobe $(echo "$f $p" | awk '{printf "%.4f", $1/$2}')," \
-        "flac/mp3 $(echo "$f $m" | awk '{printf "%.2f", $1/$2}')"
+        "flac/ffprobe $(bench_ratio "$f" "$p" 4), flac/mp3 $(bench_ratio "$f" "$m")"
 done

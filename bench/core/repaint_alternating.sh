@@ -6,11 +6,12 @@
 #   BENCHMARK: BM_PlaylistAreaRepaint (default) or BM_PlaylistAreaRepaintSameLength (every row's
 #   text of the same length, so that only the list size differs).
 set -eu
-bench="$1/bin/tv_playlistview_bench"
-runs="${2:-5}"
-name="${3:-BM_PlaylistAreaRepaint}"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../lib.sh"
+bench_args "repaint_alternating.sh BUILD_DIR [RUNS] [BENCHMARK]" 5 "$@"
+bench=$(bench_bin "$bench_target" tv_playlistview_bench)
+runs="$bench_runs"
+name="${3:-BM_PlaylistAreaRepaint}"
 bench_workdir repaint-bench
 work="$bench_work"
 one() {  # appends the CPU microseconds of one repaint with $1 entries to $work/$1

@@ -4,10 +4,13 @@
 # peer: the difference is what the large playlist costs.
 #   bench/core/startup_playlist.sh BUILD_DIR [RUNS]      (run it under xvfb-run -a)
 set -eu
-build=${1:?build folder}
-runs=${2:-5}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../lib.sh"
+bench_args "bench/core/startup_playlist.sh BUILD_DIR [RUNS]" 5 "$@"
+runs=$bench_runs
+tv=$(bench_bin "$bench_target" torvanell)
+bench_workdir startup-bench
+work=$bench_work
 make_home() {  # FOLDER ENTRIES
     mkdir -p "$1"
     python3 - "$1/default.m3u" "$2" <<'PY'
@@ -23,7 +26,7 @@ make_home "$work/small" 100
 make_home "$work/large" 100000
 measure() {  # HOME -> milliseconds until the window is visible
     start=$(date +%s%N)
-    TORVANELL_HOME=$1 SDL_AUDIODRIVER=dummy "$build/bin/torvanell" >/dev/null 2>&1 &
+    TORVANELL_HOME=$1 SDL_AUDIODRIVER=dummy "$tv" >/dev/null 2>&1 &
     pid=$!
     xdotool search --sync --onlyvisible --pid "$pid" >/dev/null 2>&1
     end=$(date +%s%N)
@@ -38,7 +41,7 @@ while [ $i -lt "$runs" ]; do
     echo "large $(measure "$work/large")" >>"$work/log"
     i=$((i + 1))
 done
-median() { grep "^$1 " "$work/log" | cut -d' ' -f2 | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-s=$(median small); l=$(median large)
+s=$(bench_log_median "$work/log" small); l=$(bench_log_median "$work/log" large)
 cat "$work/log"
-echo "median ms until the window shows: 100 entries $s, 100000 entries $l, extra $((l - s)) ms"
+echo "median ms until the window shows: 100 entries $s, 100000 entries $l," \
+    "extra $(awk -v l="$l" -v s="$s" 'BEGIN { print l - s }') ms"

@@ -5,10 +5,12 @@
 # alone for the chain's own share. Prints every run and the medians.
 # Usage: effect_chain.sh BENCH_BINARY [RUNS]
 set -eu
-bench="$1"
-runs="${2:-5}"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../lib.sh"
+bench_args "effect_chain.sh BENCH_BINARY [RUNS]" 5 "$@"
+bench="$bench_target"
+runs="$bench_runs"
+bench_executable "$bench"
 bench_workdir effects-bench
 work="$bench_work"
 mp3="$work/three-minutes.mp3"
@@ -17,7 +19,13 @@ mp3="$work/three-minutes.mp3"
 bench_make_mp3 "$mp3" "aevalsrc=0.2*sin(2*PI*220*t)+0.15*sin(2*PI*277*t+2*sin(2*PI*5*t))+0.1*sin(2*PI*330*t):s=44100:d=180"
 # ffmpeg's counterparts of the chain (bench_ffmpeg_chain in bench/lib.sh).
 chain=$(bench_ffmpeg_chain)
-cpu() { bench_cpu_seconds "$@"; }  # prints user+system seconds of the command
+# Each appends the user+system seconds of its side to its file.
+ours() { bench_cpu_seconds "$bench" "$mp3" >> "$work/ours"; }
+plain() { bench_cpu_seconds "$bench" "$mp3" --no-effects >> "$work/plain"; }
+peer() {
+    bench_cpu_seconds ffmpeg -hide_banner -nostdin -threads 1 -filter_threads 1 -i "$mp3" \
+        -af "$chain" -f null - >> "$work/peer"
+}
 
 : > "$work/ours"
 : > "$work/plain"
@@ -25,15 +33,7 @@ cpu() { bench_cpu_seconds "$@"; }  # prints user+system seconds of the command
 i=0
 while [ "$i" -lt "$runs" ]; do
     # Alternate the order so neither side always runs on a warmer cache.
-    if [ $((i % 2)) -eq 0 ]; then
-        cpu "$bench" "$mp3" >> "$work/ours"
-        cpu ffmpeg -hide_banner -nostdin -threads 1 -filter_threads 1 -i "$mp3" -af "$chain" -f null - >> "$work/peer"
-        cpu "$bench" "$mp3" --no-effects >> "$work/plain"
-    else
-        cpu "$bench" "$mp3" --no-effects >> "$work/plain"
-        cpu ffmpeg -hide_banner -nostdin -threads 1 -filter_threads 1 -i "$mp3" -af "$chain" -f null - >> "$work/peer"
-        cpu "$bench" "$mp3" >> "$work/ours"
-    fi
+    if [ $((i % 2)) -eq 0 ]; then ours; peer; plain; else plain; peer; ours; fi
     i=$((i + 1))
 done
 echo "chain runs (s):        $(tr '\n' ' ' < "$work/ours")"

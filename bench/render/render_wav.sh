@@ -5,11 +5,17 @@
 # run. Prints every run, the medians and the ratios ours / FFmpeg.
 # Usage: render_wav.sh TORVANELL_BINARY [RUNS] [plain|chain|both]
 set -eu
-tv="$1"
-runs="${2:-5}"
-which="${3:-both}"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../lib.sh"
+bench_args "render_wav.sh TORVANELL_BINARY [RUNS] [plain|chain|both]" 5 "$@"
+tv="$bench_target"
+runs="$bench_runs"
+which="${3:-both}"
+case "$which" in
+    plain | chain | both) ;;
+    *) bench_usage ;;
+esac
+bench_executable "$tv"
 bench_workdir render-bench
 work="$bench_work"
 mp3="$work/three-minutes.mp3"
