@@ -21,7 +21,9 @@ cleanup() {
 trap cleanup EXIT
 wait_for 10 "the X server" test -s "$home/display"
 export DISPLAY=:$(head -n1 "$home/display")
+# Our own server answers (the number it wrote is no other's).
 wait_for 10 "the X server to answer" xdotool getdisplaygeometry >/dev/null
+kill -0 "$xvfb" || { echo "FAIL: the X server ended"; exit 1; }
 if [ "${WITH_WM:-0}" = 1 ]; then
     command -v openbox >/dev/null || { echo "openbox not installed: skipped"; exit 77; }
     openbox >/dev/null 2>&1 &
@@ -34,12 +36,20 @@ QT_QPA_PLATFORM=xcb TORVANELL_HOME=$home SDL_AUDIODRIVER=dummy TORVANELL_WARNING
 app=$!
 win=
 find_window() {
-    for id in $(xdotool search --name '^Torvanell$' 2>/dev/null); do
-        if xdotool getwindowgeometry "$id" | grep -q 'Geometry: 320x480'; then win=$id; fi
+    for id in $(timeout 5 xdotool search --name '^Torvanell$' 2>/dev/null); do
+        if timeout 5 xdotool getwindowgeometry "$id" | grep -q 'Geometry: 320x480'; then win=$id; fi
     done
     [ -n "$win" ]
 }
-wait_for 30 "a 320x480 window" find_window || { echo "FAIL: no 320x480 window"; exit 1; }
+shown_or_ended() { find_window || process_gone "$app"; }
+wait_for 30 "a 320x480 window" shown_or_ended || { echo "FAIL: no 320x480 window"; exit 1; }
+if [ -z "$win" ]; then
+    status=0
+    wait "$app" || status=$?
+    app=
+    echo "FAIL: the player ended with status $status before showing its window"
+    exit 1
+fi
 xprop -id "$win" _MOTIF_WM_HINTS | grep -q '= 0x2, 0x1, 0x0' || { echo "FAIL: framed"; exit 1; }
 if [ -n "$wm" ]; then
     # The window manager keeps no frame around it either.
