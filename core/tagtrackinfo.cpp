@@ -40,7 +40,10 @@ TrackFacts TagTrackInfo::Read(const std::string& path, const std::string& extens
         if (ogg.Analyze(std::filesystem::path(path))) {
             facts.artist = tags::Trim(ogg.Artist());
             facts.title = tags::Trim(ogg.Title());
-            facts.durationSeconds = WholeSeconds(ogg.Duration());
+            // Without a last page the reader can only estimate from the nominal rate; the
+            // audio library's probe reads the stream instead.
+            const uint32_t probed = ogg.Samples() > 0 ? 0 : ProbedFacts(path).durationSeconds;
+            facts.durationSeconds = probed > 0 ? probed : WholeSeconds(ogg.Duration());
         } else {
             facts = ProbedFacts(path);  // Opus, Speex or FLAC in an Ogg file
         }

@@ -11,8 +11,9 @@ namespace tv::tags {
 
 namespace {
 
-constexpr size_t kMaxHeaderBytes = size_t(64) << 20;  // packet data the header pages may hold
-constexpr int64_t kTailSearch = 12060;                // bytes searched for the last page
+constexpr size_t kMaxHeaderBytes = size_t(64) << 20;    // packet data the header pages may hold
+constexpr int64_t kTailFirstWindow = 12060;             // bytes first searched for the last page
+constexpr int64_t kTailSearchLimit = int64_t(1) << 20;  // bytes searched at most
 
 bool IsVorbisPacket(const std::vector<uint8_t>& packet, uint8_t type) {
     return packet.size() >= 7 && packet[0] == type &&
@@ -81,20 +82,26 @@ int64_t OggID3v2Size(ByteStream& stream) {
 
 int64_t LastGranulePosition(ByteStream& stream, int64_t dataStart) {
     const int64_t size = stream.Size();
-    const int64_t from = std::max<int64_t>(dataStart, size - kTailSearch);
-    const int64_t to = size - 10;  // last place a page may start
-    if (to < from)
-        return 0;
-    std::vector<uint8_t> tail(size_t(size - from));
-    if (!stream.ReadExact(from, tail.data(), int64_t(tail.size())))
-        return 0;
-    for (int64_t at = to - from; at >= 0; --at) {
-        if (std::memcmp(tail.data() + at, "OggS", 4) != 0)
+    const int64_t lowest = std::max<int64_t>(dataStart, size - kTailSearchLimit);
+    // Pages starting at [from, end) are searched, last first; each window is four times the
+    // one before, and its block reaches 13 bytes past `end` for a granule that crosses it.
+    int64_t end = size - 13;  // a page starting later has no whole granule position
+    for (int64_t window = kTailFirstWindow; end > lowest; window *= 4) {
+        const int64_t from = std::max(lowest, size - window);
+        if (from >= end)
             continue;
-        if (size_t(at) + 14 > tail.size())
+        std::vector<uint8_t> block(size_t(end + 13 - from));
+        if (!stream.ReadExact(from, block.data(), int64_t(block.size())))
             return 0;
-        const int64_t granule = int64_t(ReadLE64(tail.data() + at + 6));
-        return granule > 0 ? granule : 0;
+        for (int64_t at = end - 1 - from; at >= 0; --at) {
+            const uint8_t* page = block.data() + at;
+            // "OggS" and stream structure version 0
+            if (std::memcmp(page, "OggS", 4) != 0 || page[4] != 0)
+                continue;
+            const int64_t granule = int64_t(ReadLE64(page + 6));
+            return granule > 0 ? granule : 0;
+        }
+        end = from;
     }
     return 0;
 }

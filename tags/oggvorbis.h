@@ -108,7 +108,8 @@ private:
 namespace Internal {
 // The size of an ID3v2 tag in front of the stream (0 when none or when larger than the file).
 int64_t OggID3v2Size(ByteStream& stream);
-// The granule position of the last page starting in the last 12 060 bytes; 0 when none.
+// The granule position of the last page, searched backwards from the end in growing windows
+// (12 060 bytes first, 1 MiB at most, never before `dataStart`); 0 when none is found.
 int64_t LastGranulePosition(ByteStream& stream, int64_t dataStart);
 // The number before the first "/" modulo 256; 0 when it is not a number.
 uint16_t ExtractTrack(std::string_view text);

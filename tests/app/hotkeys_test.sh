@@ -20,7 +20,8 @@ holder=$2
 analyser=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export player holder analyser work
+waits=$(cd "$(dirname "$0")" && pwd)/waits.sh
+export player holder analyser work waits
 
 tone() { ffmpeg -v error -f lavfi -i "sine=frequency=$1:sample_rate=44100:duration=$2" -ac 2 \
     -c:a pcm_s16le "$work/$3"; }
@@ -63,6 +64,7 @@ cat > "$work/run.sh" <<'INNER'
 #!/bin/sh
 set -u
 cd "$work"
+. "$waits"
 key() { xdotool key "$@"; }
 die() { echo "FAIL: $*"; exit 1; }
 step=0
@@ -80,20 +82,24 @@ start() {  # start RUN PLAYLIST-ENTRIES... [-- FIRST-ARGUMENT]; settings.ini fro
     SDL_DISKAUDIOFILE="$work/$run.raw" "$player" "$@" 2>> "$work/stderr.txt" &
     pid=$!
     # The hotkeys are grabbed while the main window is created, before it is first shown.
-    i=0
-    until [ -n "$(xdotool search --onlyvisible --name '^Torvanell$' 2>/dev/null)" ]; do
-        kill -0 $pid 2>/dev/null || die "$run: the player died while starting"
-        i=$((i + 1)); [ $i -lt 600 ] || die "$run: no player window after 60 s"
-        sleep 0.1
-    done
+    wait_for 60 "$run: the player's window" window_or_death ||
+        die "$run: no player window after 60 s"
+    kill -0 $pid 2>/dev/null || die "$run: the player died while starting"
     "$holder" probe Next || die "$run: the player does not hold Ctrl+Alt+Page Down"
+}
+window_or_death() {
+    [ -n "$(xdotool search --onlyvisible --name '^Torvanell$' 2>/dev/null)" ] ||
+        ! kill -0 $pid 2>/dev/null
 }
 stop() {
     kill -0 $pid || die "player of $run died"
-    kill -TERM $pid
-    wait $pid
-    echo $? > "$work/$run.status"
+    if stop_player $pid; then echo 0 > "$work/$run.status"; else echo failed > "$work/$run.status"; fi
     cp settings.ini "$work/$run.ini"
+}
+recorded() {  # recorded RUN SECONDS: waits until SECONDS more of RUN's recording are out
+    target=$(( $(stat -c %s "$work/$1.raw") + $(awk -v s="$2" 'BEGIN { print int(s * 352800) }') ))
+    wait_for 30 "$2 s more of $1's recording" file_reaches "$work/$1.raw" "$target" ||
+        die "$1: the recording stopped"
 }
 
 # A
@@ -112,12 +118,9 @@ stop
 # B
 "$holder" hold Insert > "$work/holder.out" &
 hold=$!
-i=0
-until grep -q held "$work/holder.out"; do
-    kill -0 $hold 2>/dev/null || die "the holder could not grab Ctrl+Alt+Insert"
-    i=$((i + 1)); [ $i -lt 300 ] || die "the holder did not grab within 30 s"
-    sleep 0.1
-done
+holding() { grep -q held "$work/holder.out" || ! kill -0 $hold 2>/dev/null; }
+wait_for 30 "the holder to grab Ctrl+Alt+Insert" holding || die "the holder did not grab within 30 s"
+grep -q held "$work/holder.out" || die "the holder could not grab Ctrl+Alt+Insert"
 ini=Replay=1                             # replay all: the last entry's end wraps
 start b t3.wav t1.wav -- "$work/t2.wav"  # plays the 660 tone as the third entry
 hear b 660 1.5
@@ -129,7 +132,7 @@ key ctrl+alt+Prior; hear b 660           # wraps to the last entry
 key ctrl+alt+Right; hear b 880           # 5 s on: the short tone's end
 key ctrl+alt+Up; key ctrl+alt+Up; key ctrl+alt+Down
 key ctrl+alt+Home; hear b silence
-key ctrl+alt+Insert; sleep 1.5           # held elsewhere: the pause stays silent
+key ctrl+alt+Insert; recorded b 1.5      # held elsewhere: the pause stays silent
 hear b silence 1.5
 key ctrl+alt+Home; hear b 880
 stop

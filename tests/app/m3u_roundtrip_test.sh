@@ -8,8 +8,11 @@
 # usage: m3u_roundtrip_test.sh TORVANELL_BINARY
 set -eu
 player=$1
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
 
 # Own entries end in CR LF; the foreign part uses bare LF and has no final line break.
 printf '#EXTM3U\r\n#EXTINF:205,Artist - Title\r\n/music/a.mp3\r\n#EXTINF:61,The Title, Part 2\r\n/music/b.ogg\r\n' \
@@ -22,14 +25,18 @@ printf '\n# a comment between entries\n/music/bare.flac\n#EXTINF:-1,Stream Radio
 printf '#EXTM3U\r\n#EXTINF:205,Artist - Title\r\n/music/a.mp3\r\n#EXTINF:61,The Title, Part 2\r\n/music/b.ogg\r\n#EXTINF:-1,bare.flac\r\n/music/bare.flac\r\n#EXTINF:-1,Stream Radio\r\n/music/unknown.mp3\r\n#EXTINF:3725,Long\r\n/music/long.mp3\r\n#EXTINF:13,Fraction\r\n%s/sub/rel.wav\r\n' \
     "$work" > "$work/expected.m3u"
 
+# SIGTERM once the player listens for later starts: its playlist is loaded by then.
 cat > "$work/run.sh" <<INNER
 #!/bin/sh
+. "$here/waits.sh"
 "$player" 2> "$work/stderr.txt" &
 pid=\$!
-sleep 2
-kill -TERM \$pid
-wait \$pid
-echo \$? > "$work/status"
+if wait_for 60 "the player to listen" player_answers "$work/run" && stop_player \$pid; then
+    echo 0 > "$work/status"
+else
+    kill -KILL \$pid 2>/dev/null
+    echo failed > "$work/status"
+fi
 INNER
 chmod +x "$work/run.sh"
 

@@ -9,20 +9,26 @@ set -eu
 player=$1
 analyser=$2
 signal=${3:-TERM}
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 ffmpeg -v error -f lavfi -i "sine=frequency=1000:sample_rate=44100:duration=20" -ac 2 \
     -c:a pcm_s16le "$work/tone.wav"
 
+# The signal once 1.5 s of the tone are out (the disk driver writes 32-bit float stereo).
 cat > "$work/run.sh" <<INNER
 #!/bin/sh
+. "$here/waits.sh"
 "$player" "$work/tone.wav" 2> "$work/stderr.txt" &
 pid=\$!
-sleep 2
-kill -$signal \$pid
-wait \$pid
-echo \$? > "$work/status"
+if wait_for 60 "1.5 s of sound" file_reaches "$work/out.raw" 529200 &&
+    stop_player \$pid $signal; then
+    echo 0 > "$work/status"
+else
+    kill -KILL \$pid 2>/dev/null
+    echo failed > "$work/status"
+fi
 INNER
 chmod +x "$work/run.sh"
 

@@ -9,6 +9,7 @@
 # usage: single_instance_test.sh TORVANELL_BINARY
 set -eu
 player=$1
+. "$(dirname "$0")/waits.sh"
 work=$(mktemp -d)
 pids=""
 cleanup() { for p in $pids; do kill -9 "$p" 2>/dev/null || true; done; rm -rf "$work"; }
@@ -33,20 +34,10 @@ export QT_QPA_PLATFORM=offscreen
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
 
 listening() {  # waits until a player answers on the folder's socket
-    python3 - "$work/run" <<'PY'
-import glob, socket, sys, time
-for _ in range(100):
-    for path in glob.glob(sys.argv[1] + "/torvanell-*.sock"):
-        try:
-            s = socket.socket(socket.AF_UNIX)
-            s.connect(path)
-            s.close()
-            sys.exit(0)
-        except OSError:
-            pass
-    time.sleep(0.1)
-sys.exit(1)
-PY
+    wait_for 30 "a player to listen" player_answers "$work/run"
+}
+playing_a() {  # the player PID has the handed-over a.wav open: it plays it
+    ls -l "/proc/$1/fd" 2>/dev/null | grep -q "$work/a.wav\$"
 }
 start() { "$player" "$@" 2>> "$work/stderr.txt" & pid=$!; pids="$pids $pid"; }
 second() {  # a later start must hand over and end by itself
@@ -59,10 +50,9 @@ first=$pid
 listening || fail "the first player does not listen"
 second
 second
-sleep 2
-kill -0 "$first" || fail "the first player died"
-kill -TERM "$first"
-wait "$first" || fail "the first player's exit status $?"
+wait_for 30 "the first player to play the handed-over file" playing_a "$first" ||
+    fail "the first player does not play a.wav"
+stop_player "$first" || fail "the first player did not end cleanly"
 expected=$(printf '%s\n' first.wav a.wav folder/x.wav folder/y.wav a.wav folder/x.wav folder/y.wav |
     sed "s|^|$work/|")
 actual=$(grep -v '^#' "$work/default.m3u" | tr -d '\r')
@@ -83,17 +73,21 @@ third=$pid
 listening || fail "the player after the crash does not listen"
 (cd "$work" && timeout 10 "$player" a.wav 2>> "$work/stderr.txt") ||
     fail "a hand-over to the player after the crash failed"
-sleep 1
-kill -TERM "$third"
-wait "$third" || fail "the third player's exit status $?"
+wait_for 30 "the third player to play a.wav" playing_a "$third" ||
+    fail "the third player does not play a.wav"
+stop_player "$third" || fail "the third player did not end cleanly"
 [ "$(grep -c "^$work/a.wav" "$work/default.m3u")" = 3 ] || fail "the third player did not take a.wav"
 # --new-instance opts out: a player of its own while another runs.
 start
 fourth=$pid
 listening || fail "the fourth player does not listen"
-start --new-instance
-sleep 2
-kill -0 "$pid" || fail "--new-instance did not start a player of its own"
-kill -TERM "$pid" "$fourth"
-wait "$pid" "$fourth" || true
+# A player of its own plays its file (a start that hands over plays nothing and ends).
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/own.raw" "$player" --new-instance \
+    "$work/first.wav" 2>> "$work/stderr.txt" &
+pid=$!
+pids="$pids $pid"
+wait_for 30 "the --new-instance player to play" file_reaches "$work/own.raw" 176400 ||
+    fail "--new-instance did not start a player of its own"
+stop_player "$pid" || fail "the --new-instance player did not end cleanly"
+stop_player "$fourth" || fail "the fourth player did not end cleanly"
 echo PASS

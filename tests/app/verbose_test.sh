@@ -5,6 +5,7 @@
 # usage: verbose_test.sh TORVANELL_BINARY
 set -eu
 player=$1
+. "$(dirname "$0")/waits.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ffmpeg -v error -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=5" -ac 2 \
@@ -18,12 +19,8 @@ run() {  # run NAME [OPTION]: plays for a second and closes the player
     pid=$!
     # SIGTERM only once a second of the tone is out: the player is then past its start (a
     # slow build takes a while to get there).
-    for _ in $(seq 200); do
-        [ "$(stat -c %s "$work/$1.raw" 2>/dev/null || echo 0)" -ge 352800 ] && break
-        sleep 0.1
-    done
-    kill -TERM $pid
-    wait $pid || { echo "FAIL: the player exited with $?" >&2; cat "$work/$1.txt"; exit 1; }
+    wait_for 20 "a second of sound" file_reaches "$work/$1.raw" 352800 || true
+    stop_player $pid || { cat "$work/$1.txt"; exit 1; }
 }
 
 run verbose --verbose

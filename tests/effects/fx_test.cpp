@@ -255,6 +255,53 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- chorus and flanger ---------------------------------------------------------------------
 
+// `frames` stereo frames of a sustained chord of sines (the same on both sides).
+std::vector<float> StereoChord(std::initializer_list<double> notes, int frames) {
+    std::vector<float> out(2 * static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) {
+        double v = 0;
+        for (double hz : notes)
+            v += 0.1 * std::sin(2 * std::numbers::pi * hz * i / kRate);
+        out[2 * i] = out[2 * i + 1] = static_cast<float>(v);
+    }
+    return out;
+}
+
+struct ChorusLoudnessCase {
+    const char* name;
+    std::vector<float> (*make)(int frames);
+};
+
+class ChorusLoudness : public ::testing::TestWithParam<ChorusLoudnessCase> {};
+
+// The chorus at its defaults keeps music within 3 dB of dry. A major chord on A sits on the
+// comb's notches of the 16 ms delay (odd multiples of 31 Hz); one on G sits between them.
+TEST_P(ChorusLoudness, MusicAtTheDefaultsStaysWithinThreeDecibelsOfDry) {
+    auto chorus = CreateEffect(audio::kFxChorus, kRate);
+    const int frames = 4 * kRate;
+    auto signal = GetParam().make(frames);
+    const auto input = signal;
+    ProcessInBlocks(*chorus, signal);
+    for (int side = 0; side < 2; ++side) {
+        EXPECT_NEAR(ToDb(Rms(signal, side, kRate, frames) / Rms(input, side, kRate, frames)), 0.0,
+                    3.0)
+            << "side " << side;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Material, ChorusLoudness,
+    ::testing::Values(ChorusLoudnessCase{"A_major",
+                                         [](int n) {
+                                             return StereoChord({220, 277.18, 329.63}, n);
+                                         }},
+                      ChorusLoudnessCase{"G_major",
+                                         [](int n) {
+                                             return StereoChord({196, 246.94, 293.66}, n);
+                                         }},
+                      ChorusLoudnessCase{"pink_noise", [](int n) { return StereoPinkNoise(n); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Envelope (RMS per 5 ms) of one side.
 std::vector<double> Envelope(const std::vector<float>& frames, int side, int from) {
     std::vector<double> env;
@@ -347,6 +394,7 @@ struct ChangeCase {
     const char* name;
     uint32_t type;
     audio::FxParams change;
+    double combPeak = 1.0;  // the effect's largest gain on the way (a comb's peak), x input
 };
 
 class ParameterChange : public ::testing::TestWithParam<ChangeCase> {};
@@ -377,7 +425,7 @@ TEST_P(ParameterChange, IsGlidedWithoutAClick) {
     const int at = 2 * kRate;
     // Moving a comb's notch may pass through a louder mix, so the bound also allows the
     // input's own steps; a click is many times larger than either.
-    const double inputStep = 0.4 * 2 * std::numbers::pi * 100 / kRate;
+    const double inputStep = c.combPeak * 0.4 * 2 * std::numbers::pi * 100 / kRate;
     const double steady = std::max({LargestStep(joined, at - kRate, at - kRate / 10),
                                     LargestStep(joined, at + kRate, at + 2 * kRate), inputStep});
     EXPECT_LE(LargestStep(joined, at - 10, at + kRate / 10), 1.5 * steady) << c.name;
@@ -389,8 +437,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  audio::EchoParams{50.0f, 50.0f, 333.0f, 777.0f, 0}},
                       ChangeCase{"echo mix", audio::kFxEcho,
                                  audio::EchoParams{100.0f, 50.0f, 500.0f, 500.0f, 0}},
+                      // The chorus's peaks: half the dry plus the whole wet, raised by its
+                      // feedback: 0.5 + 1 / (1 - 0.25).
                       ChangeCase{"chorus delay", audio::kFxChorus,
-                                 audio::ChorusParams{50, 10, 25, 1.1f, 1, 5, 3}},
+                                 audio::ChorusParams{50, 10, 25, 1.1f, 1, 5, 3}, 0.5 + 1 / 0.75},
                       ChangeCase{"flanger mix", audio::kFxFlanger,
                                  audio::FlangerParams{100, 100, -50, 0.25f, 1, 2, 2}},
                       ChangeCase{"reverb mix", audio::kFxReverb,

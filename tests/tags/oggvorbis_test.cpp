@@ -117,15 +117,38 @@ TEST(OggVorbisRead, StreamFiguresAndValidity) {
     }
 }
 
-TEST(OggVorbisRead, NoPageNearTheEndFallsBackToNominalRate) {
-    Bytes file = OggFile(IdPacket(2, 44100, 128000), CommentPacket({}), 1, 44100);
-    const size_t lastPage = PagesOf(file).back().Bytes.size();
-    file.resize(file.size() + 12060 - lastPage + 1, 0);  // the last page starts 12 061 from the end
-    TOggVorbis ogg = AnalyzeBytes(file);
-    EXPECT_EQ(ogg.Samples(), 0);
-    EXPECT_DOUBLE_EQ(ogg.Duration(), double(file.size()) / 128 / 2 / 125 * 2);
-    file.resize(file.size() - 1);  // 12 060 from the end: found again
-    EXPECT_EQ(AnalyzeBytes(file).Samples(), 44100);
+// The last page is found wherever it starts within the last MiB, behind junk of any kind (here
+// zeros, and bytes that spell "OggS" with another structure version); beyond that the duration
+// falls back to the nominal rate.
+TEST(OggVorbisRead, LastPageIsFoundFarFromTheEndOrTheNominalRateIsUsed) {
+    const int64_t samples = int64_t(1560) * 44100;  // 26 minutes
+    const Bytes stream = OggFile(IdPacket(2, 44100, 128000), CommentPacket({}), 2, samples);
+    const int64_t lastPage = int64_t(PagesOf(stream).back().Bytes.size());
+    const struct {
+        int64_t fromEnd;  // where the last page starts, counted from the end
+        bool found;
+    } cases[] = {{lastPage, true},
+                 {12060, true},
+                 {12061, true},
+                 {20 * 1024, true},
+                 {200 * 1024, true},
+                 {int64_t(1) << 20, true},
+                 {(int64_t(1) << 20) + 1, false}};
+    for (const auto& c : cases) {
+        Bytes file = stream;
+        Bytes junk(size_t(c.fromEnd - lastPage), 0);
+        for (size_t at = 0; at + 5 <= junk.size(); at += 4093)
+            std::memcpy(junk.data() + at, "OggS\x01", 5);
+        file = file + junk;
+        const TOggVorbis ogg = AnalyzeBytes(file);
+        if (c.found) {
+            EXPECT_EQ(ogg.Samples(), samples) << c.fromEnd;
+            EXPECT_NEAR(ogg.Duration(), 1560.0, 1.0) << c.fromEnd;
+        } else {
+            EXPECT_EQ(ogg.Samples(), 0) << c.fromEnd;
+            EXPECT_DOUBLE_EQ(ogg.Duration(), double(file.size()) / 128 / 2 / 125 * 2);
+        }
+    }
 }
 
 TEST(OggVorbisRead, RejectsOtherData) {

@@ -21,15 +21,18 @@ Params Limited(const Params& p, float maxDelayMs) {
     return out;
 }
 
+// The chorus's long delay comb-filters the mix with notches among the notes of a chord, so its
+// wet part is raised (see ModulationSettings); the flanger's sweep is meant to be heard.
 template <typename Params>
-ModulationSettings SettingsOf(const Params& p) {
-    return {p.fWetDryMix, p.fDepth, p.fFeedback, p.fFrequency, p.lWaveform, p.fDelay, p.lPhase};
+ModulationSettings SettingsOf(const Params& p, bool fullWetAtHalfMix) {
+    return {p.fWetDryMix, p.fDepth, p.fFeedback, p.fFrequency,
+            p.lWaveform,  p.fDelay, p.lPhase,    fullWetAtHalfMix};
 }
 
 }  // namespace
 
 Chorus::Chorus(int sampleRate) : m_delay(sampleRate, kChorusMaxDelayMs) {
-    m_delay.Configure(SettingsOf(m_params), true);
+    m_delay.Configure(SettingsOf(m_params, true), true);
 }
 
 bool Chorus::SetParams(const FxParams& params) {
@@ -37,12 +40,12 @@ bool Chorus::SetParams(const FxParams& params) {
     if (!p)
         return false;
     m_params = Limited(*p, kChorusMaxDelayMs);
-    m_delay.Configure(SettingsOf(m_params), false);
+    m_delay.Configure(SettingsOf(m_params, true), false);
     return true;
 }
 
 Flanger::Flanger(int sampleRate) : m_delay(sampleRate, kFlangerMaxDelayMs) {
-    m_delay.Configure(SettingsOf(m_params), true);
+    m_delay.Configure(SettingsOf(m_params, false), true);
 }
 
 bool Flanger::SetParams(const FxParams& params) {
@@ -50,7 +53,7 @@ bool Flanger::SetParams(const FxParams& params) {
     if (!p)
         return false;
     m_params = Limited(*p, kFlangerMaxDelayMs);
-    m_delay.Configure(SettingsOf(m_params), false);
+    m_delay.Configure(SettingsOf(m_params, false), false);
     return true;
 }
 

@@ -18,6 +18,9 @@ struct ModulationSettings {
     int waveform = 1;      // 0 triangle, 1 sine
     float delayMs = 16;    // base delay
     int phase = 2;         // 0 -180, 1 -90, 2 0, 3 +90, 4 +180 degrees, right against left
+    // Weight of the wet path: false mixes dry + (wet - dry) x mix; true leaves the dry part as
+    // it is and raises the wet part to min(1, 2 x mix), so an even mix keeps music at its level.
+    bool fullWetAtHalfMix = false;
 };
 
 class ModulatedDelay {
@@ -41,7 +44,7 @@ private:
     double m_lfoPhase = 0;  // 0..1, left tap
     double m_lfoStep = 0;
     int m_waveform = 1;
-    Smoothed m_mix, m_feedback, m_baseDelay, m_swing, m_rightOffset;
+    Smoothed m_mix, m_wetWeight, m_feedback, m_baseDelay, m_swing, m_rightOffset;
 };
 
 }  // namespace tv::audio::fx
