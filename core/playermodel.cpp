@@ -1,6 +1,8 @@
 #include "core/playermodel.h"
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 #include <utility>
 
@@ -27,6 +29,16 @@ std::vector<std::string> Absolute(std::vector<std::string> names) {
             name = AbsoluteName(name, here);
     }
     return names;
+}
+
+// The whole file; nullopt when it cannot be read (so a missing file is never in our form).
+std::optional<std::string> FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 bool IsMediaFile(const std::string& name) {
@@ -80,6 +92,9 @@ void PlayerModel::RunHotkey(int index) {
 
 void PlayerModel::LoadState(int screenWidth, int screenHeight) {
     playlist::LoadPlaylistFile(m_playlist, PlaylistPath().string());
+    // A file in another program's form (or a missing one) is written in ours at the end even
+    // when the playlist itself did not change.
+    m_fileInOwnForm = FileText(PlaylistPath()) == playlist::PlaylistFileText(m_playlist);
     IniFile ini;
     ini.Load(SettingsPath());
     m_modes = LoadMainSettings(ini, screenWidth, screenHeight);
@@ -106,13 +121,14 @@ void PlayerModel::SaveState() {
     if (!ini.Save(SettingsPath(), &error))
         std::fprintf(stderr, "Torvanell: settings not saved: %s\n", error.c_str());
 
-    std::error_code missing;
-    if (!PlaylistDirty() && std::filesystem::exists(PlaylistPath(), missing))
+    if (!PlaylistDirty())
         return;  // the file holds the playlist as it is
-    if (playlist::SavePlaylistFile(m_playlist, PlaylistPath().string()))
+    if (playlist::SavePlaylistFile(m_playlist, PlaylistPath().string())) {
         m_savedRevision = m_playlist.Revision();
-    else
+        m_fileInOwnForm = true;
+    } else {
         std::fprintf(stderr, "Torvanell: playlist not saved: %s\n", PlaylistPath().c_str());
+    }
 }
 
 // --- from names to rows -----------------------------------------------------------------------

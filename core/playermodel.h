@@ -89,16 +89,18 @@ public:
     // equalizer switch. The playlist counts as saved afterwards.
     void LoadState(int screenWidth, int screenHeight);
     // SaveState: settings.ini from Modes() with `collectViewSettings` filling in what the
-    // windows hold (size, place, spectrum, equalizer window), then default.m3u when the
-    // playlist changed since it was loaded or saved, or the file is missing. Failures go to
-    // stderr.
+    // windows hold (size, place, spectrum, equalizer window), then default.m3u when
+    // PlaylistDirty. Failures go to stderr.
     void SaveState();
     std::function<void(MainSettings&)> collectViewSettings;
     // What the windows take from settings just loaded (size, place, spectrum, mode buttons,
     // equalizer window); called by LoadState before anything plays.
     std::function<void(const MainSettings&)> applyViewSettings;
-    // True when rows, their texts or the current entry changed since LoadState or SaveState.
-    bool PlaylistDirty() const { return m_playlist.Revision() != m_savedRevision; }
+    // True when rows, their texts or the current entry changed since LoadState or SaveState,
+    // or default.m3u was missing or not in the form SaveState writes when it was loaded.
+    bool PlaylistDirty() const {
+        return m_playlist.Revision() != m_savedRevision || !m_fileInOwnForm;
+    }
 
     // The first show: the player starts stopped, the state is loaded, the focus goes to the
     // current entry and a first command-line media file is played. Returns the command-line
@@ -115,8 +117,6 @@ public:
     int AppendStaging();
     // The staging list every adding command fills; kept until the next command.
     std::vector<std::string>& StagingList() { return m_staging; }
-    // The mask list folder scans use.
-    const std::vector<std::string>& Masks() const { return m_masks; }
 
     // The first close: nothing new is taken, the player fades out.
     void BeginClose();
@@ -155,6 +155,7 @@ private:
     std::vector<std::string> m_commandLine;
     std::vector<TagWindowHook*> m_tagWindows;
     uint64_t m_savedRevision = 0;
+    bool m_fileInOwnForm = false;
     int m_tagRow = -1;
     bool m_closing = false;
 };

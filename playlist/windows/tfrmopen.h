@@ -52,8 +52,6 @@ public:
     void SetStagingList(std::vector<std::string>* list) { m_staging = list ? list : &FileList; }
     std::vector<std::string>& StagingList() { return *m_staging; }
     const std::vector<std::string>& StagingList() const { return *m_staging; }
-    // The mask list folder scans use (audio patterns, an empty mask, video patterns).
-    const std::vector<std::string>& Masks() const { return m_masks; }
 
     // The file-system path of the folder selected in the tree (UTF-8 bytes as the system
     // gives them); empty when nothing is selected.

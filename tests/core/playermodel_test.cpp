@@ -221,10 +221,21 @@ INSTANTIATE_TEST_SUITE_P(Changes, SavedPlaylist,
                                            std::pair{"add", true}, std::pair{"remove", true},
                                            std::pair{"retitle", true}, std::pair{"current", true}));
 
-TEST_F(PlayerModelTest, MissingDefaultM3uIsWrittenEvenWhenNothingChanged) {
+TEST_F(PlayerModelTest, MissingOrForeignDefaultM3uIsWrittenEvenWhenNothingChanged) {
     model->LoadState(1024, 768);
+    EXPECT_TRUE(model->PlaylistDirty());
     model->SaveState();
     EXPECT_TRUE(fs::exists(model->PlaylistPath()));
+
+    Write(model->PlaylistPath().string(), "/old.mp3\n");  // another program's form
+    model->Playlist().ClearPlaylist();
+    model->LoadState(1024, 768);
+    EXPECT_TRUE(model->PlaylistDirty());
+    model->SaveState();
+    std::ifstream in(model->PlaylistPath(), std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "#EXTM3U\r");
 }
 
 // --- the tag windows ----------------------------------------------------------------------
