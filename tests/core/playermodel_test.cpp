@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -159,7 +160,13 @@ INSTANTIATE_TEST_SUITE_P(Sources, StartNames,
                          ::testing::Values(StartCase{NameSource::CommandLine, true},
                                            StartCase{NameSource::CommandLine, false},
                                            StartCase{NameSource::SecondStart, true},
-                                           StartCase{NameSource::SecondStart, false}));
+                                           StartCase{NameSource::SecondStart, false}),
+                         [](const ::testing::TestParamInfo<StartCase>& info) {
+                             return std::string(info.param.source == NameSource::CommandLine
+                                                    ? "CommandLine"
+                                                    : "SecondStart") +
+                                    (info.param.firstIsFile ? "_FileFirst" : "_FolderFirst");
+                         });
 
 TEST_F(PlayerModelTest, DropNeverPlaysAndClosingTakesNoNames) {
     lib.streamFiles[root + "/first.mp3"] = StreamFormat::Core;
