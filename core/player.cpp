@@ -300,19 +300,4 @@ void Player::BuildTrackEntry(const std::string& path, int i) {
     m_view.ProcessEventsOnce();
 }
 
-void Player::MLTClick() {
-    for (TagWindowHook* window : m_tagWindows) {
-        if (!window->IsVisible())
-            continue;
-        const int savedCounter = m_playlist.EntryCounter();
-        m_playlist.SetEntryCounter(window->Row());
-        BuildTrackEntry(window->Path(), window->Row());
-        m_playlist.SetEntryCounter(savedCounter);
-        m_view.RepaintPlaylist();
-        const int focused = m_playlist.Focused();
-        if (focused >= 0 && focused < m_playlist.Count())
-            window->Reload(m_playlist.At(focused).path, focused);
-    }
-}
-
 }  // namespace tv::core

@@ -92,11 +92,6 @@ public:
     // Writes the display text and duration text of playlist row `i` from the file's tags.
     void BuildTrackEntry(const std::string& path, int i);
 
-    // MLTClick: after a tag window saved or removed a tag, rebuilds the row it was opened for
-    // and points every visible tag window at the focused entry.
-    void MLTClick();
-    void AddTagWindow(TagWindowHook* window) { m_tagWindows.push_back(window); }
-
 private:
     uint32_t BytesToMs(int64_t bytes);
     void FreeChannel();
@@ -106,7 +101,6 @@ private:
     PlayerView& m_view;
     EffectHooks& m_effects;
     TrackInfoReader& m_trackInfo;
-    std::vector<TagWindowHook*> m_tagWindows;
 
     int m_playState = kStopped;
     audio::Handle m_channel = 0;

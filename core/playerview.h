@@ -67,16 +67,16 @@ public:
     void UpdateRotation(unsigned) override {}
 };
 
-// A tag window as the entry refresh after a tag edit sees it.
+// A tag window as the entry refresh after a tag edit sees it. The row it edits is the
+// model's (PlayerModel::TagRow).
 class TagWindowHook {
 public:
     virtual ~TagWindowHook() = default;
     virtual bool IsVisible() const = 0;
-    // PatchEdit: the file the window shows; Label2: the row it was opened for.
+    // PatchEdit: the file the window shows.
     virtual std::string Path() const = 0;
-    virtual int Row() const = 0;
-    // Shows `path` (row `row`) and reads its tags again.
-    virtual void Reload(const std::string& path, int row) = 0;
+    // Shows `path` and reads its tags again.
+    virtual void Reload(const std::string& path) = 0;
 };
 
 }  // namespace tv::core

@@ -76,6 +76,7 @@ void PlaylistModel::PushRow(Entry&& entry) {
         m_selected.pop_back();
         throw;
     }
+    ++m_revision;
 }
 
 void PlaylistModel::AppendPath(const std::string& path) {
@@ -103,7 +104,11 @@ void PlaylistModel::SetRow(int i, const std::string& title, const std::string& d
     if (i < 0 || i >= Count())
         return;
     Entry& entry = m_entries[static_cast<size_t>(i)];
-    entry.display = NumberedDisplay(i + 1, title);
+    std::string display = NumberedDisplay(i + 1, title);
+    // Playing a row rebuilds it: the same texts again are no change to save.
+    if (display != entry.display || duration != entry.duration)
+        ++m_revision;
+    entry.display = std::move(display);
     entry.duration = duration;
     NotifyChanged();
 }
@@ -117,6 +122,7 @@ void PlaylistModel::RemoveEntry(int i) {
     m_entries.erase(m_entries.begin() + i);
     m_selected.erase(m_selected.begin() + i);
     m_entryCounter = Count();
+    ++m_revision;
 
     for (int j = i; j < Count(); ++j) {
         std::string& display = m_entries[static_cast<size_t>(j)].display;
@@ -142,6 +148,7 @@ void PlaylistModel::RemoveEntry(int i) {
 }
 
 void PlaylistModel::ClearPlaylist() {
+    ++m_revision;
     m_entries.clear();
     m_selected.clear();
     m_entryCounter = 0;
@@ -150,6 +157,12 @@ void PlaylistModel::ClearPlaylist() {
     m_current = -1;
     m_focused = -1;
     NotifyChanged();
+}
+
+void PlaylistModel::SetCurrent(int i) {
+    if (i != m_current)
+        ++m_revision;
+    m_current = i;
 }
 
 bool PlaylistModel::IsSelected(int i) const {

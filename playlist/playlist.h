@@ -71,7 +71,7 @@ public:
     void ClearPlaylist();
 
     int Current() const { return m_current; }  // -1: none
-    void SetCurrent(int i) { m_current = i; }
+    void SetCurrent(int i);
     int Focused() const { return m_focused; }  // -1: none
     void SetFocused(int i) { m_focused = i; }
 
@@ -100,6 +100,10 @@ public:
     // The current entry's display text without its number; empty when there is none.
     std::string CurrentTitle() const;
 
+    // Counts every change of what is saved: rows added, removed or cleared, a row's texts
+    // rewritten to something new, the current entry moved. Equal values mean nothing to save.
+    uint64_t Revision() const { return m_revision; }
+
     void SetListener(PlaylistListener* listener) { m_listener = listener; }
     void NotifyChanged();
 
@@ -116,6 +120,7 @@ private:
     int m_focused = -1;
     int m_entryCounter = 0;
     int m_randomPosition = -1;
+    uint64_t m_revision = 0;
     std::mt19937 m_rng{std::random_device{}()};
     PlaylistListener* m_listener = nullptr;
 };

@@ -1,10 +1,11 @@
 #pragma once
 
 // The main window (TfrmMain): the player part of the 626 x 480 design, 320 x 480 by default,
-// with its controls at their design places, drawn plainly. It owns the player logic and the
-// playlist model, shows what the player says through core::PlayerView, and runs the window's
-// life: FormCreate (audio library checks), the first show (playlist, settings, command-line
-// file), the close fade and FormDestroy (settings and playlist saved).
+// with its controls at their design places, drawn plainly. It is a view of the player model:
+// it forwards the user's actions to the model and shows what the player and the track advance
+// report through core::PlayerView and core::AdvanceView. It runs the window's life: FormCreate
+// (hotkeys, audio library checks), the first show (the model loads its state and plays a
+// command-line file), the close fade and FormDestroy (the model saves its state).
 //
 // Threads: user-interface thread only.
 
@@ -17,18 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "core/audio/audiolibrary.h"
-#include "core/player.h"
-#include "core/settings.h"
-#include "core/trackadvance.h"
-#include "core/wheelvolume.h"
-#include "playlist/playlist.h"
-#include "playlist/stagedfiles.h"
+#include "core/playermodel.h"
 #include "playlist/windows/insertmenu.h"
 #include "ui/skin/imagebutton.h"
 #include "ui/skin/skinpicture.h"
 #include "ui/skin/windowdrag.h"
-#include "video/mpvvideoplugin.h"
+#include "ui/windowlife.h"
 #include "video/videowindow.h"
 
 namespace tv::effects {
@@ -57,90 +52,73 @@ class QMenu;
 class QAction;
 class QTimer;
 
-namespace tv::core {
-class HotkeyActions;
-}
-
 namespace tv::ui {
 
 class GlobalHotkeys;
 class PlaylistView;
+class SeekKnobs;
 
 class TfrmAbout;
+
+// The position display's track on the main window: Image4's left and width, the knob's width.
+core::TrackGeometry MainTrackGeometry();
 
 class TfrmMain : public QWidget,
                  public core::PlayerView,
                  public core::AdvanceView,
                  public playlist::PlaylistListener {
 public:
-    // `programFolder` holds settings.ini and default.m3u; `firstArgument` is the file named on
-    // the command line (empty: none). Every reference must outlive the window.
-    TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
-             core::TrackInfoReader& trackInfo, std::filesystem::path programFolder,
-             std::string firstArgument, QWidget* parent = nullptr);
+    // The model must outlive the window; the window attaches itself as the model's view.
+    explicit TfrmMain(core::PlayerModel& model, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // Checks and starts the audio library. Returns the exit status the program must end with
-    // (4: wrong library version, 5: initialisation failed) after the warning was shown, or
-    // nullopt when the program goes on.
+    // Registers the global hotkeys, then the model checks and starts the audio library.
+    // Returns the exit status the program must end with (4, 5) after the warning was shown,
+    // or nullopt when the program goes on.
     std::optional<int> FormCreate();
-    // Saves settings.ini and default.m3u. Failures are written to stderr.
+    // The model saves settings.ini and default.m3u; the hotkeys are given back.
     void FormDestroy();
 
-    // The effect chain whose equalizer switch the "Equalizer" key feeds and saves.
-    void SetEffectChain(effects::EffectChain* chain) { m_effectChain = chain; }
     // The equalizer window the equalizer button shows; once set, its switch is the one the
     // "Equalizer" key is read into and saved from. Must outlive the window or be reset.
     void SetEqualizerWindow(effects::TfrmEqualizer* window) { m_frmEqualizer = window; }
-    // The open-folder window: "Insert folder" shows it, and its staging list and mask list
-    // serve every adding command. Without it the commands use a list of their own and the
-    // standard masks. Must outlive the window or be reset.
-    void SetOpenWindow(playlist::TfrmOpen* window) { m_frmOpen = window; }
+    // The open-folder window "Insert folder" shows; it stages onto the model's staging list.
+    // Must outlive the window or be reset.
+    void SetOpenWindow(playlist::TfrmOpen* window);
     // The About window `imgi` and F1 in the playlist open. Must outlive the window or be reset.
     void SetAboutWindow(TfrmAbout* window) { m_frmAbout = window; }
-    // Names given on the command line after the first one. The first show adds them like a
-    // drop, after the event loop has started, so the window stays responsive meanwhile.
-    void SetMoreArguments(std::vector<std::string> names) { m_moreArguments = std::move(names); }
 
     // The insert menu ("Insert file", "Insert folder") the eject button pops up.
     const playlist::PlayMenuItems& PlayMenu() const { return m_playMenu; }
-    // Insert file: the open dialog, then the chosen names are added; Play is pressed when
-    // nothing was playing.
+    // Insert file: the open dialog, then the model adds the chosen names.
     void N2Click();
     // Insert folder: shows the open-folder window.
     void N3Click();
-    // Appends the staging list (filled by the open-folder window) to the playlist.
-    void btnOpenClick();
-    // Adds `names` as a drop does: playlists loaded at once, folders scanned, the rest staged,
-    // then one append. Never starts playback. Returns the number of rows added.
-    int AddDroppedNames(const std::vector<std::string>& names);
-    // Names a second start handed over (absolute): taken as this window's own command line
-    // would be, so a first media file is appended and played and the rest added like a drop.
-    // With no names the window only comes to the front.
+    // The open-folder window's OK: the model appends what it staged.
+    void btnOpenClick() { m_model.AppendStaging(); }
+    // Names a second start handed over (absolute): the window comes to the front and the
+    // model takes them as a command line. Refused once closing.
     void OpenNames(const std::vector<std::string>& names);
     // Shows the window (restored when minimised) on top, with the focus.
     void RaiseWindow();
     // True from the first close on (the close fade runs, nothing new is taken).
-    bool Closing() const { return m_closing; }
-    core::Player& Player() { return *m_player; }
-    // Track advance: Next, Previous, the play modes and the main timer's tick.
-    core::TrackAdvance& Advance() { return *m_advance; }
-    playlist::PlaylistModel& Playlist() { return m_playlist; }
-    std::filesystem::path SettingsPath() const;
-    std::filesystem::path PlaylistPath() const;
-    int OutputVolume() const { return m_wheelVolume.Offset(); }
-    const core::MainSettings& Modes() const { return m_modes; }
+    bool Closing() const { return m_model.Closing(); }
+
+    core::PlayerModel& Model() { return m_model; }
+    core::Player& Player() { return m_model.GetPlayer(); }
+    core::TrackAdvance& Advance() { return m_model.Advance(); }
+    playlist::PlaylistModel& Playlist() { return m_model.Playlist(); }
+    int OutputVolume() const { return m_model.Volume().Offset(); }
+    const core::MainSettings& Modes() const { return m_model.Modes(); }
     // The information windows (created hidden with the main window).
     tags::windows::TfrmMP3Tag* MP3TagWindow() const { return m_frmMP3Tag.get(); }
     tags::windows::TfrmOGGTag* OggTagWindow() const { return m_frmOGGTag.get(); }
     // F2 on playlist row `row`: opens the MP3 window for ".mp3" and ".mp2", the Ogg window for
-    // ".ogg", and writes the row into Label2; other files and any error do nothing.
+    // ".ogg", and makes the row the model's tag row; other files and any error do nothing.
     void OpenTags(int row);
     // The spectrum menu items that carry a tick.
     std::vector<std::string> TickedSpectrumItems() const;
 
-    void LoadSettings();
-    void SaveSettings();
     // The main timer's tick: the end test of an audio track, then the position display.
     void tmrMainTimer();
     // Starts the main timer at the interval of the play state.
@@ -172,7 +150,6 @@ public:
     QWidget* MainPanel = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* Search = nullptr;
-    QLabel* Label2 = nullptr;  // hidden: the row whose tags F2 opened last
     QTimer* tmrMain = nullptr;
     const QTimer* tmrFFT = nullptr;  // the spectrum display's refresh timer
 
@@ -197,7 +174,7 @@ public:
     // core::AdvanceView
     void ResetPositionDisplay() override;
     void ShowPosition(const core::PositionDisplay& display, bool moveDragKnob) override;
-    bool KnobDragging() const override { return m_trackDrag || m_knobDrag; }
+    bool KnobDragging() const override;
     void ScrollToCurrent() override;
     void FocusMainControl() override;
     void ShowNextBackNormal(bool next) override;
@@ -211,7 +188,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     // Image1: the background picture; a press with any button drags the window.
     void paintEvent(QPaintEvent* event) override;
@@ -226,50 +202,28 @@ protected:
 
 private:
     void BuildControls();
+    void ConnectControls();
     void CreateInformationWindows();
     void FormShow();
-    void AppendCommandLineFile(const std::string& path);
-    playlist::AppendCallbacks AppendHooks();
-    const std::vector<std::string>& Masks() const;
-    // Appends `staged` with the player's completion hooks (the append keeps its own copy, so a
-    // command run during the completion may refill the shared staging list).
-    int AppendStaged(const std::vector<std::string>& staged);
+    void ApplySettings(const core::MainSettings& settings);
+    void CollectSettings(core::MainSettings& settings) const;
     void ApplyModeLooks();
-    void PlaceKnob(int x);
-    void SeekRelease();
     void ShowAbout();
     void SnapToEdges();
 
-    audio::AudioLibrary& m_library;
-    playlist::PlaylistModel m_playlist;
-    std::unique_ptr<core::Player> m_player;
-    std::unique_ptr<core::TrackAdvance> m_advance;
-    std::filesystem::path m_programFolder;  // MAIN_DIR
-    std::string m_firstArgument;
-    core::MainSettings m_modes;       // the play modes, spectrum settings and equalizer switch
-    core::WheelVolume m_wheelVolume;  // the hidden volume knob's offset
-    WindowDrag m_drag;                // the background drag
-    QTimer* m_settleSnap = nullptr;   // snaps once the window manager's moves have stopped
+    core::PlayerModel& m_model;
+    WindowDrag m_drag;               // the background drag
+    WindowLife m_life;               // the first show and the close
+    QTimer* m_settleSnap = nullptr;  // snaps once the window manager's moves have stopped
     bool m_snapping = false;
-    bool m_firstShow = true;
-    bool m_closing = false;
-    bool m_inFirstShow = false;     // the first show runs, and lets pending events run
-    bool m_closeAfterShow = false;  // a close came meanwhile; it follows the show
-    bool m_trackDrag = false;
-    bool m_knobDrag = false;
-    int m_dragStartX = 0;
-    int m_dragStartKnob = 0;
-    effects::EffectChain* m_effectChain = nullptr;
     effects::TfrmEqualizer* m_frmEqualizer = nullptr;
     playlist::TfrmOpen* m_frmOpen = nullptr;
     TfrmAbout* m_frmAbout = nullptr;
     playlist::PlayMenuItems m_playMenu;
-    std::vector<std::string> m_ownStaging;  // the staging list without an open-folder window
-    std::vector<std::string> m_moreArguments;
-    std::unique_ptr<core::HotkeyActions> m_hotkeyActions;  // the eight global hotkeys
+    std::unique_ptr<SeekKnobs> m_seekKnobs;
     std::unique_ptr<GlobalHotkeys> m_hotkeys;
     std::unique_ptr<video::TfrmVideo> m_frmVideo;  // created hidden, shown for a video entry
-    std::unique_ptr<tags::windows::TfrmiMpeg> m_frmiMpeg;  // never shown: the bit-rate labels
+    std::unique_ptr<tags::windows::TfrmiMpeg> m_frmiMpeg;  // never shown: the MPEG analysis
     std::unique_ptr<tags::windows::TfrmMP3Tag> m_frmMP3Tag;
     std::unique_ptr<tags::windows::TfrmOGGTag> m_frmOGGTag;
 };

@@ -1,7 +1,5 @@
 // The main window's side of the information windows: creating them, F2 in the playlist, and
-// the entry refresh they run after a save or removal.
-
-#include <QLabel>
+// the tag save they hand to the player model.
 
 #include "core/trackentry.h"
 #include "tags/windows/tfrmimpeg.h"
@@ -13,8 +11,7 @@ namespace tv::ui {
 
 void TfrmMain::CreateInformationWindows() {
     m_frmiMpeg = std::make_unique<tags::windows::TfrmiMpeg>();
-    m_frmiMpeg->SetTargets(lbBitRate, lbChannelMode);
-    m_frmiMpeg->selectedPath = [this] { return m_player->CurrentPath(); };
+    m_frmiMpeg->selectedPath = [this] { return Player().CurrentPath(); };
     m_frmMP3Tag = std::make_unique<tags::windows::TfrmMP3Tag>();
     m_frmOGGTag = std::make_unique<tags::windows::TfrmOGGTag>();
     m_frmMP3Tag->SetOtherWindow(m_frmOGGTag.get());
@@ -22,18 +19,20 @@ void TfrmMain::CreateInformationWindows() {
     for (tags::windows::TagWindow* window :
          {static_cast<tags::windows::TagWindow*>(m_frmMP3Tag.get()),
           static_cast<tags::windows::TagWindow*>(m_frmOGGTag.get())}) {
-        window->SetRowLabel(Label2);
-        window->onMLT = [this] { m_player->MLTClick(); };
+        window->onSave = [this](const std::function<bool()>& write) {
+            return m_model.SaveTags(write);
+        };
         window->onWarning = [this](const std::string& text) { ShowWarning(text); };
-        m_player->AddTagWindow(window);  // the MP3 window first, as the refresh visits them
     }
+    // The MP3 window first, as the refresh visits them.
+    m_model.SetTagWindows({m_frmMP3Tag.get(), m_frmOGGTag.get()});
 }
 
 void TfrmMain::OpenTags(int row) {
     try {
-        if (row < 0 || row >= m_playlist.Count())
+        if (row < 0 || row >= Playlist().Count())
             return;
-        const std::string path = m_playlist.At(row).path;
+        const std::string path = Playlist().At(row).path;
         const std::string ext = core::LowerExtension(path);
         tags::windows::TagWindow* window = nullptr;
         if (ext == ".mp3" || ext == ".mp2")
@@ -47,7 +46,7 @@ void TfrmMain::OpenTags(int row) {
         window->show();
         window->raise();
         window->activateWindow();
-        Label2->setText(QString::number(row));
+        m_model.SetTagRow(row);
     } catch (...) {
         // Opening a tag window never bothers the user with a message.
     }

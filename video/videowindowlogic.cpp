@@ -40,6 +40,7 @@ void VideoWindowLogic::btnPlayClick() {
         const int64_t maximum = m_plugin.getMediaStreamDuration() / 10000;
         m_posBar.SetMaximum(maximum);
         m_lblen = std::to_string(maximum);
+        m_lengthMs = maximum;
         m_host.LengthTextChanged(m_lblen);
     } catch (const std::exception&) {
         // the start sequence swallows every failure

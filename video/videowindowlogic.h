@@ -6,6 +6,7 @@
 // plug-in and a fake host. Everything runs on the GUI thread; no failure is ever shown.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "video/videoplugin.h"
@@ -77,6 +78,8 @@ public:
 
     const PositionBar& PosBar() const { return m_posBar; }
     const std::string& lblen() const { return m_lblen; }
+    // The length lblen shows, in ms; nullopt until a video has started.
+    std::optional<int64_t> LengthMs() const { return m_lengthMs; }
     const std::string& VideoFileName() const { return m_videoFileName; }
     int32_t FillScreen() const { return m_fillScreen; }
     const Bounds& SavedBounds() const { return m_savedBounds; }
@@ -89,6 +92,7 @@ private:
     VideoWindowHost& m_host;
     PositionBar m_posBar;
     std::string m_lblen;
+    std::optional<int64_t> m_lengthMs;
     std::string m_videoFileName;
     bool m_positionUpdating = false;
     int32_t m_fillScreen = 0;

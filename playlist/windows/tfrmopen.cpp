@@ -168,8 +168,8 @@ void TfrmOpen::SaveSettings(core::IniFile& ini) const {
 
 void TfrmOpen::Button1Click() {
     hide();
-    FileList.clear();
-    ScanDir(SelectedPath(), m_masks, CheckBox1->isChecked(), FileList);
+    m_staging->clear();
+    ScanDir(SelectedPath(), m_masks, CheckBox1->isChecked(), *m_staging);
     emit StagedFilesReady();
 }
 

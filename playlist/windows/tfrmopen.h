@@ -2,8 +2,8 @@
 
 // The open-folder window: the user picks one folder in a tree of the file system and every
 // media file in it (and, with "Subdirectories", in the folders below it) is appended to the
-// playlist. The window also owns the staging list that every adding command of the main
-// window fills before appending it, and the mask list the folder scans use.
+// playlist. Its OK scans the folder onto the player model's staging list, which the model then
+// appends; the window keeps the mask list the folder scans use.
 //
 // Threads: user-interface thread only.
 
@@ -47,12 +47,11 @@ public:
     // and section of it. A failed write leaves the file as it was.
     ~TfrmOpen() override;
 
-    // The staging list (the hidden FileList): the paths the current adding command collected.
-    // Every adding command empties it first; AppendStagedFiles reads it.
-    std::vector<std::string>& StagingList() { return FileList; }
-    const std::vector<std::string>& StagingList() const { return FileList; }
-    // The mask list folder scans use (audio patterns, an empty mask, video patterns).
-    const std::vector<std::string>& Masks() const { return m_masks; }
+    // The staging list the OK scans into: the player model's, once attached (null: the
+    // window's own list). The list must outlive its attachment.
+    void SetStagingList(std::vector<std::string>* list) { m_staging = list ? list : &FileList; }
+    std::vector<std::string>& StagingList() { return *m_staging; }
+    const std::vector<std::string>& StagingList() const { return *m_staging; }
 
     // The file-system path of the folder selected in the tree (UTF-8 bytes as the system
     // gives them); empty when nothing is selected.
@@ -104,7 +103,8 @@ private:
     std::unique_ptr<FolderIconProvider> m_iconProvider;  // outlives the model, which uses it
     QFileSystemModel* m_files = nullptr;
     FolderTreeModel* m_model = nullptr;
-    std::vector<std::string> FileList;
+    std::vector<std::string> FileList;  // the staging list while none is attached
+    std::vector<std::string>* m_staging = &FileList;
     std::vector<std::string> m_masks;
 };
 

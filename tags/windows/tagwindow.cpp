@@ -5,7 +5,6 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
@@ -40,17 +39,9 @@ std::string TagWindow::Path() const {
     return PatchEdit->text() == QString::fromStdString(m_path) ? m_path : BoxText(PatchEdit);
 }
 
-int TagWindow::Row() const {
-    bool ok = false;
-    const int row = m_rowLabel ? m_rowLabel->text().toInt(&ok) : -1;
-    return ok ? row : -1;
-}
-
-void TagWindow::Reload(const std::string& path, int row) {
+void TagWindow::Reload(const std::string& path) {
     SetPath(path);
     ReadTags();
-    if (m_rowLabel)
-        m_rowLabel->setText(QString::number(row));
 }
 
 void TagWindow::showEvent(QShowEvent* event) {
@@ -98,9 +89,8 @@ void TagWindow::WarnFailure(const std::string& action, const std::string& reason
         QMessageBox::warning(this, QStringLiteral("Torvanell"), QString::fromStdString(text));
 }
 
-void TagWindow::RunMLT() {
-    if (onMLT)
-        onMLT();
+bool TagWindow::CommitWrite(const std::function<bool()>& write) {
+    return onSave ? onSave(write) : write();
 }
 
 }  // namespace tv::tags::windows

@@ -1,7 +1,8 @@
 #pragma once
 // What the two tag windows share: a tool window of 361 x 345 centred on the screen, the
 // read-only "File patch:" box `PatchEdit`, Esc to hide, closing the other tag window when shown,
-// the row label of the main window, and the checks and warnings around a save or a removal.
+// and the checks and warnings around a save or a removal. The row the window edits is the
+// player model's; a save hands its write to the model, which rebuilds that row after it.
 //
 // Threads: user-interface thread only.
 
@@ -11,7 +12,6 @@
 
 #include "core/playerview.h"
 
-class QLabel;
 class QLineEdit;
 
 namespace tv::tags::windows {
@@ -29,12 +29,11 @@ public:
     // UTF-8 is still the file that is written.
     void SetPath(const std::string& path);
 
-    // The main window's hidden label that holds the row the window was opened for.
-    void SetRowLabel(QLabel* label) { m_rowLabel = label; }
     // The other tag window: showing this one closes it.
     void SetOtherWindow(QWidget* other) { m_other = other; }
-    // MLT: the main window's entry refresh, run after a save or removal.
-    std::function<void()> onMLT;
+    // The tag save of the player model: runs `write` and, when it succeeded, rebuilds the row
+    // the window edits (MLT). Returns what `write` returned. Without it the write runs alone.
+    std::function<bool(const std::function<bool()>& write)> onSave;
     // Where failures go (the main window's warning box); without one a message box is shown.
     std::function<void(const std::string& text)> onWarning;
 
@@ -44,8 +43,7 @@ public:
     // core::TagWindowHook
     bool IsVisible() const override { return isVisible(); }
     std::string Path() const override;
-    int Row() const override;
-    void Reload(const std::string& path, int row) override;
+    void Reload(const std::string& path) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -57,10 +55,11 @@ protected:
     bool CheckFileWritable(const std::string& action);
     // The warning for a failed save or removal; `unchanged` says the file is as it was.
     void WarnFailure(const std::string& action, const std::string& reason, bool unchanged = true);
-    void RunMLT();
+    // Writes the file through onSave (`write` returns false on failure, with the reason kept
+    // by the caller). A removal that changed nothing on disk passes a write returning true.
+    bool CommitWrite(const std::function<bool()>& write);
 
 private:
-    QLabel* m_rowLabel = nullptr;
     QWidget* m_other = nullptr;
     std::string m_path;
     bool m_placed = false;

@@ -1,6 +1,5 @@
 #include "tags/windows/tfrmimpeg.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -50,14 +49,19 @@ TfrmiMpeg::TfrmiMpeg(QWidget* parent) : QWidget(parent) {
 }
 
 void TfrmiMpeg::Button1Click() {
+    const auto properties = Analyse(selectedPath ? selectedPath() : std::string());
+    if (properties && onStreamProperties)
+        onStreamProperties(*properties);
+}
+
+std::optional<StreamProperties> TfrmiMpeg::Analyse(const std::string& path) {
     for (QLineEdit* box : findChildren<QLineEdit*>())
         box->clear();
-    const std::string path = selectedPath ? selectedPath() : std::string();
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec))
-        return;
+        return std::nullopt;
     if (!m_mpeg.Analyze(std::filesystem::path(path)) || !m_mpeg.Valid())
-        return;
+        return std::nullopt;
     const MpegFrameHeader& frame = m_mpeg.Frame();
     ValidValue->setText(QStringLiteral("Yes"));
     FileSizeValue->setText(QString::number(m_mpeg.FileLength()) + QStringLiteral(" bytes"));
@@ -75,14 +79,10 @@ void TfrmiMpeg::Button1Click() {
     EmphasisValue->setText(QString::number(frame.EmphasisIndex));
     SetBoxText(EncoderValue, m_mpeg.VendorID());
 
-    const QString mode = QString::fromStdString(m_mpeg.ChannelMode());
-    if (m_lbBitRate) {
-        m_lbBitRate->setText(BitRateCaption(m_mpeg.BitRate(), m_mpeg.SampleRate(), QLocale()));
-        m_lbBitRate->setToolTip(BitRateHint(m_mpeg.Vbr().Found, m_mpeg.BitRate(),
-                                            m_mpeg.SampleRate(), m_mpeg.ChannelMode()));
-    }
-    if (m_lbChannelMode)
-        m_lbChannelMode->setText(mode);
+    return StreamProperties{BitRateCaption(m_mpeg.BitRate(), m_mpeg.SampleRate(), QLocale()),
+                            BitRateHint(m_mpeg.Vbr().Found, m_mpeg.BitRate(), m_mpeg.SampleRate(),
+                                        m_mpeg.ChannelMode()),
+                            QString::fromStdString(m_mpeg.ChannelMode())};
 }
 
 }  // namespace tv::tags::windows

@@ -1,34 +1,43 @@
 #pragma once
-// TfrmiMpeg: the MPEG analysis window. It is never shown; its Button1 analyses the file that
-// starts playing and fills the main window's bit-rate label (caption and hint) and channel-mode
-// label.
+// TfrmiMpeg: the MPEG analysis window. It is never shown; Analyse reads the file that starts
+// playing into its boxes and returns what the main window's bit-rate label (caption and hint)
+// and channel-mode label show. Its Button1 only forwards to it.
 //
 // Threads: user-interface thread only.
 
+#include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "tags/mpegaudio.h"
 
-class QLabel;
 class QLineEdit;
 class QLocale;
 class QPushButton;
 
 namespace tv::tags::windows {
 
+// What the main window shows of a stream: lbBitRate's caption and hint, lbChannelMode.
+struct StreamProperties {
+    QString bitRate;
+    QString bitRateHint;
+    QString channelMode;
+};
+
 class TfrmiMpeg : public QWidget {
 public:
     explicit TfrmiMpeg(QWidget* parent = nullptr);
 
-    // The path of the entry whose stream is analysed (the main window's selected entry).
+    // Empties the boxes and analyses `path` into them. nullopt (the labels stay as they are)
+    // when the file is missing or holds no valid MPEG audio.
+    std::optional<StreamProperties> Analyse(const std::string& path);
+
+    // Button1: analyses the file `selectedPath` names and hands the result to
+    // `onStreamProperties`.
     std::function<std::string()> selectedPath;
-    // The main window's labels it fills.
-    void SetTargets(QLabel* bitRate, QLabel* channelMode) {
-        m_lbBitRate = bitRate;
-        m_lbChannelMode = channelMode;
-    }
+    std::function<void(const StreamProperties&)> onStreamProperties;
 
     QPushButton* Button1 = nullptr;
     QPushButton* Duration = nullptr;  // unused
@@ -51,8 +60,6 @@ public:
 
 private:
     TMPEGaudio m_mpeg;  // kept from creation to close
-    QLabel* m_lbBitRate = nullptr;
-    QLabel* m_lbChannelMode = nullptr;
 };
 
 // "128 kb/s 44.1 khz": the bit rate and the sample rate in kHz in its shortest form, with the

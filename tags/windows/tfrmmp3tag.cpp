@@ -211,12 +211,10 @@ void TfrmMP3Tag::SaveButton2Click() {
     take(LinkEdit2, &TID3v2::SetLink);
     if (!read || BoxEdited(TrackEdit2))
         tag.SetTrack(TrackFromBox(TrackEdit2->text()));
-    if (!tag.WriteTag(path)) {
+    if (!CommitWrite([&] { return tag.WriteTag(path); })) {
         // The boxes keep the user's edits; the entry refresh would read them back from the file.
         WarnFailure("save", tag.LastError());
-        return;
     }
-    RunMLT();
 }
 
 void TfrmMP3Tag::RemoveButton2Click() {
@@ -225,25 +223,33 @@ void TfrmMP3Tag::RemoveButton2Click() {
     if (v2.ReadTag(path) && v2.Exists()) {
         if (!CheckFileWritable("remove"))
             return;
-        if (!v2.RemoveTag(path)) {
-            WarnFailure("remove", v2.LastError());
-            return;
-        }
-        TID3v1 v1;
-        if (!v1.RemoveTag(path)) {
-            WarnFailure("remove", "the ID3v2 tag was removed, but not the ID3v1 tag", false);
-            return;
-        }
-        ClearID3v2Boxes();
-    } else {
-        std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) {
-            WarnFailure("remove", "the file no longer exists");
-            return;
-        }
+        std::string failure;
+        bool unchanged = true;
+        const bool removed = CommitWrite([&] {
+            if (!v2.RemoveTag(path)) {
+                failure = v2.LastError();
+                return false;
+            }
+            TID3v1 v1;
+            if (!v1.RemoveTag(path)) {
+                failure = "the ID3v2 tag was removed, but not the ID3v1 tag";
+                unchanged = false;
+                return false;
+            }
+            ClearID3v2Boxes();
+            return true;
+        });
+        if (!removed)
+            WarnFailure("remove", failure, unchanged);
+        return;
+    }
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        WarnFailure("remove", "the file no longer exists");
+        return;
     }
     // Without an ID3v2 tag there is nothing to remove: the ID3v1 tag stays with the file.
-    RunMLT();
+    CommitWrite([] { return true; });
 }
 
 }  // namespace tv::tags::windows

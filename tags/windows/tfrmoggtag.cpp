@@ -132,23 +132,22 @@ void TfrmOGGTag::ButtonSaveTagClick() {
     take(EditComment, &TOggVorbis::SetComment);
     if (!read || BoxEdited(EditTrack))
         ogg.SetTrack(TrackFromBox(EditTrack->text()));
-    if (!ogg.WriteTag(path)) {
+    if (!CommitWrite([&] { return ogg.WriteTag(path); }))
         WarnFailure("save", ogg.LastError());
-        return;
-    }
-    RunMLT();
 }
 
 void TfrmOGGTag::ButtonClearTagClick() {
     if (!CheckFileWritable("remove"))
         return;
     TOggVorbis ogg;
-    if (!ogg.ClearTag(std::filesystem::path(Path()))) {
+    const bool cleared = CommitWrite([&] {
+        if (!ogg.ClearTag(std::filesystem::path(Path())))
+            return false;
+        ClearValueBoxes();
+        return true;
+    });
+    if (!cleared)
         WarnFailure("remove", ogg.LastError());
-        return;
-    }
-    ClearValueBoxes();
-    RunMLT();
 }
 
 }  // namespace tv::tags::windows

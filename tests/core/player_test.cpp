@@ -344,42 +344,6 @@ TEST_F(PlayerTest, BuildTrackEntryWritesTitleAndDurationOfTheRow) {
     EXPECT_EQ(list.Count(), 2);
 }
 
-namespace {
-
-class FakeTagWindow : public TagWindowHook {
-public:
-    bool visible = true;
-    std::string path;
-    int row = 0;
-    std::vector<std::pair<std::string, int>> reloads;
-    bool IsVisible() const override { return visible; }
-    std::string Path() const override { return path; }
-    int Row() const override { return row; }
-    void Reload(const std::string& p, int r) override { reloads.emplace_back(p, r); }
-};
-
-}  // namespace
-
-TEST_F(PlayerTest, TagEditRefreshRebuildsTheEditedRowOfVisibleWindowsOnly) {
-    list.AppendPath("/m/a.mp3");
-    list.AppendPath("/m/b.mp3");
-    list.SetFocused(0);
-    list.SetEntryCounter(9);
-    FakeTagWindow mp3, ogg;
-    mp3.path = "/m/b.mp3";
-    mp3.row = 1;
-    ogg.visible = false;
-    player.AddTagWindow(&mp3);
-    player.AddTagWindow(&ogg);
-    info.facts = {"New", "Name", 1};
-    player.MLTClick();
-    EXPECT_EQ(list.At(1).display, "2. New - Name");
-    EXPECT_EQ(list.At(0).display, "1. a.mp3");
-    EXPECT_EQ(list.EntryCounter(), 9);
-    EXPECT_EQ(mp3.reloads, (std::vector<std::pair<std::string, int>>{{"/m/a.mp3", 0}}));
-    EXPECT_TRUE(ogg.reloads.empty());
-}
-
 TEST(PlayerWithEffectChain, NewChannelGetsTheSwitchedOnEqualizerAfterItStarts) {
     FakeAudioLibrary lib;
     tv::playlist::PlaylistModel list;

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "fakeaudiolibrary.h"
+#include "testmain.h"
 #include "ui/mainwindow.h"
 #include "ui/warning.h"
 
@@ -34,7 +35,7 @@ TEST(StormWindowFinding, KnobAtTheFarRightWithNothingNextLeftTheTimerOff) {
         tv::testing::FakeAudioLibrary lib;
         tv::core::NoEffects effects;
         tv::core::NoTrackInfo info;
-        tv::ui::TfrmMain w(lib, effects, info, home, "");
+        tv::testing::TestMain w(lib, effects, info, home, "");
         ASSERT_EQ(w.FormCreate(), std::nullopt);
         w.show();
         for (const bool paused : {false, true}) {

@@ -189,20 +189,18 @@ StormRig::StormRig(uint32_t seed) {
     });
 
     m_engine = std::make_unique<audio::Engine>();
-    m_chain = std::make_unique<effects::EffectChain>(*m_engine, effects::ChannelQuery{});
-    m_effects = std::make_unique<core::EffectChainHooks>(*m_chain);
     m_trackInfo = std::make_unique<core::TagTrackInfo>();
-    m_main = std::make_unique<ui::TfrmMain>(*m_engine, *m_effects, *m_trackInfo, m_home, "");
+    m_model = std::make_unique<core::PlayerModel>(*m_engine, *m_trackInfo, m_home,
+                                                  ui::MainTrackGeometry());
+    m_main = std::make_unique<ui::TfrmMain>(*m_model);
     m_main->Playlist().SeedRandom(seed);
-    m_chain->SetChannelQuery(core::EffectChainHooks::ChannelQuery(m_main->Player()));
-    m_main->SetEffectChain(m_chain.get());
     if (m_main->FormCreate())
         std::abort();  // no audio device: nothing to storm
-    m_open = std::make_unique<playlist::TfrmOpen>(m_main->SettingsPath());
+    m_open = std::make_unique<playlist::TfrmOpen>(m_model->SettingsPath());
     m_main->SetOpenWindow(m_open.get());
     QObject::connect(m_open.get(), &playlist::TfrmOpen::StagedFilesReady, m_main.get(),
                      [this] { m_main->btnOpenClick(); });
-    m_equalizer = std::make_unique<effects::TfrmEqualizer>(*m_chain);
+    m_equalizer = std::make_unique<effects::TfrmEqualizer>(m_model->Chain());
     m_main->SetEqualizerWindow(m_equalizer.get());
     m_about = std::make_unique<ui::TfrmAbout>();
     m_main->SetAboutWindow(m_about.get());
@@ -220,7 +218,7 @@ StormRig::~StormRig() {
     m_main->SetOpenWindow(nullptr);
     m_open.reset();
     m_main.reset();
-    m_chain.reset();
+    m_model.reset();
     m_engine.reset();
     ui::SetWarningSink({});
     std::error_code error;

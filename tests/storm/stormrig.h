@@ -25,7 +25,7 @@ class EffectChain;
 class TfrmEqualizer;
 }  // namespace tv::effects
 namespace tv::core {
-class EffectChainHooks;
+class PlayerModel;
 class TagTrackInfo;
 }  // namespace tv::core
 namespace tv::playlist {
@@ -141,9 +141,8 @@ private:
     std::vector<std::string> m_folders;
     std::vector<std::string> m_playlists;
     std::unique_ptr<audio::Engine> m_engine;
-    std::unique_ptr<effects::EffectChain> m_chain;
-    std::unique_ptr<core::EffectChainHooks> m_effects;
     std::unique_ptr<core::TagTrackInfo> m_trackInfo;
+    std::unique_ptr<core::PlayerModel> m_model;
     std::unique_ptr<ui::TfrmMain> m_main;
     std::unique_ptr<playlist::TfrmOpen> m_open;
     std::unique_ptr<effects::TfrmEqualizer> m_equalizer;

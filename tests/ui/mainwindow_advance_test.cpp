@@ -18,6 +18,7 @@
 #include "ui/warning.h"
 
 #include "fakeaudiolibrary.h"
+#include "testmain.h"
 
 namespace fs = std::filesystem;
 using tv::testing::FakeAudioLibrary;
@@ -30,7 +31,7 @@ protected:
         std::string tmpl = (fs::temp_directory_path() / "tv-adv-XXXXXX").string();
         home = mkdtemp(tmpl.data());
         previousSink = tv::ui::SetWarningSink([](const std::string&) {});
-        w = std::make_unique<tv::ui::TfrmMain>(lib, effects, info, home, "");
+        w = std::make_unique<tv::testing::TestMain>(lib, effects, info, home, "");
         EXPECT_EQ(w->FormCreate(), std::nullopt);
         w->show();
         for (const char* path : {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}) {

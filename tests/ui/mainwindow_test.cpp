@@ -15,6 +15,7 @@
 #include "ui/warning.h"
 
 #include "fakeaudiolibrary.h"
+#include "testmain.h"
 
 namespace fs = std::filesystem;
 using tv::testing::FakeAudioLibrary;
@@ -41,7 +42,7 @@ protected:
         fs::remove_all(home);
     }
     std::unique_ptr<tv::ui::TfrmMain> Make(const std::string& argument = "") {
-        return std::make_unique<tv::ui::TfrmMain>(lib, effects, info, home, argument);
+        return std::make_unique<tv::testing::TestMain>(lib, effects, info, home, argument);
     }
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(home / name, std::ios::binary) << text;

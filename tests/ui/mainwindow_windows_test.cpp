@@ -21,6 +21,7 @@
 #include "fakeaudiolibrary.h"
 #include "playlist/windows/tfrmopen.h"
 #include "spectrum/widget/spectrumview.h"
+#include "testmain.h"
 #include "ui/aboutwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/playlistview.h"
@@ -111,10 +112,9 @@ protected:
 
 TEST_F(MainWindowWindowsTest, EqualizerKeyDrivesTheWindowSwitchAndIsSavedFromIt) {
     Write("settings.ini", "[Settings]\nEqualizer=1\n");
-    tv::effects::EffectChain chain(lib, {});
     {
-        tv::ui::TfrmMain main(lib, effects, info, home, "");
-        main.SetEffectChain(&chain);
+        tv::testing::TestMain main(lib, effects, info, home, "");
+        tv::effects::EffectChain& chain = main.Model().Chain();
         tv::effects::TfrmEqualizer eq(chain);
         main.SetEqualizerWindow(&eq);
         ASSERT_EQ(main.FormCreate(), std::nullopt);
@@ -138,7 +138,7 @@ TEST_F(MainWindowWindowsTest, EqualizerKeyDrivesTheWindowSwitchAndIsSavedFromIt)
 TEST_F(MainWindowWindowsTest, DropLoadsPlaylistsFirstThenScansFoldersAndNeverPlays) {
     const std::vector<std::string> scanned = MakeFolder("music");
     Write("list.m3u", "#EXTM3U\n#EXTINF:10,Listed\n/m/listed.mp3\n");
-    tv::ui::TfrmMain w(lib, effects, info, home, "");
+    tv::testing::TestMain w(lib, effects, info, home, "");
     tv::playlist::TfrmOpen open(home / "settings.ini");
     w.SetOpenWindow(&open);
     ASSERT_EQ(w.FormCreate(), std::nullopt);
@@ -163,14 +163,14 @@ TEST_F(MainWindowWindowsTest, DropLoadsPlaylistsFirstThenScansFoldersAndNeverPla
 TEST_F(MainWindowWindowsTest, DropDuringAnotherAppendKeepsEachRowWithItsOwnFile) {
     const std::vector<std::string> first = MakeFolder("one");
     const std::vector<std::string> second = MakeFolder("two");
-    tv::ui::TfrmMain w(lib, effects, info, home, "");
+    tv::testing::TestMain w(lib, effects, info, home, "");
     ASSERT_EQ(w.FormCreate(), std::nullopt);
     w.show();
     // The second drop arrives while the first one's rows are being completed.
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString((home / "two").string()))});
     Drop(&w, &data, true);
-    EXPECT_EQ(w.AddDroppedNames({(home / "one").string()}), 3);
+    EXPECT_EQ(w.Model().AddNames(tv::core::NameSource::Drop, {(home / "one").string()}), 3);
     WaitForRows(w, 6);
     std::vector<std::string> expected = first;
     expected.insert(expected.end(), second.begin(), second.end());
@@ -184,7 +184,7 @@ TEST_F(MainWindowWindowsTest, DropDuringAnotherAppendKeepsEachRowWithItsOwnFile)
 }
 
 TEST_F(MainWindowWindowsTest, EjectPopsUpTheInsertMenuWhoseFolderItemShowsTheOpenWindow) {
-    tv::ui::TfrmMain w(lib, effects, info, home, "");
+    tv::testing::TestMain w(lib, effects, info, home, "");
     tv::playlist::TfrmOpen open(home / "settings.ini");
     w.SetOpenWindow(&open);
     ASSERT_EQ(w.FormCreate(), std::nullopt);
@@ -211,7 +211,7 @@ TEST_F(MainWindowWindowsTest, EjectPopsUpTheInsertMenuWhoseFolderItemShowsTheOpe
 }
 
 TEST_F(MainWindowWindowsTest, InformationImageAndF1InThePlaylistOpenTheAboutWindow) {
-    tv::ui::TfrmMain w(lib, effects, info, home, "");
+    tv::testing::TestMain w(lib, effects, info, home, "");
     tv::ui::TfrmAbout about;
     w.SetAboutWindow(&about);
     ASSERT_EQ(w.FormCreate(), std::nullopt);
@@ -229,8 +229,9 @@ TEST_F(MainWindowWindowsTest, InformationImageAndF1InThePlaylistOpenTheAboutWind
 TEST_F(MainWindowWindowsTest, CommandLineFolderFirstAddsEverythingInOrderWithoutPlaying) {
     const std::vector<std::string> scanned = MakeFolder("music");
     Write("list.m3u", "#EXTM3U\n#EXTINF:10,Listed\n/m/listed.mp3\n");
-    tv::ui::TfrmMain w(lib, effects, info, home, (home / "music").string());
-    w.SetMoreArguments({"/m/loose.mp3", (home / "list.m3u").string()});
+    tv::testing::TestMain w(lib, effects, info, home,
+                            std::vector<std::string>{(home / "music").string(), "/m/loose.mp3",
+                                                     (home / "list.m3u").string()});
     ASSERT_EQ(w.FormCreate(), std::nullopt);
     w.show();
     WaitForRows(w, 5);
@@ -244,8 +245,8 @@ TEST_F(MainWindowWindowsTest, CommandLineFolderFirstAddsEverythingInOrderWithout
 TEST_F(MainWindowWindowsTest, CommandLineMediaFileFirstPlaysItAndAddsTheRestAfterIt) {
     const std::vector<std::string> scanned = MakeFolder("music");
     lib.streamFiles["/m/first.mp3"] = tv::audio::StreamFormat::Core;
-    tv::ui::TfrmMain w(lib, effects, info, home, "/m/first.mp3");
-    w.SetMoreArguments({(home / "music").string()});
+    tv::testing::TestMain w(lib, effects, info, home,
+                            std::vector<std::string>{"/m/first.mp3", (home / "music").string()});
     ASSERT_EQ(w.FormCreate(), std::nullopt);
     w.show();
     EXPECT_EQ(w.Player().CurrentPath(), "/m/first.mp3");
@@ -261,7 +262,7 @@ TEST_F(MainWindowWindowsTest, SpectrumDisplayFollowsPlaybackAndKeepsItsSettings)
     Write("settings.ini", "[Settings]\nSpectrumMode=2\nSpectrumSpeed=30\nPeak=1\n");
     lib.streamFiles["/m/a.mp3"] = tv::audio::StreamFormat::Core;
     {
-        tv::ui::TfrmMain w(lib, effects, info, home, "");
+        tv::testing::TestMain w(lib, effects, info, home, "");
         ASSERT_EQ(w.FormCreate(), std::nullopt);
         w.show();
         EXPECT_EQ(w.boxPaint->geometry(), QRect(111, 30, 100, 24));
@@ -298,11 +299,11 @@ TEST_F(MainWindowWindowsTest, SpectrumDisplayFollowsPlaybackAndKeepsItsSettings)
 TEST_F(MainWindowWindowsTest, ClosingWhileTitlesFillInStopsTheCompletionAndSavesEveryRow) {
     const std::vector<std::string> scanned = MakeFolder("music");
     {
-        tv::ui::TfrmMain w(lib, effects, info, home, "");
+        tv::testing::TestMain w(lib, effects, info, home, "");
         ASSERT_EQ(w.FormCreate(), std::nullopt);
         w.show();
         QTimer::singleShot(0, &w, &QWidget::close);  // runs during the completion
-        EXPECT_EQ(w.AddDroppedNames({(home / "music").string()}), 3);
+        EXPECT_EQ(w.Model().AddNames(tv::core::NameSource::Drop, {(home / "music").string()}), 3);
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(w.Playlist().At(2).display, "3. 02_-_Beta.ogg");  // never completed
         w.FormDestroy();

@@ -1,4 +1,5 @@
-// The insert menu, the open dialog's filter and the "Insert file" command after the dialog.
+// The insert menu and the open dialog with its filter. What follows the dialog is the player
+// model's (tests/core/playermodel_test.cpp).
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -13,7 +14,6 @@
 #include <fstream>
 
 #include "playlist/scandir.h"
-#include "playlist/windows/insertfiles.h"
 #include "playlist/windows/insertmenu.h"
 
 namespace tv::playlist {
@@ -97,82 +97,6 @@ TEST(PlayMenu, TwoItemsShowingTheirKeysWithoutTakingThem) {
     EXPECT_EQ(std::pair(n2, n3), std::pair(1, 0));
     items.N3->trigger();
     EXPECT_EQ(std::pair(n2, n3), std::pair(1, 1));
-}
-
-class InsertFilesTest : public ::testing::TestWithParam<int> {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(tmp.isValid());
-        root = tmp.path().toStdString();
-        Write(root + "/list.m3u", "#EXTM3U\r\n#EXTINF:10,Listed\r\n/x/listed.mp3\r\n");
-        Write(root + "/dir/a.mp3", "x");
-        Write(root + "/dir/sub/b.mp3", "x");
-        Write(root + "/dir/readme.txt", "x");
-        model.AppendEntry("Old", "01:00", "/old.mp3");
-        callbacks.append.buildTrackEntry = [&](const std::string& path, int row) {
-            log.push_back("build " + std::to_string(row) + " " + path);
-        };
-        callbacks.playState = [&] { return playState; };
-        callbacks.play = [&] { log.push_back("play rows " + std::to_string(model.Count())); };
-    }
-    static void Write(const std::string& path, const std::string& text) {
-        fs::create_directories(fs::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    std::vector<std::string> Paths() const {
-        std::vector<std::string> paths;
-        for (const Entry& e : model.Entries())
-            paths.push_back(e.path);
-        return paths;
-    }
-
-    QTemporaryDir tmp;
-    std::string root;
-    PlaylistModel model;
-    std::vector<std::string> staging{"/stale.mp3"};
-    std::vector<std::string> log;
-    InsertCallbacks callbacks;
-    int playState = 0;
-};
-
-TEST_P(InsertFilesTest, PlaylistFirstThenFilesAndFoldersInOrderPlayOnlyWhenStopped) {
-    playState = GetParam();
-    const std::vector<std::string> names{root + "/one.mp3", root + "/dir", root + "/list.m3u"};
-    EXPECT_EQ(InsertFiles(names, staging, model, MaskList(), callbacks), 4);
-
-    const std::vector<std::string> staged{root + "/one.mp3", root + "/dir/sub/b.mp3",
-                                          root + "/dir/a.mp3"};
-    EXPECT_EQ(staging, staged);
-    std::vector<std::string> paths{"/old.mp3", "/x/listed.mp3"};
-    paths.insert(paths.end(), staged.begin(), staged.end());
-    EXPECT_EQ(Paths(), paths);
-    EXPECT_EQ(model.At(1).display, "2. Listed");
-    EXPECT_EQ(model.At(1).duration, "00:10");
-    EXPECT_EQ(model.At(4).display, "5. a.mp3");
-
-    // Only the staged rows are completed; Play comes after all of them.
-    std::vector<std::string> expected{"build 2 " + staged[0], "build 3 " + staged[1],
-                                      "build 4 " + staged[2]};
-    if (playState == 0)
-        expected.push_back("play rows 5");
-    EXPECT_EQ(log, expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(PlayStates, InsertFilesTest, ::testing::Values(0, 11, 12, 21, 22));
-
-TEST_F(InsertFilesTest, CancelledDialogChangesNothing) {
-    EXPECT_EQ(InsertFiles({}, staging, model, MaskList(), callbacks), 0);
-    EXPECT_EQ(staging, std::vector<std::string>{"/stale.mp3"});
-    EXPECT_EQ(model.Count(), 1);
-    EXPECT_TRUE(log.empty());
-}
-
-TEST_F(InsertFilesTest, OnlyAPlaylistStillEmptiesTheStagingListAndPlays) {
-    Write(root + "/UPPER.M3U", "#EXTM3U\r\n#EXTINF:5,Upper\r\n/x/upper.mp3\r\n");
-    EXPECT_EQ(InsertFiles({root + "/UPPER.M3U"}, staging, model, MaskList(), callbacks), 1);
-    EXPECT_TRUE(staging.empty());
-    EXPECT_EQ(Paths(), (std::vector<std::string>{"/old.mp3", "/x/upper.mp3"}));
-    EXPECT_EQ(log, std::vector<std::string>{"play rows 2"});
 }
 
 }  // namespace
