@@ -16,8 +16,9 @@ int FindRow(const PlaylistModel& model, const std::string& path, int expected) {
     return -1;
 }
 
-// Runs the pending events once per batch of rows: when the batch's time is up, and after the
-// last row.
+// Runs the pending events once per batch of rows: after the first row (the added rows show at
+// once, and a command already waiting, such as a close, is carried out before more work),
+// then whenever the batch's time is up, and after the last row.
 class EventBatch {
 public:
     explicit EventBatch(const AppendCallbacks& callbacks) : m_callbacks(callbacks), m_last(Now()) {}
@@ -25,9 +26,10 @@ public:
     void RowDone(bool last) {
         if (!m_callbacks.processEvents)
             return;
-        if (!last && m_callbacks.eventInterval.count() > 0 &&
+        if (!last && !m_first && m_callbacks.eventInterval.count() > 0 &&
             Now() - m_last < m_callbacks.eventInterval)
             return;
+        m_first = false;
         m_callbacks.processEvents();
         m_last = Now();  // the pass itself (a paint, a user's command) is not the batch's time
     }
@@ -39,6 +41,7 @@ private:
 
     const AppendCallbacks& m_callbacks;
     std::chrono::steady_clock::time_point m_last;
+    bool m_first = true;
 };
 
 }  // namespace

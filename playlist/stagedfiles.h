@@ -26,8 +26,8 @@ struct AppendCallbacks {
     std::function<void()> processEvents;
     // True once the application is closing; the completion stops at the next entry.
     std::function<bool()> terminating;
-    // The length of a batch: events run when this much time has passed since the last pass
-    // (zero: after every row), and once more when the completion ends.
+    // The length of a batch: events run after the first row, then when this much time has
+    // passed since the last pass (zero: after every row), and once more after the last row.
     std::chrono::milliseconds eventInterval = kAppendEventInterval;
     // The clock batches are measured with; std::chrono::steady_clock when empty.
     std::function<std::chrono::steady_clock::time_point()> now;

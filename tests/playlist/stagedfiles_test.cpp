@@ -72,9 +72,9 @@ TEST(AppendStagedFiles, RowsRemovedWhileEventsRunAreNotCompletedOnTheWrongFile) 
     EXPECT_EQ(cleared.EntryCounter(), 0);
 }
 
-// Events run once per batch: when the interval has passed since the last pass (the pass's own
-// time not counted), and after the last row; never in between, so the list is not drawn for
-// every row. A close asked for during a pass ends the completion there.
+// Events run once per batch: after the first row, then when the interval has passed since the
+// last pass (the pass's own time not counted), and after the last row; never in between, so
+// the list is not drawn for every row. A close asked for during a pass ends the completion.
 TEST(AppendStagedFiles, EventsRunOncePerBatchAndAfterTheLastRow) {
     using std::chrono::milliseconds;
     PlaylistModel model;
@@ -94,7 +94,7 @@ TEST(AppendStagedFiles, EventsRunOncePerBatchAndAfterTheLastRow) {
     };
     callbacks.terminating = [&] { return closing; };
     AppendStagedFiles(model, {"a", "b", "c", "d", "e", "f", "g"}, callbacks);
-    EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c", "events", "d", "e", "f", "events", "g",
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "events", "b", "c", "d", "events", "e", "f", "g",
                                              "events"}));
 
     log.clear();
@@ -102,10 +102,11 @@ TEST(AppendStagedFiles, EventsRunOncePerBatchAndAfterTheLastRow) {
         log.push_back("events");
         closing = true;
     };
-    AppendStagedFiles(model, {"h", "i", "j", "k"}, callbacks);
-    EXPECT_EQ(log, (std::vector<std::string>{"h", "i", "j", "events"}));
-    EXPECT_EQ(model.At(10).duration, "");  // "k" keeps its file name, without a duration
-    EXPECT_EQ(model.EntryCounter(), 11);
+    AppendStagedFiles(model, {"h", "i", "j"}, callbacks);
+    EXPECT_EQ(log, (std::vector<std::string>{"h", "events"}));
+    EXPECT_EQ(model.At(8).display, "9. i");  // keeps its file name, without a duration
+    EXPECT_EQ(model.At(8).duration, "");
+    EXPECT_EQ(model.EntryCounter(), 10);
 }
 
 TEST(AppendStagedFiles, EmptyCallbacksAndEmptyStaging) {
