@@ -15,6 +15,7 @@
 #include "playlist/scandir.h"
 #include "playlist/windows/insertfiles.h"
 #include "playlist/windows/insertmenu.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::playlist {
 namespace {
@@ -158,7 +159,8 @@ TEST_P(InsertFilesTest, PlaylistFirstThenFilesAndFoldersInOrderPlayOnlyWhenStopp
     EXPECT_EQ(log, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(PlayStates, InsertFilesTest, ::testing::Values(0, 11, 12, 21, 22));
+INSTANTIATE_TEST_SUITE_P(PlayStates, InsertFilesTest, ::testing::Values(0, 11, 12, 21, 22),
+                         tv::cases::ValueName());
 
 TEST_F(InsertFilesTest, CancelledDialogChangesNothing) {
     EXPECT_EQ(InsertFiles({}, staging, model, MaskList(), callbacks), 0);
