@@ -7,6 +7,7 @@
 #   cmake --build build --target torvanell tv_playlist_bench tv_playlist_scan \
 #       tv_playlist_scan_floor tv_playlistview_bench bench_tags_read bench_tags_floor
 #   bench/gate.sh build
+# The folder-add pair needs Debian's audacious (and xvfb-run, dbus-run-session, xdotool).
 set -eu
 build="${1:?usage: bench/gate.sh BUILD_DIR}"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -68,6 +69,12 @@ check tags "$(bench_ratio "$(bench_median "$work/tags-ours")" "$(bench_median "$
 # Release build folder to take the repaint benchmark from; BUILD_DIR otherwise).
 sh "$here/core/repaint_alternating.sh" "${GATE_REPAINT_BUILD:-$build}" 3 > "$work/repaint"
 check repaint "$(last_ratio "$work/repaint")"
+
+# Adding a folder of 5 000 MP3 files in the window against audacious adding it (wall and CPU;
+# the tree is the tag tree of bench/tags/make-tree.py, made once in BUILD_DIR/bench-tags-tree).
+sh "$here/playlist/folder_add.sh" "$build" 3 > "$work/folder-add"
+check folder-add-wall "$(tail -n 1 "$work/folder-add" | sed 's/.*wall \([^ ]*\).*/\1/')"
+check folder-add-cpu "$(tail -n 1 "$work/folder-add" | sed 's/.*cpu //')"
 
 [ "$failed" -eq 0 ] && echo "gate: passed" || echo "gate: FAILED" >&2
 exit "$failed"

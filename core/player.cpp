@@ -50,7 +50,8 @@ void Player::btnPlayClick() {
     m_playlist.SetEntryCounter(f);
     BuildTrackEntry(m_playlist.At(f).path, f);
     m_playlist.SetEntryCounter(savedCounter);
-    // BuildTrackEntry let events run: the playlist may have shrunk meanwhile.
+    m_view.ProcessEventsOnce();  // the new title shows before the fade of the old track
+    // Events ran: the playlist may have shrunk meanwhile.
     if (f >= m_playlist.Count())
         return;
 
@@ -297,7 +298,6 @@ void Player::BuildTrackEntry(const std::string& path, int i) {
         facts = m_trackInfo.Read(path, ext);
     m_durationText = playlist::DurationText(facts.durationSeconds);
     m_playlist.SetRow(i, TrackTitle(path, facts), m_durationText);
-    m_view.ProcessEventsOnce();
 }
 
 }  // namespace tv::core

@@ -89,7 +89,9 @@ public:
     void Silence();
     void GlideBack();
 
-    // Writes the display text and duration text of playlist row `i` from the file's tags.
+    // Writes the display text and duration text of playlist row `i` from the file's tags. Lets
+    // no events run: Play and MLTClick let them run once after it, and the completion of added
+    // rows once per batch of rows, so the list is not drawn again for every added row.
     void BuildTrackEntry(const std::string& path, int i);
 
 private:

@@ -227,6 +227,7 @@ void PlayerModel::MLTClick() {
         m_playlist.SetEntryCounter(m_tagRow);
         m_player.BuildTrackEntry(window->Path(), m_tagRow);
         m_playlist.SetEntryCounter(savedCounter);
+        m_relay.ProcessEventsOnce();  // the rebuild's one pass of pending events
         m_relay.RepaintPlaylist();
         const int focused = m_playlist.Focused();
         if (focused >= 0 && focused < m_playlist.Count()) {

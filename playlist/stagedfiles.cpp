@@ -16,6 +16,34 @@ int FindRow(const PlaylistModel& model, const std::string& path, int expected) {
     return -1;
 }
 
+// Runs the pending events once per batch of rows: after the first row (the added rows show at
+// once, and a command already waiting, such as a close, is carried out before more work),
+// then whenever the batch's time is up, and after the last row.
+class EventBatch {
+public:
+    explicit EventBatch(const AppendCallbacks& callbacks) : m_callbacks(callbacks), m_last(Now()) {}
+
+    void RowDone(bool last) {
+        if (!m_callbacks.processEvents)
+            return;
+        if (!last && !m_first && m_callbacks.eventInterval.count() > 0 &&
+            Now() - m_last < m_callbacks.eventInterval)
+            return;
+        m_first = false;
+        m_callbacks.processEvents();
+        m_last = Now();  // the pass itself (a paint, a user's command) is not the batch's time
+    }
+
+private:
+    std::chrono::steady_clock::time_point Now() const {
+        return m_callbacks.now ? m_callbacks.now() : std::chrono::steady_clock::now();
+    }
+
+    const AppendCallbacks& m_callbacks;
+    std::chrono::steady_clock::time_point m_last;
+    bool m_first = true;
+};
+
 }  // namespace
 
 int AppendStagedFiles(PlaylistModel& model, std::vector<std::string> staged,
@@ -31,6 +59,7 @@ int AppendStagedFiles(PlaylistModel& model, std::vector<std::string> staged,
 
     // Rows removed while events run move the new rows up; `shift` is how far they have moved.
     int shift = 0;
+    EventBatch batch(callbacks);
     for (size_t i = 0; i < staged.size(); ++i) {
         if (callbacks.terminating && callbacks.terminating())
             break;
@@ -43,8 +72,7 @@ int AppendStagedFiles(PlaylistModel& model, std::vector<std::string> staged,
                 callbacks.buildTrackEntry(staged[i], row);
             }
         }
-        if (callbacks.processEvents)
-            callbacks.processEvents();
+        batch.RowDone(i + 1 == staged.size());
     }
     model.SetEntryCounter(model.Count());
     return static_cast<int>(staged.size());

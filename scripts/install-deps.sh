@@ -15,7 +15,7 @@ packages=(
   ffmpeg sox
   dbus dbus-bin dbus-daemon playerctl
   clang libclang-rt-14-dev
-  clang-format-14
+  clang-format-14 clang-tidy-14
   libtag1-dev
   desktop-file-utils appstream lintian librsvg2-bin man-db groff-base file
 )

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include "tests/fakes/casename.h"
 
 namespace fs = std::filesystem;
 
@@ -75,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(AudioLibrary, StartupFailure,
                          ::testing::Values(FailureCase{"TORVANELL_TEST_BAD_VERSION=1", 4,
                                                        "BASS library version 2.2 not loaded"},
                                            FailureCase{"TORVANELL_TEST_FAIL_INIT=1", 5,
-                                                       "BASS not initialized"}));
+                                                       "BASS not initialized"}),
+                         tv::cases::NameFrom(&FailureCase::env));
 
 TEST(Startup, VersionAndHelpPrintAndExitWithoutStarting) {
     const Outcome version = RunPlayer("TORVANELL_TEST_FAIL_INIT=1", "--version");

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "audiotestutil.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::testing {
 namespace {
@@ -252,7 +253,8 @@ TEST_P(Seeking, RenderEndsAtTheLength) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, Seeking,
-                         ::testing::Values("silence-then-tone.wav", "silence-then-tone.flac"));
+                         ::testing::Values("silence-then-tone.wav", "silence-then-tone.flac"),
+                         tv::cases::ValueName());
 
 }  // namespace
 }  // namespace tv::testing

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "audiotestutil.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::testing {
 namespace {
@@ -140,7 +141,8 @@ INSTANTIATE_TEST_SUITE_P(Sources, Conversions,
                                            ConversionCase{"tone-1k.mp3", 4, 44100},
                                            ConversionCase{"tone-1k.spx", 2, 16000},
                                            ConversionCase{"silence-then-tone.wav", 2, 11025},
-                                           ConversionCase{"tone.mod", 4, 44100}));
+                                           ConversionCase{"tone.mod", 4, 44100}),
+                         tv::cases::NameFrom(&ConversionCase::file));
 
 }  // namespace
 }  // namespace tv::testing

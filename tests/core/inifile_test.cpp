@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include "tests/fakes/casename.h"
 
 namespace fs = std::filesystem;
 using tv::core::IniFile;
@@ -59,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(Values, IniFileInt,
                                            IntCase{" 9 ", 9}, IntCase{"", 77}, IntCase{"abc", 77},
                                            IntCase{"12abc", 77}, IntCase{"1.5", 77},
                                            IntCase{"0x10", 77}, IntCase{"-", 77},
-                                           IntCase{"99999999999", 77}, IntCase{"- 3", 77}));
+                                           IntCase{"99999999999", 77}, IntCase{"- 3", 77}),
+                         tv::cases::NumberedNameFrom(&IntCase::stored));
 
 TEST(IniFile, BooleansAreNonZeroIntegers) {
     const IniFile ini = IniFile::Parse("[S]\nA=1\nB=0\nC=-2\nD=yes\n");

@@ -344,6 +344,20 @@ TEST_F(PlayerTest, BuildTrackEntryWritesTitleAndDurationOfTheRow) {
     EXPECT_EQ(list.Count(), 2);
 }
 
+// Completing a row lets no events run (an added folder lets them run once per batch of rows);
+// Play still lets them run once after the row is rebuilt, before the old track fades.
+TEST_F(PlayerTest, BuildTrackEntryRunsNoEventsButPlayRunsThemOnceAfterIt) {
+    lib.streamFiles["/m/a.mp3"] = StreamFormat::Core;
+    AddAndFocus("/m/a.mp3");
+    view.duringWait = [&] { lib.calls.push_back("events"); };
+    player.BuildTrackEntry("/m/a.mp3", 0);
+    EXPECT_TRUE(lib.calls.empty());
+    player.btnPlayClick();  // nothing plays yet: no fade, the pass is Play's own
+    ASSERT_FALSE(lib.calls.empty());
+    EXPECT_EQ(lib.calls.front(), "events");
+    EXPECT_EQ(player.PlayState(), kAudioPlaying);
+}
+
 TEST(PlayerWithEffectChain, NewChannelGetsTheSwitchedOnEqualizerAfterItStarts) {
     FakeAudioLibrary lib;
     tv::playlist::PlaylistModel list;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <utility>
+#include "tests/fakes/casename.h"
 
 namespace fs = std::filesystem;
 using tv::core::TagTrackInfo;
@@ -58,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(Id3v1, TagTrackInfoTest,
                          ::testing::Values(TagCase{"a.mp3", "Artist", "Title", "Artist - Title"},
                                            TagCase{"b.mp3", "", "Only Title", "Only Title"},
                                            TagCase{"c.mp3", "Only Artist", "", "Only Artist"},
-                                           TagCase{"07_-_From_Name.mp3", "", "", "From Name"}));
+                                           TagCase{"07_-_From_Name.mp3", "", "", "From Name"}),
+                         tv::cases::NameFrom(&TagCase::file));
 
 TEST(TagTrackInfo, UnreadableOrUntaggedFormatsGiveAnEmptyRecord) {
     TagTrackInfo reader;

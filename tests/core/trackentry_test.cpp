@@ -1,6 +1,7 @@
 #include "core/trackentry.h"
 
 #include <gtest/gtest.h>
+#include "tests/fakes/casename.h"
 
 using namespace tv::core;
 
@@ -25,7 +26,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"a.opus", 1}, KindCase{"a.M4A", 1}, KindCase{"a.oga", 1},
                       KindCase{"a.aif", 1}, KindCase{"a.aiff", 1}, KindCase{"f.swf", 3},
                       KindCase{"f.txt", 0}, KindCase{"noext", 0}, KindCase{"/dir.mp3/noext", 0},
-                      KindCase{"a.mp3.bak", 0}, KindCase{"a.", 0}, KindCase{"", 0}));
+                      KindCase{"a.mp3.bak", 0}, KindCase{"a.", 0}, KindCase{"", 0}),
+    tv::cases::NameFrom(&KindCase::path));
 
 struct TitleCase {
     const char* path;
@@ -57,4 +59,5 @@ INSTANTIATE_TEST_SUITE_P(
                       TitleCase{"/m/a_b.flac", "Artist", "Title", "Artist - Title"},
                       TitleCase{"/m/a_b.wav", "", "", "a b"},
                       TitleCase{"/v/04 Clip.avi", "Artist", "Title", "Clip"},
-                      TitleCase{"/m/no extension", "", "", "no extension"}));
+                      TitleCase{"/m/no extension", "", "", "no extension"}),
+    tv::cases::NumberedNameFrom(&TitleCase::path));

@@ -5,6 +5,7 @@
 
 #include "effects/effectchain.h"
 #include "fakeaudiolibrary.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::testing {
 namespace {
@@ -170,7 +171,8 @@ TEST_P(Preset, LoadsItsGainsAndSlidersAndKeepsItsNameInTheBox) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllTen, Preset, ::testing::Range(0, effects::kPresetCount));
+INSTANTIATE_TEST_SUITE_P(AllTen, Preset, ::testing::Range(0, effects::kPresetCount),
+                         tv::cases::ValueName());
 
 TEST_F(Chain, VoiceMovesTheLowestSliderEightStepsTowardsMinusFifteen) {
     chain.SetPresetIndex(8);

@@ -7,6 +7,7 @@
 #include "core/audio/effect.h"
 #include "effects/eqtables.h"
 #include "signal.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::testing {
 namespace {
@@ -109,7 +110,8 @@ TEST_P(EqBandGain, SineAtTheBandCentreTakesTheBandsGain) {
 
 INSTANTIATE_TEST_SUITE_P(AllBands, EqBandGain,
                          ::testing::Combine(::testing::Range(0, effects::kBandCount),
-                                            ::testing::Values(15, -15)));
+                                            ::testing::Values(15, -15)),
+                         tv::cases::ValueName());
 
 TEST(EqPreset, VoiceMatchesTheCombinedCookbookResponseAtEveryCentre) {
     const auto& voice = effects::EqPresets[8];
@@ -203,7 +205,8 @@ TEST_P(ReverbTime, TailFallsBySixtyDecibelsAtTheReverbTime) {
     EXPECT_NEAR(fall, -60.0, 10.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Times, ReverbTime, ::testing::Values(500.0f, 1000.0f, 2000.0f));
+INSTANTIATE_TEST_SUITE_P(Times, ReverbTime, ::testing::Values(500.0f, 1000.0f, 2000.0f),
+                         tv::cases::ValueName());
 
 TEST(Reverb, MixSharesPowerBetweenDryAndWet) {
     // At -96 dB mix the wet share is negligible: the input comes through almost unchanged.
@@ -386,7 +389,11 @@ TEST_P(Modulation, OutputEnvelopeSwingsAtTheOscillatorFrequency) {
 
 INSTANTIATE_TEST_SUITE_P(Types, Modulation,
                          ::testing::Values(ModulationCase{audio::kFxChorus, 1.1, 0.25},
-                                           ModulationCase{audio::kFxFlanger, 0.25, 0.0}));
+                                           ModulationCase{audio::kFxFlanger, 0.25, 0.0}),
+                         [](const auto& info) {
+                             return std::string(info.param.type == audio::kFxChorus ? "Chorus"
+                                                                                    : "Flanger");
+                         });
 
 // --- parameter changes ----------------------------------------------------------------------
 

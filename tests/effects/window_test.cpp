@@ -20,6 +20,7 @@
 #include "effects/windows/eqslider.h"
 #include "effects/windows/tfrmequalizer.h"
 #include "fakeaudiolibrary.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::testing {
 namespace {
@@ -223,7 +224,8 @@ TEST_P(EqualizerSliderFill, FillRunsFromTheMiddleTowardsTheGain) {
 
 INSTANTIATE_TEST_SUITE_P(Gains, EqualizerSliderFill,
                          ::testing::Values(FillCase{0}, FillCase{1}, FillCase{7}, FillCase{15},
-                                           FillCase{-1}, FillCase{-7}, FillCase{-15}));
+                                           FillCase{-1}, FillCase{-7}, FillCase{-15}),
+                         tv::cases::NameFrom(&FillCase::gainDb));
 
 TEST_F(EqualizerWindow, EffectListSitsInsideItsFrameBelowTheCaptionAndShowsEveryItem) {
     window.show();

@@ -7,6 +7,7 @@
 
 #include "playlist/m3u.h"
 #include "tempdir.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::playlist {
 namespace {
@@ -156,7 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DurationCase{"#EXTINF:99999999999999999999,Huge", "", "1. Huge"},
                       DurationCase{"#EXTINF:nan,NotANumber", "", "1. NotANumber"},
                       DurationCase{"#EXTINF:205", "03:25", "1. song.mp3"},
-                      DurationCase{"#EXTINF:7,", "00:07", "1. "}));
+                      DurationCase{"#EXTINF:7,", "00:07", "1. "}),
+    tv::cases::NameFrom(&DurationCase::info));
 
 TEST(M3uFile, LoadingTwiceAppendsTwiceNumberedOn) {
     TempDir dir;

@@ -132,7 +132,11 @@ TEST_P(RemoveKeepsCurrent, OnTheSameFile) {
 
 INSTANTIATE_TEST_SUITE_P(PlaylistModel, RemoveKeepsCurrent,
                          ::testing::Values(CurrentCase{2, 0, 1}, CurrentCase{1, 1, -1},
-                                           CurrentCase{0, 2, 0}, CurrentCase{2, 2, -1}));
+                                           CurrentCase{0, 2, 0}, CurrentCase{2, 2, -1}),
+                         [](const auto& info) {
+                             return "Current" + std::to_string(info.param.current) + "Removed" +
+                                    std::to_string(info.param.removed);
+                         });
 
 TEST(PlaylistModel, RemovingOutOfRangeOrTheOnlyEntry) {
     PlaylistModel model = ThreeEntries();

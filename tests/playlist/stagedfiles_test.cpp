@@ -10,6 +10,7 @@ TEST(AppendStagedFiles, AppendsNumberedOnThenCompletesEachRowWithEventsBetween) 
     model.AppendEntry("Old", "01:00", "/old.mp3");
     std::vector<std::string> log;
     AppendCallbacks callbacks;
+    callbacks.eventInterval = std::chrono::milliseconds(0);  // a batch of one row
     callbacks.buildTrackEntry = [&](const std::string& path, int row) {
         log.push_back("build " + path + " " + std::to_string(row) + " counter " +
                       std::to_string(model.EntryCounter()));
@@ -49,6 +50,7 @@ TEST(AppendStagedFiles, RowsRemovedWhileEventsRunAreNotCompletedOnTheWrongFile) 
         built.emplace_back(path, row);
         EXPECT_EQ(target->At(row).path, path);
     };
+    callbacks.eventInterval = std::chrono::milliseconds(0);
     bool removed = false;
     callbacks.processEvents = [&] {
         if (!removed) {
@@ -68,6 +70,43 @@ TEST(AppendStagedFiles, RowsRemovedWhileEventsRunAreNotCompletedOnTheWrongFile) 
     AppendStagedFiles(cleared, {"/a.mp3", "/b.mp3"}, callbacks);
     EXPECT_EQ(built.size(), 1u);
     EXPECT_EQ(cleared.EntryCounter(), 0);
+}
+
+// Events run once per batch: after the first row, then when the interval has passed since the
+// last pass (the pass's own time not counted), and after the last row; never in between, so
+// the list is not drawn for every row. A close asked for during a pass ends the completion.
+TEST(AppendStagedFiles, EventsRunOncePerBatchAndAfterTheLastRow) {
+    using std::chrono::milliseconds;
+    PlaylistModel model;
+    std::chrono::steady_clock::time_point clock{};
+    std::vector<std::string> log;
+    bool closing = false;
+    AppendCallbacks callbacks;
+    callbacks.now = [&] { return clock; };
+    callbacks.buildTrackEntry = [&](const std::string& path, int row) {
+        clock += milliseconds(20);  // each row takes 20 ms
+        log.push_back(path);
+        model.SetRow(row, path, "00:01");
+    };
+    callbacks.processEvents = [&] {
+        clock += milliseconds(30);  // a paint
+        log.push_back("events");
+    };
+    callbacks.terminating = [&] { return closing; };
+    AppendStagedFiles(model, {"a", "b", "c", "d", "e", "f", "g"}, callbacks);
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "events", "b", "c", "d", "events", "e", "f", "g",
+                                             "events"}));
+
+    log.clear();
+    callbacks.processEvents = [&] {
+        log.push_back("events");
+        closing = true;
+    };
+    AppendStagedFiles(model, {"h", "i", "j"}, callbacks);
+    EXPECT_EQ(log, (std::vector<std::string>{"h", "events"}));
+    EXPECT_EQ(model.At(8).display, "9. i");  // keeps its file name, without a duration
+    EXPECT_EQ(model.At(8).duration, "");
+    EXPECT_EQ(model.EntryCounter(), 10);
 }
 
 TEST(AppendStagedFiles, EmptyCallbacksAndEmptyStaging) {

@@ -10,6 +10,7 @@
 
 #include "spectrum/spectrum.h"
 #include "spectrumtesting.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::spectrum {
 namespace {
@@ -66,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(Magnitudes, SpectrumLevel,
                                            LevelCase{0.0f, 0}, LevelCase{0.0101f, 5},
                                            LevelCase{-0.0101f, 5}, LevelCase{1e30f, 24},
                                            LevelCase{std::numeric_limits<float>::infinity(), 24},
-                                           LevelCase{std::numeric_limits<float>::quiet_NaN(), 0}));
+                                           LevelCase{std::numeric_limits<float>::quiet_NaN(), 0}),
+                         tv::cases::NameFrom(&LevelCase::magnitude));
 
 TEST_F(SpectrumPainter, FromFullHeight_BarEmptyAfter12FramesPeakAfter24) {
     s.Mode = kModeLines;
@@ -192,7 +194,8 @@ TEST_P(SpectrumBlankMode, ShowsOnlyBackground_LevelsKeepMoving) {
     EXPECT_EQ(Frame().pixelColor(3, 0), picture.pixelColor(3, 0));  // gap shows the picture
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, SpectrumBlankMode, ::testing::Values(kModeNone, 3, -1));
+INSTANTIATE_TEST_SUITE_P(Modes, SpectrumBlankMode, ::testing::Values(kModeNone, 3, -1),
+                         tv::cases::ValueName());
 
 TEST_F(SpectrumPainter, Background_PictureOnlyWhenSwitchedOn_FillOtherwise) {
     QImage small(10, 4, QImage::Format_RGB32);

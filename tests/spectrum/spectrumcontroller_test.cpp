@@ -10,6 +10,7 @@
 #include "spectrum/spectrumcontroller.h"
 #include "spectrumfake.h"
 #include "spectrumtesting.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::spectrum {
 namespace {
@@ -86,7 +87,8 @@ TEST_P(SpectrumNotPlaying, Tick_RequestsNothingAndKeepsLastFrame) {
     EXPECT_EQ(c.Painter().BarLevels, levels);
 }
 
-INSTANTIATE_TEST_SUITE_P(States, SpectrumNotPlaying, ::testing::Values(0, 12, 21, 22, 1));
+INSTANTIATE_TEST_SUITE_P(States, SpectrumNotPlaying, ::testing::Values(0, 12, 21, 22, 1),
+                         tv::cases::ValueName());
 
 TEST_F(SpectrumControllerTest, Tick_RequestsFftOfCurrentChannelAndShowsFrame) {
     lib.fftValue = 0.048f;
@@ -223,7 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RadioCase{Item::Mode21, 1, -1}, RadioCase{Item::Mode11, 0, -1},
                       RadioCase{Item::Mode31, 2, -1}, RadioCase{Item::Low1, -1, 70},
                       RadioCase{Item::Normal1, -1, 50}, RadioCase{Item::High1, -1, 30},
-                      RadioCase{Item::Ultra1, -1, 10}));
+                      RadioCase{Item::Ultra1, -1, 10}),
+    tv::cases::NumberedNameFrom(&RadioCase::item));
 
 TEST_F(SpectrumControllerTest, Peak_TogglesTickAndShowPeaksTogether) {
     c.ChooseMenuItem(Item::DPeak);
@@ -277,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SettingsCase{{2, 70, false}, {Item::Mode31, Item::Low1}},
                       SettingsCase{{1, 30, true}, {Item::Mode21, Item::DPeak, Item::High1}},
                       SettingsCase{{5, 20, false}, {Item::Mode21, Item::Normal1}},
-                      SettingsCase{{-1, 0, false}, {Item::Mode21, Item::Normal1}}));
+                      SettingsCase{{-1, 0, false}, {Item::Mode21, Item::Normal1}}),
+    [](const auto& info) { return "Settings" + std::to_string(info.index); });
 
 TEST_F(SpectrumControllerTest, Timer_ListenerSeesEveryChange_NoTicksWithoutPositiveInterval) {
     int notified = 0;

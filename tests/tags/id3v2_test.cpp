@@ -2,6 +2,7 @@
 
 #include "tagfixtures.h"
 #include "tags/id3v2.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::tags::test {
 namespace {
@@ -192,7 +193,8 @@ INSTANTIATE_TEST_SUITE_P(Genres, ID3v2Genre,
                          testing::Values(GenreCase{"(17)", "Rock"}, GenreCase{"(17)Rock", "Rock"},
                                          GenreCase{"(17)Hard", "Hard"}, GenreCase{"Jazz", "Jazz"},
                                          GenreCase{"(255)", ""}, GenreCase{"(RX)", "Remix"},
-                                         GenreCase{"8", "Jazz"}, GenreCase{"1999", "1999"}));
+                                         GenreCase{"8", "Jazz"}, GenreCase{"1999", "1999"}),
+                         tv::cases::NameFrom(&GenreCase::text));
 
 struct TrackCase {
     std::string text;
@@ -210,7 +212,8 @@ TEST_P(ID3v2Track, NumberBeforeTheSlash) {
 INSTANTIATE_TEST_SUITE_P(Tracks, ID3v2Track,
                          testing::Values(TrackCase{"3/12", 3}, TrackCase{"7", 7},
                                          TrackCase{"A1", 0}, TrackCase{"/5", 0},
-                                         TrackCase{"99999", 0}));
+                                         TrackCase{"99999", 0}),
+                         tv::cases::NameFrom(&TrackCase::text));
 
 TEST(ID3v2, FramesThatCannotBeReadAreIgnored) {
     // Encoding 9 does not exist; a compressed 2.3 frame cannot be read as text; the later

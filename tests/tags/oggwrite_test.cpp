@@ -9,6 +9,7 @@
 #include "tagfixtures.h"
 #include "tags/oggpage.h"
 #include "tags/oggvorbis.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::tags::test {
 namespace {
@@ -160,7 +161,8 @@ TEST_P(OggWriteFaults, OriginalStaysByteIdentical) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, OggWriteFaults,
                          testing::Values(Step::Create, Step::Write, Step::Flush, Step::Close,
-                                         Step::Rename));
+                                         Step::Rename),
+                         tv::cases::ValueName());
 
 TEST(OggWriteRefusals, BrokenFilesAreLeftAlone) {
     TempDir dir;

@@ -10,6 +10,7 @@
 #include "failingops.h"
 #include "tagfixtures.h"
 #include "tags/saferewrite.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::tags::test {
 namespace {
@@ -35,7 +36,8 @@ TEST_P(SafeRewriteFaults, OriginalStaysWholeAndNoTemporaryIsLeft) {
 
 INSTANTIATE_TEST_SUITE_P(Steps, SafeRewriteFaults,
                          testing::Values(Step::Create, Step::Write, Step::Flush, Step::Close,
-                                         Step::Rename));
+                                         Step::Rename),
+                         tv::cases::ValueName());
 
 // The real operations, except that the file system offers no unnamed files.
 class NamedOnlyOps : public FileOps {

@@ -3,6 +3,7 @@
 #include "tagfixtures.h"
 #include "tags/tool/entrytitle.h"
 #include "tags/tool/json.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::tags::test {
 namespace {
@@ -30,7 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TitleCase{"x.mp3", "Only artist", "", "Only artist"},
                     TitleCase{"song.flac", "", "", "song"}, TitleCase{"tune.it", "", "", "tune"},
                     TitleCase{".hidden", "", "", "hidden"},
-                    TitleCase{"01 - 2 Unlimited - No Limit.mp3", "", "", "Unlimited - No Limit"}));
+                    TitleCase{"01 - 2 Unlimited - No Limit.mp3", "", "", "Unlimited - No Limit"}),
+    tv::cases::NumberedNameFrom(&TitleCase::file));
 
 TEST(EntryDuration, MinutesAndSecondsWithTotalMinutesPastAnHour) {
     EXPECT_EQ(FormatDuration(0), "00:00");

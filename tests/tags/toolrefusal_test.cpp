@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tagfixtures.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::tags::test {
 namespace {
@@ -34,17 +35,18 @@ TEST_P(TagToolRefusal, WriteAndRemoveLeaveTheFileAlone) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, TagToolRefusal,
-    testing::Values(RefusalCase{"tone-1k.flac", "a.flac", "FLAC"},
-                    RefusalCase{"tone-1k.flac", "flac-named.mp3", "FLAC"},
-                    RefusalCase{"tone-1k.wav", "a.wav", "WAV"},
-                    RefusalCase{"tone-1k.m4a", "a.mp4", "MP4"},
-                    RefusalCase{"tone-1k.aiff", "a.aiff", "AIFF"},
-                    RefusalCase{"tone-1k.wma", "a.wma", "WMA"},
-                    RefusalCase{"tone-1k.spx", "a.ogg", "not Vorbis"},
-                    RefusalCase{"", "text.mp3", "not MPEG audio or Ogg Vorbis"},
-                    RefusalCase{"random.mp3", "random.mp3", "not MPEG audio"}));
+INSTANTIATE_TEST_SUITE_P(Formats, TagToolRefusal,
+                         testing::Values(RefusalCase{"tone-1k.flac", "a.flac", "FLAC"},
+                                         RefusalCase{"tone-1k.flac", "flac-named.mp3", "FLAC"},
+                                         RefusalCase{"tone-1k.wav", "a.wav", "WAV"},
+                                         RefusalCase{"tone-1k.m4a", "a.mp4", "MP4"},
+                                         RefusalCase{"tone-1k.aiff", "a.aiff", "AIFF"},
+                                         RefusalCase{"tone-1k.wma", "a.wma", "WMA"},
+                                         RefusalCase{"tone-1k.spx", "a.ogg", "not Vorbis"},
+                                         RefusalCase{"", "text.mp3",
+                                                     "not MPEG audio or Ogg Vorbis"},
+                                         RefusalCase{"random.mp3", "random.mp3", "not MPEG audio"}),
+                         tv::cases::NameFrom(&RefusalCase::name));
 
 // The content decides in the other direction too: MPEG audio under a foreign name is written.
 TEST(TagToolContent, MpegUnderAnotherNameIsWrittenAsMpeg) {
@@ -84,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(EntryCase{"tone-1k.ogg", "", "tone-1k", "00:00"},
                     EntryCase{"tone-1k.ogg", "--artist ' A ' --title T_1", "A - T 1", "00:00"},
                     EntryCase{"tone-1k.wma", "", "tone-1k", "00:00"},
-                    EntryCase{"tone-1k.mp3", "--artist A --title T", "A - T", "00:00"}));
+                    EntryCase{"tone-1k.mp3", "--artist A --title T", "A - T", "00:00"}),
+    tv::cases::NumberedNameFrom(&EntryCase::fixture));
 
 }  // namespace
 }  // namespace tv::tags::test

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QtTest/QTest>
 
+#include "tests/fakes/casename.h"
 #include "ui/skin/imagebutton.h"
 #include "ui/skin/skinstore.h"
 #include "ui/skin/snap.h"
@@ -43,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SnapCase{"panel on the left", 55, 300, 320, 480, kPanelLeft, 48, 300},
                       SnapCase{"both tests of an axis: right and bottom win", 5, 5, 1275, 1019,
                                kScreen, 5, 5},
-                      SnapCase{"both tests, left edge nearer", 2, 3, 1270, 1016, kScreen, 10, 8}));
+                      SnapCase{"both tests, left edge nearer", 2, 3, 1270, 1016, kScreen, 10, 8}),
+    tv::cases::NameFrom(&SnapCase::what));
 
 void Mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button) {
     const QPointF at(5, 5);

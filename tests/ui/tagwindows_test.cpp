@@ -11,6 +11,7 @@
 #include "tags/windows/tfrmmp3tag.h"
 #include "tags/windows/tfrmoggtag.h"
 #include "testmain.h"
+#include "tests/fakes/casename.h"
 #include "ui/mainwindow.h"
 #include "ui/playlistview.h"
 #include "ui/warning.h"
@@ -82,7 +83,8 @@ TEST_P(F2TagWindow, SaveShowsTheNewTitleInTheOpenedRowAfterScrolling) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, F2TagWindow,
                          ::testing::Values(F2Case{"tone-1k.mp3", true},
-                                           F2Case{"tone-1k.ogg", false}));
+                                           F2Case{"tone-1k.ogg", false}),
+                         tv::cases::NameFrom(&F2Case::fixture));
 
 TEST(F2TagWindowOther, OtherFilesOpenNoWindow) {
     tv::testing::FakeAudioLibrary lib;

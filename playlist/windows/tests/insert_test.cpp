@@ -15,6 +15,7 @@
 
 #include "playlist/scandir.h"
 #include "playlist/windows/insertmenu.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::playlist {
 namespace {

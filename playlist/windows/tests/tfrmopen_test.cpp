@@ -20,6 +20,7 @@
 #include <sstream>
 
 #include "playlist/windows/tfrmopen.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::playlist {
 namespace {
@@ -257,7 +258,8 @@ INSTANTIATE_TEST_SUITE_P(OpenFolder, ConfirmTest,
                          ::testing::Combine(::testing::Values(Confirm::OkButton,
                                                               Confirm::EnterInTree,
                                                               Confirm::KeypadEnterInTree),
-                                            ::testing::Bool()));
+                                            ::testing::Bool()),
+                         tv::cases::ValueName());
 
 TEST_F(OpenFolderTest, OkWithNothingSelectedEmptiesTheStagingListAndAddsNothing) {
     auto w = Make();
@@ -315,7 +317,8 @@ TEST_P(DismissTest, ClosesWithoutChangesAndReopensOnTheSameFolderWithTheTreeFocu
 INSTANTIATE_TEST_SUITE_P(OpenFolder, DismissTest,
                          ::testing::Values(Dismiss::CancelButton, Dismiss::EscInTree,
                                            Dismiss::EscOnCheckBox, Dismiss::EscOnOk,
-                                           Dismiss::EscOnWindow));
+                                           Dismiss::EscOnWindow),
+                         tv::cases::ValueName());
 
 }  // namespace
 }  // namespace tv::playlist

@@ -19,6 +19,7 @@
 #include "tags/windows/tfrmimpeg.h"
 #include "tags/windows/tfrmmp3tag.h"
 #include "tags/windows/tfrmoggtag.h"
+#include "tests/fakes/casename.h"
 
 namespace tv::tags::windows {
 namespace {
@@ -161,7 +162,11 @@ TEST_P(TrackBox, OnlyAPositiveNumberIsSavedAsTrack) {
 INSTANTIATE_TEST_SUITE_P(Boxes, TrackBox,
                          ::testing::Values(TrackCase{"7", 7}, TrackCase{"abc", 0},
                                            TrackCase{"0", 0}, TrackCase{"", 0}, TrackCase{"-3", 0},
-                                           TrackCase{"70000", 0}));
+                                           TrackCase{"70000", 0}),
+                         [](const auto& info) {
+                             return std::to_string(info.index) + "_" +
+                                    tv::cases::CaseName(info.param.box.toStdString());
+                         });
 
 // Remove without an ID3v2 tag does nothing at all, not even to an ID3v1 tag.
 TEST_F(TagWindowTest, RemoveWithoutID3v2LeavesTheFileByteIdentical) {
@@ -234,7 +239,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedWrite,
                                            FailureCase{false, true, true, "no longer exists"},
                                            FailureCase{true, false, false, "read-only"},
                                            FailureCase{true, true, false, "read-only"},
-                                           FailureCase{true, false, true, "no longer exists"}));
+                                           FailureCase{true, false, true, "no longer exists"}),
+                         [](const auto& info) {
+                             const FailureCase& c = info.param;
+                             return std::string(c.ogg ? "Ogg" : "Mp3") +
+                                    (c.remove ? "Remove" : "Save") +
+                                    (c.vanish ? "Vanished" : "ReadOnly");
+                         });
 
 TEST_F(TagWindowTest, OggWindowRoundTripsEveryFieldAndTheFileStillDecodes) {
     const fs::path file = CopyFixture("tone-1k.ogg");
@@ -313,7 +324,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{128, 48000, QLocale::English, "128 kb/s 48 khz"},
                       RateCase{64, 22050, QLocale::English, "64 kb/s 22.05 khz"},
                       RateCase{128, 44100, QLocale::German, "128 kb/s 44,1 khz"},
-                      RateCase{320, 48000, QLocale::German, "320 kb/s 48 khz"}));
+                      RateCase{320, 48000, QLocale::German, "320 kb/s 48 khz"}),
+    tv::cases::NumberedNameFrom(&RateCase::bitRate));
 
 TEST(MpegWindow, Button1FillsTheMainLabelsFromTheFileThatStarts) {
     QLabel bitRate, channelMode;
