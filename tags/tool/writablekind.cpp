@@ -1,6 +1,9 @@
+#include "tags/tool/tagformat.h"
 #include "tags/tool/writablekind.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -83,6 +86,19 @@ WritableCheck CheckWritable(const std::filesystem::path& path) {
     }
     result.What = "not MPEG audio or Ogg Vorbis";
     return result;
+}
+
+namespace {
+int g_pauseBeforeWrite = 0;
+}  // namespace
+
+void SetPauseBeforeWrite(int milliseconds) {
+    g_pauseBeforeWrite = milliseconds;
+}
+
+void PauseBeforeWrite() {
+    if (g_pauseBeforeWrite > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(g_pauseBeforeWrite));
 }
 
 }  // namespace tv::tags::tool
