@@ -303,6 +303,14 @@ bool Replace(Original& o, const std::function<bool(RewriteSink&)>& produce, std:
     return Succeed(error);
 }
 
+bool HoldsExactly(const std::filesystem::path& file, std::string_view data) {
+    std::ifstream in(file, std::ios::binary);
+    std::string held(data.size() + 1, '\0');
+    in.read(held.data(), std::streamsize(held.size()));
+    return in.gcount() == std::streamsize(data.size()) &&
+           std::string_view(held.data(), data.size()) == data;
+}
+
 // Where a whole-file write lands: the file a symbolic link names (followed link by link, so a
 // dangling link gives the name to create), else `target` itself.
 std::filesystem::path WriteThroughLinks(const std::filesystem::path& target) {
@@ -359,6 +367,9 @@ bool SafeWriteFile(const std::filesystem::path& target, std::string_view data, m
             if (errno != ENOENT)
                 return Fail(error, "cannot examine " + o.file.string(), errno);
             o.st.st_mode = S_IFREG | (newFileMode & 07777 & ~ProcessUmask());
+        } else if (S_ISREG(o.st.st_mode) && size_t(o.st.st_size) == data.size() &&
+                   HoldsExactly(o.file, data)) {
+            return Succeed(error);  // nothing changed: the file and its times stay
         }
         return Replace(
             o, [&](RewriteSink& sink) { return sink.Write(data.data(), data.size()); }, error,

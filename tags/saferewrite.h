@@ -74,7 +74,8 @@ bool SafeRewrite(LockedFile& file, const std::function<bool(RewriteSink&)>& prod
                  std::string* error = nullptr, FileOps& ops = SystemFileOps());
 
 // Writes `data` as the whole content of `target` the same way; a missing `target` becomes a new
-// file with `newFileMode` (less the umask). A symbolic link is written through: the file it
+// file with `newFileMode` (less the umask), and one that already holds exactly `data` is left
+// untouched (its modification time too). A symbolic link is written through: the file it
 // names is replaced (in its own folder), or created when the link dangles. Never throws.
 bool SafeWriteFile(const std::filesystem::path& target, std::string_view data, mode_t newFileMode,
                    std::string* error = nullptr, FileOps& ops = SystemFileOps());

@@ -24,6 +24,8 @@
 #include <cstdio>
 
 #include "core/hotkeyactions.h"
+#include "core/programfolder.h"
+#include "core/settings.h"
 #include "core/startup.h"
 #include "core/trackentry.h"
 #include "effects/effectchain.h"
@@ -115,6 +117,7 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
     : QWidget(parent),
       m_library(library),
       m_programFolder(std::move(programFolder)),
+      m_keptPlaylist((m_programFolder / "default.m3u").string()),
       m_firstArgument(std::move(firstArgument)),
       m_wheelVolume(library),
       m_drag(*this) {
@@ -297,7 +300,8 @@ void TfrmMain::FormShow() {
     m_firstShow = false;
     m_inFirstShow = true;
     m_player->ResetState();
-    playlist::LoadPlaylistFile(m_playlist, PlaylistPath().string());
+    if (std::string warning = m_keptPlaylist.Load(m_playlist); !warning.empty())
+        QTimer::singleShot(0, this, [this, warning] { ShowWarning(warning); });
     LoadSettings();
     m_playlist.SetFocused(m_playlist.Current());
     if (!m_firstArgument.empty()) {
@@ -348,7 +352,12 @@ void TfrmMain::LoadSettings() {
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->geometry()
                              : QRect(0, 0, 1024, 768);
-    m_modes = core::LoadMainSettings(ini, screen.width(), screen.height());
+    std::vector<core::ScreenArea> screens;
+    for (const QScreen* each : QGuiApplication::screens())
+        screens.push_back({each->geometry().x(), each->geometry().y(), each->geometry().width(),
+                           each->geometry().height()});
+    m_modes = core::BoundMainSettings(
+        core::LoadMainSettings(ini, screen.width(), screen.height()), screens);
     resize(m_modes.mainWidth, m_modes.mainHeight);
     move(m_modes.mainPosX, m_modes.mainPosY);
     m_player->SetChannelVolume(m_modes.volume);
@@ -410,14 +419,14 @@ void TfrmMain::SaveSettings() {
         s.equalizer = m_effectChain->EqualizerChecked();
     core::StoreMainSettings(ini, s);
     std::string error;
-    if (!ini.Save(SettingsPath(), &error))
-        std::fprintf(stderr, "Torvanell: settings not saved: %s\n", error.c_str());
+    if (!core::EnsureProgramFolder(m_programFolder, &error) || !ini.Save(SettingsPath(), &error))
+        ShowWarning("The settings could not be saved to " + SettingsPath().string() + ": " + error);
 }
 
 void TfrmMain::FormDestroy() {
     SaveSettings();
-    if (!playlist::SavePlaylistFile(m_playlist, PlaylistPath().string()))
-        std::fprintf(stderr, "Torvanell: playlist not saved: %s\n", PlaylistPath().c_str());
+    if (std::string warning = m_keptPlaylist.Save(m_playlist); !warning.empty())
+        ShowWarning(warning);
     if (m_hotkeys)
         m_hotkeys->UnregisterAll();
 }

@@ -22,6 +22,7 @@
 #include "core/settings.h"
 #include "core/trackadvance.h"
 #include "core/wheelvolume.h"
+#include "playlist/m3u.h"
 #include "playlist/playlist.h"
 #include "playlist/stagedfiles.h"
 #include "playlist/windows/insertmenu.h"
@@ -245,6 +246,7 @@ private:
     std::unique_ptr<core::Player> m_player;
     std::unique_ptr<core::TrackAdvance> m_advance;
     std::filesystem::path m_programFolder;  // MAIN_DIR
+    playlist::KeptPlaylist m_keptPlaylist;  // default.m3u, or beside it when it was unreadable
     std::string m_firstArgument;
     core::MainSettings m_modes;       // the play modes, spectrum settings and equalizer switch
     core::WheelVolume m_wheelVolume;  // the hidden volume knob's offset
