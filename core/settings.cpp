@@ -43,11 +43,11 @@ MainSettings BoundMainSettings(MainSettings s, const std::vector<ScreenArea>& sc
     s.mainHeight = std::min(s.mainHeight, maxHeight);
     for (const ScreenArea& screen : screens) {
         const int64_t left = std::max<int64_t>(s.mainPosX, screen.x);
-        const int64_t right = std::min<int64_t>(int64_t(s.mainPosX) + s.mainWidth,
-                                                int64_t(screen.x) + screen.width);
-        const bool stripInside = int64_t(s.mainPosY) >= screen.y &&
-                                 int64_t(s.mainPosY) + kTitleStripHeight <=
-                                     int64_t(screen.y) + screen.height;
+        const int64_t right =
+            std::min<int64_t>(int64_t(s.mainPosX) + s.mainWidth, int64_t(screen.x) + screen.width);
+        const bool stripInside =
+            int64_t(s.mainPosY) >= screen.y &&
+            int64_t(s.mainPosY) + kTitleStripHeight <= int64_t(screen.y) + screen.height;
         if (stripInside && right - left >= std::min(kTitleStripOnScreen, s.mainWidth))
             return s;
     }

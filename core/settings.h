@@ -48,7 +48,7 @@ struct ScreenArea {
 
 inline constexpr int kMainMinWidth = 320;  // the player part of the design
 inline constexpr int kMainMinHeight = 480;
-inline constexpr int kTitleStripHeight = 20;   // the strip the window is dragged by
+inline constexpr int kTitleStripHeight = 20;    // the strip the window is dragged by
 inline constexpr int kTitleStripOnScreen = 40;  // how much of it must be on a screen
 inline constexpr int kMinSpectrumSpeed = 10;    // ms
 

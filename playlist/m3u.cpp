@@ -58,11 +58,6 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
-std::string_view FileNameOf(std::string_view path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 struct Info {
     std::string duration;  // duration text, empty when unknown
     std::string_view title;

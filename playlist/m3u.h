@@ -52,8 +52,7 @@ std::string PlaylistFileText(const PlaylistModel& model);
 // is not touched. On any failure `path` is left as it was, nothing is left beside it, false is
 // returned and `error` (optional) says why.
 bool SavePlaylistFile(const PlaylistModel& model, const std::string& path,
-                      std::string* error = nullptr,
-                      tags::FileOps& ops = tags::SystemFileOps());
+                      std::string* error = nullptr, tags::FileOps& ops = tags::SystemFileOps());
 
 // The first name the recipe gives the temporary file of `path` (where the file system has no
 // unnamed files, or just before the rename).

@@ -126,8 +126,8 @@ void AppendOpaque24(std::vector<uint8_t>& out, const ID3v2Frame& frame) {
     if (group >= 0)
         data.push_back(uint8_t(group));
     data.insert(data.end(), payload.begin(), payload.end());
-    const uint8_t format23 = uint8_t((compressed ? 0x80 : 0) | (method >= 0 ? 0x40 : 0) |
-                                     (group >= 0 ? 0x20 : 0));
+    const uint8_t format23 =
+        uint8_t((compressed ? 0x80 : 0) | (method >= 0 ? 0x40 : 0) | (group >= 0 ? 0x20 : 0));
     AppendFrame23(out, frame.Id, data, frame.StatusFlags, format23);
 }
 

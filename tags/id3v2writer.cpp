@@ -84,8 +84,8 @@ void AppendLinkFrame(std::vector<uint8_t>& out, const std::string& link) {
 // A frame of the old tag the writer does not manage, in 2.3 form (see AppendAs23). 2.4 text
 // frames in encodings that 2.3 does not know are re-encoded.
 void AppendKeptFrame(std::vector<uint8_t>& out, ID3v2Frame& frame, uint8_t sourceMajor) {
-    if (!frame.Opaque && sourceMajor >= 4 && frame.Id[0] == 'T' && frame.Id != "TXXX" && !frame.Data.empty() &&
-        frame.Data[0] >= 2) {
+    if (!frame.Opaque && sourceMajor >= 4 && frame.Id[0] == 'T' && frame.Id != "TXXX" &&
+        !frame.Data.empty() && frame.Data[0] >= 2) {
         // Several values of a 2.4 text frame are separated by zeros; 2.3 knows one value.
         const std::string text = DecodeFrameText(frame.Data);
         const uint8_t enc = ChooseEncoding(text);

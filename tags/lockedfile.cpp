@@ -132,8 +132,7 @@ bool LockedFile::Open(const std::filesystem::path& path, std::string* error, int
 void RemoveRewriteLeftovers(const std::filesystem::path& file) {
     try {
         std::error_code ec;
-        const std::filesystem::path folder =
-            file.parent_path().empty() ? "." : file.parent_path();
+        const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
         const std::string fileName = file.filename().string();
         for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
              it.increment(ec)) {

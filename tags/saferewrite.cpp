@@ -225,7 +225,8 @@ bool FinishTemporary(const Original& o, int fd, FileOps& ops, std::string& tempN
         // The owner where the process may give it (root), else at least the group.
         if (::fchown(fd, o.st.st_uid, o.st.st_gid) != 0) [[maybe_unused]]
             int ignored = ::fchown(fd, uid_t(-1), o.st.st_gid);
-        const int source = o.held ? o.held->Descriptor() : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        const int source =
+            o.held ? o.held->Descriptor() : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
         const bool copied = source < 0 || CopyUserAttributes(source, fd);
         if (!o.held && source >= 0)
             ::close(source);
@@ -256,8 +257,9 @@ bool Replace(Original& o, const std::function<bool(RewriteSink&)>& produce, std:
         return Fail(error, name + " is not a regular file", EINVAL);
     if (o.held && o.st.st_nlink > 1 && !o.held->UnlinkAllowed())
         return Fail(error,
-                    name + " has other hard links, which a rebuild would leave with the old "
-                           "content; nothing was written",
+                    name +
+                        " has other hard links, which a rebuild would leave with the old "
+                        "content; nothing was written",
                     -1);
     RemoveRewriteLeftovers(o.file);
     std::string tempName;
@@ -372,8 +374,7 @@ bool SafeWriteFile(const std::filesystem::path& target, std::string_view data, m
             return Succeed(error);  // nothing changed: the file and its times stay
         }
         return Replace(
-            o, [&](RewriteSink& sink) { return sink.Write(data.data(), data.size()); }, error,
-            ops);
+            o, [&](RewriteSink& sink) { return sink.Write(data.data(), data.size()); }, error, ops);
     } catch (const std::exception& e) {
         return Fail(error, e.what(), ENOMEM);
     }
@@ -403,8 +404,9 @@ bool CutFile(LockedFile& file, int64_t newSize, std::string* error) {
     if (newSize < 0)
         return Fail(error, "bad size for " + name, EINVAL);
     if (file.Writable())
-        return ::ftruncate(file.Descriptor(), newSize) == 0 ? Succeed(error)
-                                                            : Fail(error, "cannot shorten " + name, errno);
+        return ::ftruncate(file.Descriptor(), newSize) == 0
+                   ? Succeed(error)
+                   : Fail(error, "cannot shorten " + name, errno);
     // A file we may not open for writing (read-only) is replaced instead, as the folder allows.
     const int source = file.Descriptor();
     return SafeRewrite(

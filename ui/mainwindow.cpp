@@ -356,8 +356,8 @@ void TfrmMain::LoadSettings() {
     for (const QScreen* each : QGuiApplication::screens())
         screens.push_back({each->geometry().x(), each->geometry().y(), each->geometry().width(),
                            each->geometry().height()});
-    m_modes = core::BoundMainSettings(
-        core::LoadMainSettings(ini, screen.width(), screen.height()), screens);
+    m_modes = core::BoundMainSettings(core::LoadMainSettings(ini, screen.width(), screen.height()),
+                                      screens);
     resize(m_modes.mainWidth, m_modes.mainHeight);
     move(m_modes.mainPosX, m_modes.mainPosY);
     m_player->SetChannelVolume(m_modes.volume);

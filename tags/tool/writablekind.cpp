@@ -1,12 +1,12 @@
-#include "tags/tool/tagformat.h"
 #include "tags/tool/writablekind.h"
+#include "tags/tool/tagformat.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <string_view>
+#include <thread>
 
 #include "tags/bytestream.h"
 #include "tags/id3v2.h"

@@ -79,7 +79,8 @@ class OneRecipe : public testing::TestWithParam<std::tuple<Target, Step>> {};
 
 TEST_P(OneRecipe, AFailedStepLeavesTheFileWholeAndNothingBeside) {
     const auto& [target, step] = GetParam();
-    const fs::path folder = fs::temp_directory_path() / ("tv-safewrite-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("tv-safewrite-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const fs::path file = folder / target.file;
@@ -100,12 +101,11 @@ std::string NameOf(const testing::TestParamInfo<std::tuple<Target, Step>>& info)
     return std::string(std::get<0>(info.param).name) + kSteps[int(std::get<1>(info.param))];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FilesAndSteps, OneRecipe,
-    testing::Combine(testing::ValuesIn(kTargets),
-                     testing::Values(Step::Create, Step::Write, Step::Flush, Step::Close,
-                                     Step::Rename)),
-    NameOf);
+INSTANTIATE_TEST_SUITE_P(FilesAndSteps, OneRecipe,
+                         testing::Combine(testing::ValuesIn(kTargets),
+                                          testing::Values(Step::Create, Step::Write, Step::Flush,
+                                                          Step::Close, Step::Rename)),
+                         NameOf);
 
 }  // namespace
 }  // namespace tv::core

@@ -170,12 +170,12 @@ TEST_P(SettingsBounds, ReadValuesAreBroughtOntoTheScreens) {
 INSTANTIATE_TEST_SUITE_P(
     Table, SettingsBounds,
     testing::Values(
-        BoundCase{"Sane", "MainWidth=320\nMainHeight=480\nMainPosX=10\nMainPosY=20\n", 320, 480,
-                  10, 20, 50},
-        BoundCase{"Huge", "MainWidth=32767\nMainHeight=32767\nMainPosX=0\nMainPosY=0\n", 1920,
-                  1080, 0, 0, 50},
-        BoundCase{"Tiny", "MainWidth=1\nMainHeight=-5\nMainPosX=0\nMainPosY=0\n", 320, 480, 0,
-                  0, 50},
+        BoundCase{"Sane", "MainWidth=320\nMainHeight=480\nMainPosX=10\nMainPosY=20\n", 320, 480, 10,
+                  20, 50},
+        BoundCase{"Huge", "MainWidth=32767\nMainHeight=32767\nMainPosX=0\nMainPosY=0\n", 1920, 1080,
+                  0, 0, 50},
+        BoundCase{"Tiny", "MainWidth=1\nMainHeight=-5\nMainPosX=0\nMainPosY=0\n", 320, 480, 0, 0,
+                  50},
         BoundCase{"FarLeft", "MainPosX=-100000\nMainPosY=100\n", 320, 480, 0, 100, 50},
         BoundCase{"FarDown", "MainPosX=100\nMainPosY=100000\n", 320, 480, 100, 544, 50},
         BoundCase{"TitleAboveTheScreen", "MainPosX=100\nMainPosY=-10\n", 320, 480, 100, 0, 50},

@@ -284,17 +284,17 @@ TEST_P(KeptPlaylistUnreadable, IsNeverOverwrittenAndThePlaylistGoesBeside) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, KeptPlaylistUnreadable,
-    testing::Values(
-        Unreadable{"AFolder", [](const std::string& p) { std::filesystem::create_directory(p); },
-                   "folder"},
-        Unreadable{"AFifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); },
-                   "not a regular file"},
-        Unreadable{"NoPermission",
-                   [](const std::string& p) {
-                       std::ofstream(p) << "#EXTM3U\r\n/a.mp3\r\n";
-                       ::chmod(p.c_str(), 0);
-                   },
-                   "Permission denied"}),
+    testing::Values(Unreadable{"AFolder",
+                               [](const std::string& p) { std::filesystem::create_directory(p); },
+                               "folder"},
+                    Unreadable{"AFifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); },
+                               "not a regular file"},
+                    Unreadable{"NoPermission",
+                               [](const std::string& p) {
+                                   std::ofstream(p) << "#EXTM3U\r\n/a.mp3\r\n";
+                                   ::chmod(p.c_str(), 0);
+                               },
+                               "Permission denied"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(KeptPlaylist, AReadableOrMissingFileIsWrittenInPlace) {

@@ -94,8 +94,7 @@ Bytes BE32(uint32_t n) {
 }
 
 const Bytes kPicture22 = B(std::string("\0JPG\3cover\0", 11)) + B("\xFF\xD8\xFFjpegdata");
-const Bytes kPicture23 =
-    B(std::string("\0image/jpeg\0\3cover\0", 19)) + B("\xFF\xD8\xFFjpegdata");
+const Bytes kPicture23 = B(std::string("\0image/jpeg\0\3cover\0", 19)) + B("\xFF\xD8\xFFjpegdata");
 const Bytes kLyrics = Comment("eng", "", "la la la");
 const Bytes kNorm = Comment("eng", "iTunNORM", " 00000A1B 00000C2D");
 const Bytes kGerman = Comment("deu", "", "Ein Kommentar");
@@ -155,8 +154,8 @@ INSTANTIATE_TEST_SUITE_P(Tags, ID3FieldRoundTrip, testing::ValuesIn(kID3Cases),
 
 TEST(ID3FieldRoundTrip, AnEditedCommentReplacesOnlyTheShownOneInItsLanguage) {
     TempDir dir;
-    const auto file = dir.Write(
-        "c.mp3", ID3v2(3, {{"COMM", kNorm}, {"COMM", kGerman}}, 500) + MpegFrames({}, 3));
+    const auto file =
+        dir.Write("c.mp3", ID3v2(3, {{"COMM", kNorm}, {"COMM", kGerman}}, 500) + MpegFrames({}, 3));
     TID3v2 tag;
     ASSERT_TRUE(tag.ReadTag(file));
     EXPECT_EQ(tag.Comment(), "Ein Kommentar");

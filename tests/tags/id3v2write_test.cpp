@@ -250,8 +250,8 @@ Bytes AppendedTag(const std::vector<Frame>& frames) {
 
 struct RemoveCase {
     const char* name;
-    Bytes head;    // before the audio
-    Bytes tail;    // after it
+    Bytes head;  // before the audio
+    Bytes tail;  // after it
 };
 
 class ID3v2Remove : public testing::TestWithParam<RemoveCase> {};
@@ -269,16 +269,16 @@ const Bytes kCover(4000, 0x5A);
 
 INSTANTIATE_TEST_SUITE_P(
     Tags, ID3v2Remove,
-    testing::Values(
-        RemoveCase{"TwoTagsInARow",
-                   ID3v2(3, {{"TIT2", Latin1("first")}}, 50) +
-                       ID3v2(3, {{"TIT2", Latin1("second")}, {"APIC", kCover}}),
-                   {}},
-        RemoveCase{"AppendedFooterTag", ID3v2(3, {{"TIT2", Latin1("front")}}),
-                   AppendedTag({{"TIT2", Text(3, B("end"))}})},
-        RemoveCase{"AppendedBeforeID3v1", {},
-                   AppendedTag({{"TIT2", Text(3, B("end"))}}) +
-                       ID3v1("t", "a", "b", "1999", "c", 0, 1, 2)}),
+    testing::Values(RemoveCase{"TwoTagsInARow",
+                               ID3v2(3, {{"TIT2", Latin1("first")}}, 50) +
+                                   ID3v2(3, {{"TIT2", Latin1("second")}, {"APIC", kCover}}),
+                               {}},
+                    RemoveCase{"AppendedFooterTag", ID3v2(3, {{"TIT2", Latin1("front")}}),
+                               AppendedTag({{"TIT2", Text(3, B("end"))}})},
+                    RemoveCase{"AppendedBeforeID3v1",
+                               {},
+                               AppendedTag({{"TIT2", Text(3, B("end"))}}) +
+                                   ID3v1("t", "a", "b", "1999", "c", 0, 1, 2)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

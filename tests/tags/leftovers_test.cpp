@@ -40,8 +40,7 @@ TEST_P(KilledRebuild, LeavesNothingAfterTheNextRun) {
     if (pid == 0) {
         ::setenv("TORVANELL_TAG_TEST_NAMED_ONLY", "1", 1);
         const std::string title(3000, 't');  // no room: a rebuild
-        ::execl(TV_TAG_TOOL, TV_TAG_TOOL, "write", file.c_str(), "--title", title.c_str(),
-                nullptr);
+        ::execl(TV_TAG_TOOL, TV_TAG_TOOL, "write", file.c_str(), "--title", title.c_str(), nullptr);
         ::_exit(127);
     }
     // Killed as soon as its named temporary file appears.
@@ -68,15 +67,13 @@ TEST_P(KilledRebuild, LeavesNothingAfterTheNextRun) {
 }
 
 // An in-place write (the short title fits), a rebuild, and a show.
-INSTANTIATE_TEST_SUITE_P(NextRuns, KilledRebuild,
-                         testing::Values(std::string("write --title x"),
-                                         "write --title " + std::string(3000, 'r'),
-                                         std::string("show")),
-                         [](const auto& info) {
-                             return std::string(info.index == 0   ? "InPlaceWrite"
-                                                : info.index == 1 ? "Rebuild"
-                                                                  : "Show");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    NextRuns, KilledRebuild,
+    testing::Values(std::string("write --title x"), "write --title " + std::string(3000, 'r'),
+                    std::string("show")),
+    [](const auto& info) {
+        return std::string(info.index == 0 ? "InPlaceWrite" : info.index == 1 ? "Rebuild" : "Show");
+    });
 
 TEST(Rebuild, AFileWithOtherHardLinksIsNotSplitUnasked) {
     TempDir dir;

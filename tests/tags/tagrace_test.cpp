@@ -116,7 +116,8 @@ TEST_P(TagRace, OneWriterWinsWholeAndTheAudioStays) {
     } else {
         const std::string command =
             "ffmpeg -nostdin -v error -f lavfi -i sine=frequency=440:duration=1 -c:a libvorbis "
-            "-metadata title=old -metadata artist=old " + Quoted(file);
+            "-metadata title=old -metadata artist=old " +
+            Quoted(file);
         ASSERT_EQ(std::system(command.c_str()), 0);
         original = TempDir::Read(file);
     }
@@ -165,8 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
 // a script) refuses instead of writing over the change.
 TEST(TagRace, AWriterThatReadBeforeAChangeRefuses) {
     TempDir dir;
-    const auto file = dir.Write("w.mp3", ID3v2(3, {{"TIT2", Latin1("old")}}, 500) +
-                                             MpegFrames(FrameSpec{}, 10));
+    const auto file =
+        dir.Write("w.mp3", ID3v2(3, {{"TIT2", Latin1("old")}}, 500) + MpegFrames(FrameSpec{}, 10));
     TID3v2 window;
     ASSERT_TRUE(window.ReadTag(file));
     ASSERT_EQ(RunTool("write " + Quoted(file) + " --artist Script").first, 0);
