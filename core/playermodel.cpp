@@ -1,13 +1,11 @@
 #include "core/playermodel.h"
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
 #include "core/inifile.h"
 #include "core/instancemessage.h"
+#include "core/programfolder.h"
 #include "core/startup.h"
 #include "playlist/dropplan.h"
 #include "playlist/m3u.h"
@@ -31,16 +29,6 @@ std::vector<std::string> Absolute(std::vector<std::string> names) {
     return names;
 }
 
-// The whole file; nullopt when it cannot be read (so a missing file is never in our form).
-std::optional<std::string> FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool IsMediaFile(const std::string& name) {
     return playlist::ClassifyDroppedName(name) == playlist::DroppedKind::File;
 }
@@ -57,7 +45,8 @@ PlayerModel::PlayerModel(audio::AudioLibrary& library, TrackInfoReader& trackInf
       m_player(library, m_playlist, m_relay, effects ? *effects : m_chainHooks, trackInfo),
       m_advance(m_player, m_playlist, m_relay, m_relay, m_modes, geometry),
       m_wheelVolume(library),
-      m_masks(playlist::MaskList()) {
+      m_masks(playlist::MaskList()),
+      m_keptPlaylist(PlaylistPath().string()) {
     if (!effects)
         m_chain.SetChannelQuery(EffectChainHooks::ChannelQuery(m_player));
 }
@@ -90,14 +79,14 @@ void PlayerModel::RunHotkey(int index) {
 
 // --- the saved state: settings.ini and default.m3u -------------------------------------------
 
-void PlayerModel::LoadState(int screenWidth, int screenHeight) {
-    playlist::LoadPlaylistFile(m_playlist, PlaylistPath().string());
-    // A file in another program's form (or a missing one) is written in ours at the end even
-    // when the playlist itself did not change.
-    m_fileInOwnForm = FileText(PlaylistPath()) == playlist::PlaylistFileText(m_playlist);
+void PlayerModel::LoadState(int screenWidth, int screenHeight,
+                            const std::vector<ScreenArea>& screens) {
+    m_loadWarning = m_keptPlaylist.Load(m_playlist);
     IniFile ini;
     ini.Load(SettingsPath());
-    m_modes = LoadMainSettings(ini, screenWidth, screenHeight);
+    m_modes = BoundMainSettings(
+        LoadMainSettings(ini, screenWidth, screenHeight),
+        screens.empty() ? std::vector<ScreenArea>{{0, 0, screenWidth, screenHeight}} : screens);
     m_player.SetChannelVolume(m_modes.volume);
     const int track = m_modes.trackPos;
     m_playlist.SetCurrent(track >= 0 && track < m_playlist.Count() ? track : -1);
@@ -118,24 +107,23 @@ void PlayerModel::SaveState() {
         collectViewSettings(s);
     StoreMainSettings(ini, s);
     std::string error;
-    if (!ini.Save(SettingsPath(), &error))
-        std::fprintf(stderr, "Torvanell: settings not saved: %s\n", error.c_str());
-
-    if (!PlaylistDirty())
-        return;  // the file holds the playlist as it is
-    if (playlist::SavePlaylistFile(m_playlist, PlaylistPath().string())) {
+    if (!EnsureProgramFolder(m_programFolder, &error) || !ini.Save(SettingsPath(), &error))
+        m_relay.ShowWarning("The settings could not be saved to " + SettingsPath().string() + ": " +
+                            error);
+    // The recipe leaves a file that already holds this text alone, so a run that changed
+    // nothing keeps default.m3u as it was; a file in another program's form is rewritten in ours.
+    if (const std::string warning = m_keptPlaylist.Save(m_playlist); !warning.empty())
+        m_relay.ShowWarning(warning);
+    else
         m_savedRevision = m_playlist.Revision();
-        m_fileInOwnForm = true;
-    } else {
-        std::fprintf(stderr, "Torvanell: playlist not saved: %s\n", PlaylistPath().c_str());
-    }
 }
 
 // --- from names to rows -----------------------------------------------------------------------
 
-std::vector<std::string> PlayerModel::FirstShow(int screenWidth, int screenHeight) {
+std::vector<std::string> PlayerModel::FirstShow(int screenWidth, int screenHeight,
+                                                const std::vector<ScreenArea>& screens) {
     m_player.ResetState();
-    LoadState(screenWidth, screenHeight);
+    LoadState(screenWidth, screenHeight, screens);
     m_playlist.SetFocused(m_playlist.Current());
     std::vector<std::string> names = std::exchange(m_commandLine, {});
     if (!names.empty()) {

@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/audio/audiolibrary.h"
@@ -35,6 +36,7 @@
 #include "core/viewrelay.h"
 #include "core/wheelvolume.h"
 #include "effects/effectchain.h"
+#include "playlist/m3u.h"
 #include "playlist/playlist.h"
 
 namespace tv::core {
@@ -84,28 +86,32 @@ public:
     // Runs global hotkey `index` (0..7); before FormCreate nothing happens.
     void RunHotkey(int index);
 
-    // LoadState: default.m3u into the playlist, then settings.ini (screen of the given size for
-    // the default place) into Modes(), the channel volume, the current entry and the chain's
-    // equalizer switch. The playlist counts as saved afterwards.
-    void LoadState(int screenWidth, int screenHeight);
+    // LoadState: default.m3u into the playlist, then settings.ini into Modes(), the channel
+    // volume, the current entry and the chain's equalizer switch. The primary screen's size gives
+    // the default place; `screens` (empty: the primary screen alone) bound the window's size
+    // and place. A default.m3u that exists but cannot be read is left alone (the playlist is
+    // saved beside it) and leaves a warning for TakeLoadWarning. The playlist counts as saved
+    // afterwards.
+    void LoadState(int screenWidth, int screenHeight, const std::vector<ScreenArea>& screens = {});
+    // The warning of the last LoadState (empty: none), once.
+    std::string TakeLoadWarning() { return std::exchange(m_loadWarning, {}); }
     // SaveState: settings.ini from Modes() with `collectViewSettings` filling in what the
-    // windows hold (size, place, spectrum, equalizer window), then default.m3u when
-    // PlaylistDirty. Failures go to stderr.
+    // windows hold (size, place, spectrum, equalizer window), then default.m3u (a file that
+    // already holds that text is left untouched). The program folder is created when missing;
+    // a failed save is warned about through the attached view, naming the file and the reason.
     void SaveState();
     std::function<void(MainSettings&)> collectViewSettings;
     // What the windows take from settings just loaded (size, place, spectrum, mode buttons,
     // equalizer window); called by LoadState before anything plays.
     std::function<void(const MainSettings&)> applyViewSettings;
-    // True when rows, their texts or the current entry changed since LoadState or SaveState,
-    // or default.m3u was missing or not in the form SaveState writes when it was loaded.
-    bool PlaylistDirty() const {
-        return m_playlist.Revision() != m_savedRevision || !m_fileInOwnForm;
-    }
+    // True when rows, their texts or the current entry changed since LoadState or SaveState.
+    bool PlaylistDirty() const { return m_playlist.Revision() != m_savedRevision; }
 
     // The first show: the player starts stopped, the state is loaded, the focus goes to the
     // current entry and a first command-line media file is played. Returns the command-line
     // names still to add (like a drop, once the window stands).
-    std::vector<std::string> FirstShow(int screenWidth, int screenHeight);
+    std::vector<std::string> FirstShow(int screenWidth, int screenHeight,
+                                       const std::vector<ScreenArea>& screens = {});
     // The names given on the command line (as typed; made absolute when added).
     void SetCommandLine(std::vector<std::string> names) { m_commandLine = std::move(names); }
 
@@ -154,8 +160,9 @@ private:
     std::vector<std::string> m_masks;
     std::vector<std::string> m_commandLine;
     std::vector<TagWindowHook*> m_tagWindows;
+    playlist::KeptPlaylist m_keptPlaylist;  // default.m3u, or beside it when it was unreadable
+    std::string m_loadWarning;
     uint64_t m_savedRevision = 0;
-    bool m_fileInOwnForm = false;
     int m_tagRow = -1;
     bool m_closing = false;
 };

@@ -58,4 +58,14 @@ std::filesystem::path ProgramFolder(const std::filesystem::path& executableDir) 
     return folder;
 }
 
+bool EnsureProgramFolder(const std::filesystem::path& folder, std::string* error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec))
+        return true;
+    std::filesystem::create_directories(folder, ec);
+    if (ec && error)
+        *error = "cannot create " + folder.string() + ": " + ec.message();
+    return !ec;
+}
+
 }  // namespace tv::core

@@ -11,6 +11,7 @@
 // root or after a `cmake --install --prefix ~/.local`.
 
 #include <filesystem>
+#include <string>
 
 namespace tv::core {
 
@@ -24,5 +25,9 @@ bool IsInstalledBinFolder(const std::filesystem::path& executableDir);
 // `executableDir` is the folder of the running program. Never throws; when the fallback
 // folder cannot be created it is returned anyway and the later writes report the failure.
 std::filesystem::path ProgramFolder(const std::filesystem::path& executableDir);
+
+// Creates `folder` (and its parents) when it is missing, before the exit writes into it. False,
+// with `error` set, when it cannot be created. Never throws.
+bool EnsureProgramFolder(const std::filesystem::path& folder, std::string* error = nullptr);
 
 }  // namespace tv::core

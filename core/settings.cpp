@@ -1,6 +1,7 @@
 #include "core/settings.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tv::core {
 
@@ -23,6 +24,38 @@ MainSettings LoadMainSettings(const IniFile& ini, int screenWidth, int screenHei
     m.spectrumSpeed = ini.GetInt(s, "SpectrumSpeed", m.spectrumSpeed);
     m.peak = ini.GetBool(s, "Peak", m.peak);
     return m;
+}
+
+MainSettings BoundMainSettings(MainSettings s, const std::vector<ScreenArea>& screens) {
+    s.spectrumSpeed = std::max(s.spectrumSpeed, kMinSpectrumSpeed);
+    int maxWidth = 0;
+    int maxHeight = 0;
+    for (const ScreenArea& screen : screens) {
+        maxWidth = std::max(maxWidth, screen.width);
+        maxHeight = std::max(maxHeight, screen.height);
+    }
+    // A screen smaller than the design minimum wins: the window must fit.
+    s.mainWidth = std::max(s.mainWidth, kMainMinWidth);
+    s.mainHeight = std::max(s.mainHeight, kMainMinHeight);
+    if (screens.empty())
+        return s;
+    s.mainWidth = std::min(s.mainWidth, maxWidth);
+    s.mainHeight = std::min(s.mainHeight, maxHeight);
+    for (const ScreenArea& screen : screens) {
+        const int64_t left = std::max<int64_t>(s.mainPosX, screen.x);
+        const int64_t right =
+            std::min<int64_t>(int64_t(s.mainPosX) + s.mainWidth, int64_t(screen.x) + screen.width);
+        const bool stripInside =
+            int64_t(s.mainPosY) >= screen.y &&
+            int64_t(s.mainPosY) + kTitleStripHeight <= int64_t(screen.y) + screen.height;
+        if (stripInside && right - left >= std::min(kTitleStripOnScreen, s.mainWidth))
+            return s;
+    }
+    const ScreenArea& first = screens.front();
+    s.mainPosX = std::clamp(s.mainPosX, first.x, first.x + std::max(0, first.width - s.mainWidth));
+    s.mainPosY =
+        std::clamp(s.mainPosY, first.y, first.y + std::max(0, first.height - s.mainHeight));
+    return s;
 }
 
 void StoreMainSettings(IniFile& ini, const MainSettings& m) {

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/inifile.h"
 
@@ -37,6 +38,27 @@ struct MainSettings {
 // LoadSettings: reads the main window's keys. The default position centres the window (of the
 // width and height just read) on a screen of the given size.
 MainSettings LoadMainSettings(const IniFile& ini, int screenWidth, int screenHeight);
+// A screen's area in desktop coordinates.
+struct ScreenArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+inline constexpr int kMainMinWidth = 320;  // the player part of the design
+inline constexpr int kMainMinHeight = 480;
+inline constexpr int kTitleStripHeight = 20;    // the strip the window is dragged by
+inline constexpr int kTitleStripOnScreen = 40;  // how much of it must be on a screen
+inline constexpr int kMinSpectrumSpeed = 10;    // ms
+
+// Settings read from a hand-edited or foreign file within sane bounds: the size between the
+// design minimum and the largest screen, the position moved (onto the first screen) unless at
+// least kTitleStripOnScreen pixels of the title strip lie on a screen, the spectrum interval at
+// least kMinSpectrumSpeed. The window then shows the bounded values, and those are what the
+// exit writes back. Without screens only the size minimum and the interval are applied.
+MainSettings BoundMainSettings(MainSettings s, const std::vector<ScreenArea>& screens);
+
 // SaveSettings: sets the main window's keys in their fixed order.
 void StoreMainSettings(IniFile& ini, const MainSettings& s);
 

@@ -1,5 +1,6 @@
 #include "core/trackentry.h"
 
+#include "playlist/playlist.h"
 #include "tags/entrytext.h"
 
 #include <algorithm>
@@ -36,8 +37,7 @@ std::string Trimmed(const std::string& s) {
 }  // namespace
 
 std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return std::string(playlist::FileNameOf(path));
 }
 
 std::string LowerExtension(const std::string& path) {

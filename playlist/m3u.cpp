@@ -14,6 +14,8 @@
 #include <exception>
 #include <optional>
 
+#include "tags/saferewrite.h"
+
 namespace tv::playlist {
 
 namespace {
@@ -54,11 +56,6 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-std::string_view FileNameOf(std::string_view path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 struct Info {
@@ -126,77 +123,19 @@ void AppendWithoutLineBreaks(std::string& out, std::string_view text) {
         out += (c == '\r' || c == '\n') ? ' ' : c;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    const char* data = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Opens the temporary file exclusively, never through a symbolic link. A name left behind by
-// an earlier failed save (or planted there) is removed - the link itself, not what it points
-// at - and the open is tried once more.
-int OpenExclusive(const std::string& tmp, mode_t mode) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd =
-            ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-        struct stat st {};
-        if (::lstat(tmp.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-            return -1;
-        if (::unlink(tmp.c_str()) != 0)
-            return -1;
-    }
-    return -1;
-}
-
-// The process's file creation mask, read without changing it.
-mode_t CurrentUmask() {
-    FILE* status = std::fopen("/proc/self/status", "re");
-    unsigned mask = 022;
-    if (status) {
-        char line[256];
-        while (std::fgets(line, sizeof line, status))
-            if (std::strncmp(line, "Umask:", 6) == 0)
-                mask = unsigned(std::strtoul(line + 6, nullptr, 8));
-        std::fclose(status);
-    }
-    return mode_t(mask);
-}
-
-// Names the finished unnamed file `tmp`; a stale file or link at that name is removed first
-// (the link itself), a folder there makes the save fail.
-bool LinkUnnamed(int fd, const std::string& tmp) {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0)
-            return true;
-        struct stat st {};
-        if (errno != EEXIST || ::lstat(tmp.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
-            ::unlink(tmp.c_str()) != 0)
-            return false;
-    }
-    return false;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& out) {
+// Reads the whole file; on failure `reason` says why (empty when the file does not exist).
+bool ReadWholeFile(const std::string& path, std::string& out, std::string& reason) {
     // Non-blocking, so that a named pipe given as a playlist is refused below instead of
     // waiting for a writer; regular files ignore the flag.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
+        reason = errno == ENOENT ? "" : std::strerror(errno);
         return false;
+    }
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!ok)
+        reason = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
     if (ok) {
         // One byte more than the size, so that the read meeting the end needs no growth.
         out.resize(static_cast<size_t>(st.st_size) + 1);
@@ -209,6 +148,7 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
+                reason = std::strerror(errno);
                 ok = false;
                 break;
             }
@@ -292,14 +232,20 @@ int LoadPlaylistText(PlaylistModel& model, std::string_view text, const std::str
 }
 
 int LoadPlaylistFile(PlaylistModel& model, const std::string& path) {
+    return LoadPlaylistFileStatus(model, path).added;
+}
+
+PlaylistLoad LoadPlaylistFileStatus(PlaylistModel& model, const std::string& path) {
     std::string text;
-    int added = 0;
+    PlaylistLoad load;
     bool read = false;
     try {
-        read = ReadWholeFile(path, text);
+        read = ReadWholeFile(path, text, load.error);
     } catch (const std::exception&) {
-        read = false;  // too large to hold in memory
+        read = false;
+        load.error = "it is too large to load";
     }
+    int added = 0;
     if (read) {
         const auto slash = path.find_last_of('/');
         std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
@@ -310,7 +256,8 @@ int LoadPlaylistFile(PlaylistModel& model, const std::string& path) {
     model.SetEntryCounter(model.Count());
     model.RebuildRandomOrder();
     model.NotifyChanged();
-    return added;
+    load.added = added;
+    return load;
 }
 
 std::string PlaylistFileText(const PlaylistModel& model) {
@@ -346,56 +293,45 @@ std::string PlaylistFileText(const PlaylistModel& model) {
 }
 
 std::string TemporaryPlaylistPath(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return folder + "." + name + ".saving";
+    return tags::RewriteTemporaryName(path, 0);
 }
 
-bool SavePlaylistFile(const PlaylistModel& model, const std::string& path) {
+bool SavePlaylistFile(const PlaylistModel& model, const std::string& path, std::string* error,
+                      tags::FileOps& ops) {
     if (path.empty())
         return false;
     std::string text;
-    std::string tmp;
     try {
         text = PlaylistFileText(model);
-        tmp = TemporaryPlaylistPath(path);
     } catch (const std::exception&) {
-        return false;  // out of memory: nothing has been touched yet
+        if (error)
+            *error = "out of memory";
+        return false;  // nothing has been touched yet
     }
+    return tags::SafeWriteFile(path, text, 0666, error, ops);
+}
 
-    // Keep the permissions of the file being replaced.
-    mode_t mode = 0666;
-    struct stat original {};
-    const bool hadOriginal = ::stat(path.c_str(), &original) == 0;
-    if (hadOriginal)
-        mode = original.st_mode & 07777;
+KeptPlaylist::KeptPlaylist(std::string path) : m_path(std::move(path)) {}
 
-    // An unnamed file where the file system allows, so a process killed while writing leaves
-    // nothing beside the playlist; it gets the temporary name only once it is complete.
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    const bool unnamed = fd >= 0;
-    if (!unnamed)
-        fd = OpenExclusive(tmp, mode);
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, text);
-    if (ok && (hadOriginal || unnamed))
-        ok = ::fchmod(fd, hadOriginal ? mode : mode & ~CurrentUmask()) == 0;
-    if (ok)
-        ok = ::fsync(fd) == 0;
-    if (ok && unnamed)
-        ok = LinkUnnamed(fd, tmp);
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok)
-        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(tmp.c_str());
-    return ok;
+std::string KeptPlaylist::Load(PlaylistModel& model) {
+    const PlaylistLoad load = LoadPlaylistFileStatus(model, m_path);
+    m_unreadable = !load.error.empty();
+    if (!m_unreadable)
+        return {};
+    return "The playlist " + m_path + " could not be read (" + load.error +
+           "). It is left as it is; at exit the playlist is saved to " + SavePath() + ".";
+}
+
+std::string KeptPlaylist::SavePath() const {
+    return m_unreadable ? m_path + ".new" : m_path;
+}
+
+std::string KeptPlaylist::Save(const PlaylistModel& model) const {
+    std::string error;
+    if (SavePlaylistFile(model, SavePath(), &error))
+        return {};
+    return "The playlist could not be saved to " + SavePath() + ": " +
+           (error.empty() ? "unknown error" : error);
 }
 
 }  // namespace tv::playlist

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "playlist/playlist.h"
+#include "tags/saferewrite.h"
 
 namespace tv::playlist {
 
@@ -28,6 +29,15 @@ namespace tv::playlist {
 // appended.
 int LoadPlaylistFile(PlaylistModel& model, const std::string& path);
 
+// How a load went: the entries appended, and why a file that exists could not be read (no
+// permission, a folder, a named pipe, a read error, too large; empty when it was read or does
+// not exist).
+struct PlaylistLoad {
+    int added = 0;
+    std::string error;
+};
+PlaylistLoad LoadPlaylistFileStatus(PlaylistModel& model, const std::string& path);
+
 // The same for playlist text already in memory; relative paths are resolved against
 // `baseFolder` (left as they are when it is empty). Does not rebuild the random order or
 // notify; LoadPlaylistFile does both.
@@ -36,14 +46,32 @@ int LoadPlaylistText(PlaylistModel& model, std::string_view text, const std::str
 // The whole playlist in the written form above.
 std::string PlaylistFileText(const PlaylistModel& model);
 
-// Writes the whole playlist to `path` safely: the text goes to a new temporary file beside it
-// (TemporaryPlaylistPath), opened exclusively so that nothing already at that name - a stale
-// file or a planted symbolic link - is written through, is flushed to disk and then renamed
-// over `path` in one step. On any failure `path` is left as it was, the temporary file is
-// removed and false is returned.
-bool SavePlaylistFile(const PlaylistModel& model, const std::string& path);
+// Writes the whole playlist to `path` with the program's one safe-write recipe
+// (tags::SafeWriteFile): a temporary file beside it, flushed and renamed over it in one step; a
+// symbolic link is written through to its target; a file that already holds exactly this text
+// is not touched. On any failure `path` is left as it was, nothing is left beside it, false is
+// returned and `error` (optional) says why.
+bool SavePlaylistFile(const PlaylistModel& model, const std::string& path,
+                      std::string* error = nullptr, tags::FileOps& ops = tags::SystemFileOps());
 
-// The name of the temporary file SavePlaylistFile writes before renaming it over `path`.
+// The first name the recipe gives the temporary file of `path` (where the file system has no
+// unnamed files, or just before the rename).
 std::string TemporaryPlaylistPath(const std::string& path);
+
+// The playlist kept between runs (default.m3u): read at the first show, written at exit. A file
+// that exists but cannot be read is never overwritten: the playlist is then saved beside it
+// (its name + ".new"). Load and Save return the warning to show, "" when all went well.
+class KeptPlaylist {
+public:
+    explicit KeptPlaylist(std::string path);
+    std::string Load(PlaylistModel& model);
+    std::string Save(const PlaylistModel& model) const;
+    // Where Save writes.
+    std::string SavePath() const;
+
+private:
+    std::string m_path;
+    bool m_unreadable = false;
+};
 
 }  // namespace tv::playlist

@@ -10,13 +10,12 @@
 
 namespace tv::playlist {
 
-namespace {
-
-// The file name of a path: everything after the last "/".
-std::string FileNameOf(const std::string& path) {
+std::string_view FileNameOf(std::string_view path) {
     const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
+
+namespace {
 
 std::string NumberedDisplay(int number, const std::string& title) {
     std::string display = std::to_string(number);
@@ -80,7 +79,7 @@ void PlaylistModel::PushRow(Entry&& entry) {
 }
 
 void PlaylistModel::AppendPath(const std::string& path) {
-    AppendEntry(FileNameOf(path), std::string(), path);
+    AppendEntry(std::string(FileNameOf(path)), std::string(), path);
 }
 
 void PlaylistModel::AppendEntry(const std::string& title, const std::string& duration,

@@ -18,6 +18,10 @@ namespace tv::playlist {
 
 inline constexpr int kRowHeight = 14;  // ROW_HEIGHT: pixels per row in both lists
 
+// The file name of a path: everything after the last "/" (the whole path without one). The one
+// implementation the playlist, its files and the title builder share.
+std::string_view FileNameOf(std::string_view path);
+
 struct Entry {
     std::string display;   // PlayList row: number, ". ", title
     std::string duration;  // TrackTime row

@@ -39,7 +39,22 @@ bool FileStream::Open(const std::filesystem::path& path) {
     m_size = 0;
     // O_NONBLOCK: a FIFO or device under a media name must not hang the reader; only regular
     // files are read (for them the flag changes nothing).
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    return Adopt(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+}
+
+bool FileStream::OpenDuplicate(int fd) {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_head.reset();
+    m_headSize = 0;
+    m_tail.reset();
+    m_tailSize = 0;
+    m_size = 0;
+    return Adopt(fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+}
+
+bool FileStream::Adopt(int fd) {
+    m_fd = fd;
     if (m_fd < 0)
         return false;
     struct stat st {};

@@ -50,6 +50,8 @@ public:
     FileStream& operator=(const FileStream&) = delete;
 
     bool Open(const std::filesystem::path& path);
+    // Reads the file open as `fd` (through a duplicate of it; `fd` stays the caller's).
+    bool OpenDuplicate(int fd);
     bool IsOpen() const { return m_fd >= 0; }
     bool CacheEnds(int64_t headBytes, int64_t tailBytes);
     int64_t Size() const override { return m_size; }
@@ -59,6 +61,8 @@ public:
     int64_t SystemReads() const { return m_systemReads; }
 
 private:
+    bool Adopt(int fd);
+
     int m_fd = -1;
     int64_t m_size = 0;
     // Not zero-filled: every byte is read into before it is served.

@@ -161,17 +161,22 @@ void TID3v1::WalkLyrics3Fields(std::string_view fields) {
 }
 
 bool TID3v1::RemoveTag(const std::filesystem::path& fileName) {
+    LockedFile file;
+    return file.Open(fileName, nullptr) && RemoveTag(file);
+}
+
+bool TID3v1::RemoveTag(LockedFile& file) {
     try {
         int64_t keep = 0;
         {
             FileStream stream;
-            if (!stream.Open(fileName) || !ScanTag(stream, false))
+            if (!stream.OpenDuplicate(file.Descriptor()) || !ScanTag(stream, false))
                 return false;
             if (!m_exists && !m_hasLyrics3)
                 return true;
             keep = stream.Size() - TrailerSize();
         }
-        if (!CutFile(fileName, keep))
+        if (!CutFile(file, keep))
             return false;
         m_exists = false;
         m_hasLyrics3 = false;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tags/bytestream.h"
+#include "tags/lockedfile.h"
 
 namespace tv::tags {
 
@@ -47,6 +48,7 @@ public:
     // neither). The file is cut in place; when it cannot be opened for writing, the remaining
     // bytes are written to a new file that replaces it. Never throws.
     bool RemoveTag(const std::filesystem::path& fileName);
+    bool RemoveTag(LockedFile& file);
 
     bool Exists() const { return m_exists; }
     uint8_t TagVersion() const { return m_tagVersion; }  // 1 = 1.0, 2 = 1.1

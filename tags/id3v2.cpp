@@ -112,6 +112,33 @@ int64_t FrameSize24(ByteStream& stream, int64_t pos, const uint8_t* bytes, int64
 
 }  // namespace
 
+ID3v2Extent FindID3v2Tags(ByteStream& stream, int64_t tailStart) {
+    ID3v2Extent extent;
+    try {
+        ID3v2Header h{};
+        // Tags one after the other: a writer that did not find the first put its own in front.
+        while (extent.HeadEnd + 10 <= tailStart && stream.ReadExact(extent.HeadEnd, &h, 10) &&
+               std::memcmp(h.Id, "ID3", 3) == 0) {
+            const int64_t total = TagTotalSize(h, tailStart - extent.HeadEnd);
+            if (total <= 0)
+                break;
+            extent.HeadEnd += total;
+        }
+        uint8_t footer[10];
+        if (tailStart - 20 >= extent.HeadEnd && stream.ReadExact(tailStart - 10, footer, 10) &&
+            std::memcmp(footer, "3DI", 3) == 0 && footer[3] == 4) {
+            const int64_t size = ReadSynchsafe32(footer + 6);
+            const int64_t start = tailStart - 20 - size;
+            ID3v2Header head{};
+            if (start >= extent.HeadEnd && stream.ReadExact(start, &head, 10) &&
+                std::memcmp(head.Id, "ID3", 3) == 0)
+                extent.AppendedStart = start;
+        }
+    } catch (...) {
+    }
+    return extent;
+}
+
 const char* SlotId(int slot, bool v22) {
     return kIds[slot][v22 ? 1 : 0];
 }
@@ -142,6 +169,21 @@ std::string ExtractDescribedText(const std::vector<uint8_t>& data, bool withLang
     skip = std::min(n, skip + ((enc == 1 || enc == 2) ? 2 : 1));
     // A link is always 8-bit text, whatever the description's encoding.
     return Trim(DecodeText(p + skip, n - skip, eightBitValue ? 0 : enc));
+}
+
+std::string ExtractDescription(const std::vector<uint8_t>& data, bool withLanguage) {
+    const size_t start = 1 + (withLanguage ? 3 : 0);
+    if (data.size() < start)
+        return {};
+    return DecodeText(data.data() + start, data.size() - start, data[0]);
+}
+
+bool IsPlainComment(const std::vector<uint8_t>& data) {
+    return ExtractDescription(data, true).empty();
+}
+
+std::vector<uint8_t> Resynchronised(const std::vector<uint8_t>& data) {
+    return Resynchronise(data.data(), data.size());
 }
 
 uint16_t ExtractTrack(const std::string& text) {
@@ -235,6 +277,11 @@ bool WalkID3v2Frames(ByteStream& source, const ID3v2Header& header, int64_t tagT
                 unsync = (format & 0x02) || (header.Flags & 0x80);
                 frame.StatusFlags = uint8_t((raw[8] & 0x70) << 1);  // 2.4 status bits, 2.3 places
             }
+            frame.FormatFlags = format;
+            if (frame.Opaque) {  // kept whole: the writer carries it over as it is
+                skip = 0;
+                unsync = false;
+            }
             const int64_t cap = maxData > size_t(INT64_MAX) ? INT64_MAX : int64_t(maxData);
             const int64_t want = std::clamp<int64_t>(available - skip, 0, cap);
             frame.Data.resize(size_t(want));
@@ -295,7 +342,19 @@ bool TID3v2::ReadTag(const std::filesystem::path& fileName) {
     FileStream stream;
     if (!stream.Open(fileName))
         return false;
-    return ReadTag(stream);
+    const bool ok = ReadTag(stream);
+    m_readIdentity = IdentityOfDescriptor(stream.Descriptor());
+    return ok;
+}
+
+bool TID3v2::ReadTag(LockedFile& file) {
+    Reset();
+    FileStream stream;
+    if (!stream.OpenDuplicate(file.Descriptor()))
+        return false;
+    const bool ok = ReadTag(stream);
+    m_readIdentity = file.Identity();
+    return ok;
 }
 
 bool TID3v2::ReadTag(ByteStream& stream) {
@@ -314,9 +373,18 @@ bool TID3v2::ReadTag(ByteStream& stream) {
 
         std::array<std::vector<uint8_t>, kID3v2Slots + 1> slots;
         const bool v22 = m_version == 2;
+        bool plainComment = false;
         const bool ok = WalkID3v2Frames(stream, header, m_size, kMaxFrameRead, [&](ID3v2Frame& f) {
             if (f.Opaque || f.Data.empty() || f.Data[0] > 3)
                 return true;
+            if (f.Id == SlotId(7, v22)) {
+                // The comment shown is the last one without a description (others, such as
+                // a player's loudness notes, are not the user's comment), else the last one.
+                const bool plain = IsPlainComment(f.Data);
+                if (plainComment && !plain)
+                    return true;
+                plainComment = plain;
+            }
             for (int slot = 1; slot <= kID3v2Slots; ++slot)
                 if (f.Id == SlotId(slot, v22))
                     slots[size_t(slot)] = f.Data;  // a later frame replaces an earlier one

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tags/bytestream.h"
+#include "tags/lockedfile.h"
 
 namespace tv::tags {
 
@@ -49,20 +50,27 @@ public:
 
     // Reset, then reads the tag. False when the file cannot be opened or read, or holds fewer
     // than 10 bytes; true otherwise, also without a tag. Never throws.
+    // Reading by name or from a held file notes the file's identity: a later write refuses
+    // (kChangedSinceRead) when the file is not the one that was read.
     bool ReadTag(const std::filesystem::path& fileName);
+    bool ReadTag(LockedFile& file);
     bool ReadTag(ByteStream& stream);
 
     // Writes the current fields as a version 2.3 tag: over the old tag's bytes when it has room
     // and is at most 4096 bytes, else by rebuilding the file through a temporary file (the
     // original is never left damaged). Frames other than the managed ones, of a 2.3 or 2.4 tag,
     // are kept. A managed field still holding the value ReadTag gave it is written from the old
-    // tag's whole frame, however much longer it is than the part read for display. Never
-    // throws; on false, LastError() says why.
+    // tag's whole frame, however much longer it is than the part read for display. The file is
+    // held locked from its read to the write (by name: opened and locked here). Never throws;
+    // on false, LastError() says why.
     bool WriteTag(const std::filesystem::path& fileName);
+    bool WriteTag(LockedFile& file);
 
-    // Rebuilds the file without its tag. False when there is no tag or any step fails (the file
-    // then stays as it was). Never throws.
+    // Rebuilds the file without any ID3v2 tag: every tag at the start (one after the other) and
+    // a tag appended with a footer at the end (before an ID3v1/Lyrics3 block, which stays).
+    // False when there is none or any step fails (the file then stays as it was). Never throws.
     bool RemoveTag(const std::filesystem::path& fileName);
+    bool RemoveTag(LockedFile& file);
 
     const std::string& LastError() const { return m_lastError; }
 
@@ -114,6 +122,7 @@ private:
     // fields the caller did not change.
     bool m_tagRead = false;
     std::array<std::string, 13> m_asRead;
+    FileIdentity m_readIdentity;
 };
 
 namespace Internal {
@@ -127,8 +136,12 @@ int64_t TagTotalSize(const ID3v2Header& header, int64_t fileSize);
 struct ID3v2Frame {
     std::string Id;
     uint8_t StatusFlags = 0;
+    uint8_t FormatFlags = 0;  // as the tag's version lays them out
     std::vector<uint8_t> Data;
-    bool Opaque = false;  // compressed or encrypted: the data cannot be read as it is
+    // Compressed or encrypted: the data cannot be read as it is, and Data holds everything after
+    // the frame header (grouping id, sizes and method bytes included), unsynchronisation undone
+    // only where it covered the whole tag.
+    bool Opaque = false;
 };
 
 // Walks the frames of the tag that starts at byte 0 of `stream`. At most `maxData` bytes of each
@@ -141,8 +154,32 @@ bool WalkID3v2Frames(ByteStream& stream, const ID3v2Header& header, int64_t tagT
 std::string DecodeFrameText(const std::vector<uint8_t>& data);
 std::string ExtractDescribedText(const std::vector<uint8_t>& data, bool withLanguage,
                                  bool eightBitValue);
+// The description of a COMM/TXXX/WXXX frame's data, untrimmed.
+std::string ExtractDescription(const std::vector<uint8_t>& data, bool withLanguage);
+// A comment without a description: the one the user reads and edits.
+bool IsPlainComment(const std::vector<uint8_t>& data);
+std::vector<uint8_t> Resynchronised(const std::vector<uint8_t>& data);
 uint16_t ExtractTrack(const std::string& text);
 std::string ExtractGenre(const std::string& text);
+
+// Where the ID3v2 tags of a file lie: the bytes that tags one after the other take at the
+// start, and the first byte of a tag appended with a footer that ends at `tailStart` (the
+// ID3v1/Lyrics3 block, or the end); -1 when there is none. Never throws.
+struct ID3v2Extent {
+    int64_t HeadEnd = 0;
+    int64_t AppendedStart = -1;
+};
+ID3v2Extent FindID3v2Tags(ByteStream& stream, int64_t tailStart);
+
+// Appends a 2.3 frame (header and data).
+void AppendFrame23(std::vector<uint8_t>& out, const std::string& id,
+                   const std::vector<uint8_t>& data, uint8_t statusFlags = 0,
+                   uint8_t formatFlags = 0);
+// Appends `frame`, read from a tag of version `sourceMajor`, as a 2.3 frame: a 2.2 frame under
+// its 2.3 id (PIC as APIC, its image format as a MIME type), one without a 2.3 id as TXXX (text)
+// or PRIV (anything else) owned by "ID3v2.2 " + its id; compressed or encrypted frames as they
+// are (of 2.4, with their extra bytes and flags in 2.3 order). No frame is dropped.
+void AppendAs23(std::vector<uint8_t>& out, const ID3v2Frame& frame, uint8_t sourceMajor);
 
 // The frame ids of a slot (2.3/2.4 and 2.2).
 const char* SlotId(int slot, bool v22);

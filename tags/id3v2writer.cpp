@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "tags/saferewrite.h"
 #include "tags/textcodec.h"
@@ -41,39 +42,30 @@ void AppendText(std::vector<uint8_t>& out, const std::string& text, uint8_t enco
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
-void AppendFrame(std::vector<uint8_t>& out, const std::string& id, const std::vector<uint8_t>& data,
-                 uint8_t statusFlags = 0) {
-    uint8_t header[10] = {};
-    std::memcpy(header, id.data(), 4);
-    WriteBE32(header + 4, uint32_t(data.size()));
-    header[8] = statusFlags;
-    out.insert(out.end(), header, header + 10);
-    out.insert(out.end(), data.begin(), data.end());
-}
-
 void AppendTextFrame(std::vector<uint8_t>& out, int slot, const std::string& text) {
     if (text.empty())
         return;
     const uint8_t enc = ChooseEncoding(text);
     std::vector<uint8_t> data{enc};
     AppendText(data, text, enc);
-    AppendFrame(out, SlotId(slot, false), data);
+    AppendFrame23(out, SlotId(slot, false), data);
 }
 
-// A comment: encoding, language "eng", an empty description, the text.
-void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text) {
+// A comment: encoding, language (by default "eng"), description (by default empty), the text.
+void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text,
+                        std::string_view language = "eng", const std::string& description = "") {
     if (text.empty())
         return;
-    const uint8_t enc = ChooseEncoding(text);
-    std::vector<uint8_t> data{enc, 'e', 'n', 'g'};
-    if (enc == 0) {
+    const uint8_t enc = ChooseEncoding(description + text);
+    std::vector<uint8_t> data{enc};
+    for (size_t i = 0; i < 3; ++i)
+        data.push_back(i < language.size() ? uint8_t(language[i]) : uint8_t(' '));
+    AppendText(data, description, enc);
+    data.push_back(0);
+    if (enc != 0)
         data.push_back(0);
-    } else {
-        for (const uint8_t b : {0xFF, 0xFE, 0x00, 0x00})
-            data.push_back(b);
-    }
     AppendText(data, text, enc);
-    AppendFrame(out, "COMM", data);
+    AppendFrame23(out, "COMM", data);
 }
 
 // A link: encoding 0, an empty description, the address as 8-bit text (which is what the
@@ -86,17 +78,14 @@ void AppendLinkFrame(std::vector<uint8_t>& out, const std::string& link) {
     if (!Utf8ToLatin1(link, bytes))
         bytes = link;
     data.insert(data.end(), bytes.begin(), bytes.end());
-    AppendFrame(out, "WXXX", data);
+    AppendFrame23(out, "WXXX", data);
 }
 
-// A frame of the old tag the writer does not manage, in 2.3 form. 2.4 text frames in encodings
-// that 2.3 does not know are re-encoded; frames whose data cannot be read (compressed,
-// encrypted) cannot be carried over and are left out.
+// A frame of the old tag the writer does not manage, in 2.3 form (see AppendAs23). 2.4 text
+// frames in encodings that 2.3 does not know are re-encoded.
 void AppendKeptFrame(std::vector<uint8_t>& out, ID3v2Frame& frame, uint8_t sourceMajor) {
-    if (frame.Opaque || frame.Id.size() != 4)
-        return;
-    if (sourceMajor >= 4 && frame.Id[0] == 'T' && frame.Id != "TXXX" && !frame.Data.empty() &&
-        frame.Data[0] >= 2) {
+    if (!frame.Opaque && sourceMajor >= 4 && frame.Id[0] == 'T' && frame.Id != "TXXX" &&
+        !frame.Data.empty() && frame.Data[0] >= 2) {
         // Several values of a 2.4 text frame are separated by zeros; 2.3 knows one value.
         const std::string text = DecodeFrameText(frame.Data);
         const uint8_t enc = ChooseEncoding(text);
@@ -104,7 +93,7 @@ void AppendKeptFrame(std::vector<uint8_t>& out, ID3v2Frame& frame, uint8_t sourc
         AppendText(data, text, enc);
         frame.Data = std::move(data);
     }
-    AppendFrame(out, frame.Id, frame.Data, frame.StatusFlags);
+    AppendAs23(out, frame, sourceMajor);
 }
 
 }  // namespace
@@ -114,13 +103,17 @@ using OldFrames = std::array<std::vector<ID3v2Frame>, kManagedSlots + 1>;
 
 // An old frame of a field the caller did not change, under its 2.3 id: its bytes as they were
 // when 2.3 can hold them, else (a 2.4 encoding 2.3 does not know) its whole value re-encoded.
-void AppendUntouchedFrame(std::vector<uint8_t>& out, int slot, const ID3v2Frame& frame) {
-    if (frame.Opaque)
-        return;
-    if (frame.Data.empty() || frame.Data[0] <= 1) {
-        AppendFrame(out, SlotId(slot, false), frame.Data, frame.StatusFlags);
+void AppendUntouchedFrame(std::vector<uint8_t>& out, int slot, const ID3v2Frame& frame,
+                          uint8_t sourceMajor) {
+    if (frame.Opaque) {
+        AppendAs23(out, frame, sourceMajor);
+    } else if (frame.Data.empty() || frame.Data[0] <= 1) {
+        AppendFrame23(out, SlotId(slot, false), frame.Data, frame.StatusFlags);
     } else if (slot == 7) {
-        AppendCommentFrame(out, ExtractDescribedText(frame.Data, true, false));
+        const std::string_view language(reinterpret_cast<const char*>(frame.Data.data()) + 1,
+                                        std::min<size_t>(3, frame.Data.size() - 1));
+        AppendCommentFrame(out, ExtractDescribedText(frame.Data, true, false), language,
+                           ExtractDescription(frame.Data, true));
     } else if (slot == 12) {
         AppendLinkFrame(out, ExtractDescribedText(frame.Data, false, true));
     } else {
@@ -128,9 +121,47 @@ void AppendUntouchedFrame(std::vector<uint8_t>& out, int slot, const ID3v2Frame&
     }
 }
 
+// The index of the comment the reader shows (the last one without a description, else the
+// last one); -1 when there is none.
+int ShownComment(const std::vector<ID3v2Frame>& comments) {
+    int shown = -1;
+    bool plain = false;
+    for (size_t i = 0; i < comments.size(); ++i) {
+        const ID3v2Frame& f = comments[i];
+        if (f.Opaque || f.Data.empty() || f.Data[0] > 3)
+            continue;
+        const bool isPlain = IsPlainComment(f.Data);
+        if (plain && !isPlain)
+            continue;
+        plain = isPlain;
+        shown = int(i);
+    }
+    return shown;
+}
+
+// An edited comment replaces the comment the reader showed, in its language and under its
+// description; every other comment stays as it was.
+void AppendEditedComments(std::vector<uint8_t>& out, const std::string& text,
+                          const std::vector<ID3v2Frame>& old, uint8_t sourceMajor) {
+    const int shown = ShownComment(old);
+    for (size_t i = 0; i < old.size(); ++i) {
+        if (int(i) != shown) {
+            AppendUntouchedFrame(out, 7, old[i], sourceMajor);
+            continue;
+        }
+        const std::vector<uint8_t>& data = old[i].Data;
+        const std::string_view language(reinterpret_cast<const char*>(data.data()) + 1,
+                                        std::min<size_t>(3, data.size() - 1));
+        AppendCommentFrame(out, text, language, ExtractDescription(data, true));
+    }
+    if (shown < 0)
+        AppendCommentFrame(out, text);
+}
+
 class ID3v2Writer {
 public:
-    static std::vector<uint8_t> RenderFrames(const TID3v2& tag, const OldFrames& old) {
+    static std::vector<uint8_t> RenderFrames(const TID3v2& tag, const OldFrames& old,
+                                             uint8_t sourceMajor) {
         std::vector<uint8_t> out;
         const std::string* values[kManagedSlots + 1] = {
             nullptr,          &tag.m_title,    &tag.m_artist,  &tag.m_album,    nullptr,
@@ -142,7 +173,7 @@ public:
                                             : *values[slot] == tag.m_asRead[size_t(slot)]);
             if (untouched) {
                 for (const ID3v2Frame& frame : old[size_t(slot)])
-                    AppendUntouchedFrame(out, slot, frame);
+                    AppendUntouchedFrame(out, slot, frame, sourceMajor);
                 continue;
             }
             if (slot == 4) {
@@ -153,7 +184,7 @@ public:
                                     keepText ? tag.m_trackText : std::to_string(tag.m_track));
                 }
             } else if (slot == 7) {
-                AppendCommentFrame(out, tag.m_comment);
+                AppendEditedComments(out, tag.m_comment, old[7], sourceMajor);
             } else if (slot == 12) {
                 AppendLinkFrame(out, tag.m_link);
             } else {
@@ -166,9 +197,21 @@ public:
 
 bool TID3v2::WriteTag(const std::filesystem::path& fileName) {
     m_lastError.clear();
+    LockedFile file;
+    if (!file.Open(fileName, &m_lastError))
+        return false;
+    return WriteTag(file);
+}
+
+bool TID3v2::WriteTag(LockedFile& file) {
+    m_lastError.clear();
     try {
+        if (m_readIdentity.Known() && file.Identity() != m_readIdentity) {
+            m_lastError = kChangedSinceRead;
+            return false;
+        }
         FileStream stream;
-        if (!stream.Open(fileName)) {
+        if (!stream.OpenDuplicate(file.Descriptor())) {
             m_lastError = "cannot open the file";
             return false;
         }
@@ -185,7 +228,7 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName) {
                 const int slot = ManagedSlot(f.Id, v22);
                 if (slot > 0)
                     managed[size_t(slot)].push_back(std::move(f));
-                else if (!v22)
+                else
                     AppendKeptFrame(kept, f, old.Major);
                 return true;
             });
@@ -194,7 +237,8 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName) {
                 return false;
             }
         }
-        std::vector<uint8_t> frames = ID3v2Writer::RenderFrames(*this, managed);
+        std::vector<uint8_t> frames =
+            ID3v2Writer::RenderFrames(*this, managed, hasTag ? old.Major : 3);
         frames.insert(frames.end(), kept.begin(), kept.end());
 
         int64_t total = 10 + int64_t(frames.size());
@@ -214,22 +258,21 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName) {
         std::copy(frames.begin(), frames.end(), tag.begin() + 10);
 
         bool ok = false;
-        if (needRewrite) {
+        if (needRewrite || !file.Writable()) {
+            // A read-only file in a writable folder is replaced even where the tag would fit.
             const int64_t audioStart = hasTag ? oldTotal : 0;
-            ok = SafeRewrite(fileName, [&](RewriteSink& sink) {
-                return sink.Write(tag.data(), tag.size()) &&
-                       sink.CopyFrom(stream.Descriptor(), audioStart, -1);
-            });
-        } else {
-            ok = OverwriteHead(fileName, tag.data(), tag.size());
-            if (!ok)  // e.g. a read-only file in a writable folder: replace it instead
-                ok = SafeRewrite(fileName, [&](RewriteSink& sink) {
+            ok = SafeRewrite(
+                file,
+                [&](RewriteSink& sink) {
                     return sink.Write(tag.data(), tag.size()) &&
-                           sink.CopyFrom(stream.Descriptor(), oldTotal, -1);
-                });
+                           sink.CopyFrom(stream.Descriptor(), audioStart, -1);
+                },
+                &m_lastError);
+        } else {
+            ok = OverwriteHead(file, tag.data(), tag.size(), &m_lastError);
         }
-        if (!ok)
-            m_lastError = LastRewriteError();
+        if (ok)
+            m_readIdentity = file.Identity();
         return ok;
     } catch (const std::exception& e) {
         m_lastError = e.what();
@@ -239,29 +282,48 @@ bool TID3v2::WriteTag(const std::filesystem::path& fileName) {
 
 bool TID3v2::RemoveTag(const std::filesystem::path& fileName) {
     m_lastError.clear();
+    LockedFile file;
+    if (!file.Open(fileName, &m_lastError))
+        return false;
+    return RemoveTag(file);
+}
+
+bool TID3v2::RemoveTag(LockedFile& file) {
+    m_lastError.clear();
     try {
+        if (m_readIdentity.Known() && file.Identity() != m_readIdentity) {
+            m_lastError = kChangedSinceRead;
+            return false;
+        }
         FileStream stream;
-        if (!stream.Open(fileName)) {
+        if (!stream.OpenDuplicate(file.Descriptor())) {
             m_lastError = "cannot open the file";
             return false;
         }
-        ID3v2Header old{};
-        if (stream.Size() < 10 || !stream.ReadExact(0, &old, 10) ||
-            std::memcmp(old.Id, "ID3", 3) != 0) {
-            m_lastError = "the file has no ID3v2 tag";
+        TID3v1 trailer;
+        if (!trailer.ScanTag(stream, false)) {
+            m_lastError = "cannot read the file";
             return false;
         }
-        const int64_t total = TagTotalSize(old, stream.Size());
-        if (total <= 0) {
-            m_lastError = "the ID3v2 tag states a size larger than the file";
+        const int64_t tail = stream.Size() - trailer.TrailerSize();
+        const ID3v2Extent extent = FindID3v2Tags(stream, tail);
+        if (extent.HeadEnd == 0 && extent.AppendedStart < 0) {
+            char id[3] = {};
+            const bool startsWithTag = stream.ReadExact(0, id, 3) && std::memcmp(id, "ID3", 3) == 0;
+            m_lastError = startsWithTag ? "the ID3v2 tag states a size larger than the file"
+                                        : "the file has no ID3v2 tag";
             return false;
         }
-        const bool ok = SafeRewrite(fileName, [&](RewriteSink& sink) {
-            return sink.CopyFrom(stream.Descriptor(), total, -1);
-        });
-        if (!ok)
-            m_lastError = LastRewriteError();
-        else
+        const int64_t audioEnd = extent.AppendedStart >= 0 ? extent.AppendedStart : tail;
+        const int fd = stream.Descriptor();
+        const bool ok = SafeRewrite(
+            file,
+            [&](RewriteSink& sink) {
+                return sink.CopyFrom(fd, extent.HeadEnd, audioEnd - extent.HeadEnd) &&
+                       sink.CopyFrom(fd, tail, -1);
+            },
+            &m_lastError);
+        if (ok)
             Reset();
         return ok;
     } catch (const std::exception& e) {

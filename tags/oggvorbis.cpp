@@ -130,7 +130,19 @@ bool TOggVorbis::Analyze(const std::filesystem::path& fileName) {
     FileStream stream;
     if (!stream.Open(fileName))
         return false;
-    return Analyze(stream);
+    const bool ok = Analyze(stream);
+    m_readIdentity = IdentityOfDescriptor(stream.Descriptor());
+    return ok;
+}
+
+bool TOggVorbis::Analyze(LockedFile& file) {
+    Reset();
+    FileStream stream;
+    if (!stream.OpenDuplicate(file.Descriptor()))
+        return false;
+    const bool ok = Analyze(stream);
+    m_readIdentity = file.Identity();
+    return ok;
 }
 
 bool TOggVorbis::Analyze(ByteStream& stream) {
@@ -177,10 +189,6 @@ bool TOggVorbis::Analyze(ByteStream& stream) {
     m_comment = slots[7].empty() ? slots[9] : slots[7];
     m_commentsRead = true;
     m_asRead = {m_title, m_artist, m_album, std::to_string(m_track), m_date, m_genre, m_comment};
-    for (int field = 0; field < 7; ++field)
-        m_readSlot[size_t(field)] = field + 1;
-    m_readSlot[1] = slots[2].empty() ? 8 : 2;
-    m_readSlot[6] = slots[7].empty() ? 9 : 7;
     return true;
 }
 
@@ -227,13 +235,43 @@ bool TOggVorbis::ClearTag(const std::filesystem::path& fileName, FileOps& ops) {
     m_genre.clear();
     m_comment.clear();
     m_commentsRead = false;  // every field changed, even one that was empty already
-    return WriteTag(fileName, ops);
+    m_clearing = true;
+    const bool ok = WriteTag(fileName, ops);
+    m_clearing = false;
+    return ok;
+}
+
+bool TOggVorbis::ClearTag(LockedFile& file, FileOps& ops) {
+    m_title.clear();
+    m_artist.clear();
+    m_album.clear();
+    m_track = 0;
+    m_date.clear();
+    m_genre.clear();
+    m_comment.clear();
+    m_commentsRead = false;
+    m_clearing = true;
+    const bool ok = WriteTag(file, ops);
+    m_clearing = false;
+    return ok;
 }
 
 bool TOggVorbis::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {
     m_lastError.clear();
+    LockedFile file;
+    if (!file.Open(fileName, &m_lastError))
+        return false;
+    return WriteTag(file, ops);
+}
+
+bool TOggVorbis::WriteTag(LockedFile& file, FileOps& ops) {
+    m_lastError.clear();
+    if (m_readIdentity.Known() && file.Identity() != m_readIdentity) {
+        m_lastError = kChangedSinceRead;
+        return false;
+    }
     FileStream stream;
-    if (!stream.Open(fileName)) {
+    if (!stream.OpenDuplicate(file.Descriptor())) {
         m_lastError = "cannot open the file";
         return false;
     }
@@ -249,40 +287,42 @@ bool TOggVorbis::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {
         return false;
     }
 
-    // The new comment packet: vendor, the managed fields, then every other field as it was.
+    // The new comment packet: the vendor, then the old fields in their order, where only the
+    // fields the caller changed are replaced (the new value at the place of the first old one).
     const std::vector<std::string> oldItems = CommentItems(headers.Packets[1], SIZE_MAX);
     const std::string vendor = oldItems.empty() ? std::string() : oldItems[0];
-    std::vector<std::string> fields;
     const std::string track = m_track ? std::to_string(m_track) : std::string();
     const std::string values[] = {m_title, m_artist, m_album, track, m_date, m_genre, m_comment};
-    auto slotOfItem = [&](const std::string& item) {
-        const size_t eq = item.find('=');
-        return eq == std::string::npos ? -1
-                                       : SlotOf(UpperAscii(std::string_view(item).substr(0, eq)));
-    };
+    // By slot: replaced (an edited field; when clearing, also the second names the reader shows).
+    std::array<bool, kVorbisSlots> replaced{};
+    std::array<bool, kVorbisSlots> placed{};
     for (int slot = 1; slot <= 7; ++slot) {
-        const std::string& name = kVorbisFieldNames[size_t(slot)];
         const size_t field = size_t(slot - 1);
-        const bool untouched =
-            m_commentsRead && (slot == 4 ? std::to_string(m_track) == m_asRead[field]
-                                         : Trim(values[field]) == m_asRead[field]);
-        if (untouched) {
-            // The items the value was read from, whole; one read under a second name (PERFORMER,
-            // DESCRIPTION) is stored under the field's own name.
-            for (size_t i = 1; i < oldItems.size(); ++i)
-                if (slotOfItem(oldItems[i]) == m_readSlot[field])
-                    fields.push_back(m_readSlot[field] == slot
-                                         ? oldItems[i]
-                                         : name + oldItems[i].substr(oldItems[i].find('=')));
-            continue;
-        }
-        const std::string value = Trim(values[field]);
-        if (!value.empty())
-            fields.push_back(name + "=" + value);
+        replaced[size_t(slot)] =
+            !m_commentsRead || (slot == 4 ? std::to_string(m_track) != m_asRead[field]
+                                          : Trim(values[field]) != m_asRead[field]);
     }
-    for (size_t i = 1; i < oldItems.size(); ++i)
-        if (slotOfItem(oldItems[i]) < 0)
+    replaced[8] = replaced[9] = m_clearing;
+    std::vector<std::string> fields;
+    auto place = [&](int slot) {
+        placed[size_t(slot)] = true;
+        const std::string value = slot <= 7 ? Trim(values[slot - 1]) : std::string();
+        if (!value.empty())
+            fields.push_back(std::string(kVorbisFieldNames[size_t(slot)]) + "=" + value);
+    };
+    for (size_t i = 1; i < oldItems.size(); ++i) {
+        const size_t eq = oldItems[i].find('=');
+        const int slot = eq == std::string::npos
+                             ? -1
+                             : SlotOf(UpperAscii(std::string_view(oldItems[i]).substr(0, eq)));
+        if (slot <= 0 || !replaced[size_t(slot)])
             fields.push_back(oldItems[i]);
+        else if (!placed[size_t(slot)])
+            place(slot);
+    }
+    for (int slot = 1; slot <= 7; ++slot)
+        if (replaced[size_t(slot)] && !placed[size_t(slot)])
+            place(slot);
     std::vector<uint8_t> comment(headers.Packets[1].begin(), headers.Packets[1].begin() + 7);
     AppendItem(comment, vendor);
     uint8_t count[4];
@@ -312,7 +352,7 @@ bool TOggVorbis::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {
         headers.Pages.back().Offset + int64_t(headers.Pages.back().Bytes.size());
 
     const bool ok = SafeRewrite(
-        fileName,
+        file,
         [&](RewriteSink& sink) {
             if (!sink.CopyFrom(stream.Descriptor(), 0, id3Size))
                 return false;
@@ -334,6 +374,8 @@ bool TOggVorbis::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {
             return sink.CopyFrom(stream.Descriptor(), at, -1);
         },
         &m_lastError, ops);
+    if (ok)
+        m_readIdentity = file.Identity();
     return ok;
 }
 

@@ -42,19 +42,27 @@ public:
 
     // Reset, then reads the file. False when it is not an Ogg Vorbis file or cannot be read
     // (every property then stays reset); a missing comment header still gives true. Never throws.
+    // Analysing by name or a held file notes the file's identity: a later write refuses
+    // (kChangedSinceRead) when the file is not the one that was read.
     bool Analyze(const std::filesystem::path& fileName);
+    bool Analyze(LockedFile& file);
     bool Analyze(ByteStream& stream);
 
-    // Writes Title, Artist, Album, Track, Date, Genre and Comment as the file's comment header
-    // (PERFORMER and DESCRIPTION are dropped, other fields and the vendor are kept). A field
-    // still holding the value Analyze gave it is written with the file's full original bytes,
-    // however much longer they are than the part kept for display. The header
+    // Writes the fields the caller changed (Title, Artist, Album, Track, Date, Genre, Comment)
+    // into the file's comment header: all old fields of that name give way to the new value,
+    // at the place of the first of them (else at the end). Every other field - a field the
+    // caller did not change, duplicates, PERFORMER, DESCRIPTION, pictures, anything unknown -
+    // and the vendor stay byte for byte and in their order. The file is held locked from the
+    // read to the rename (by name: opened and locked here). The header
     // pages are laid out anew when the packet no longer fits them, the following pages then
     // renumbered; the file is rebuilt atomically and never left damaged. Never throws; on false
     // LastError() says why.
     bool WriteTag(const std::filesystem::path& fileName, FileOps& ops = SystemFileOps());
-    // Empties the seven fields and writes.
+    bool WriteTag(LockedFile& file, FileOps& ops = SystemFileOps());
+    // Empties the seven fields and writes, removing also PERFORMER and DESCRIPTION (which the
+    // reader would show in their place); other fields and the vendor stay.
     bool ClearTag(const std::filesystem::path& fileName, FileOps& ops = SystemFileOps());
+    bool ClearTag(LockedFile& file, FileOps& ops = SystemFileOps());
     const std::string& LastError() const { return m_lastError; }
 
     int64_t FileSize() const { return m_fileSize; }
@@ -98,10 +106,11 @@ private:
     std::string m_title, m_artist, m_album, m_date, m_genre, m_comment, m_vendor;
     uint16_t m_track = 0;
     // What Analyze found, to tell the fields the caller left alone: the seven values in the
-    // order of the managed slots (the track as its number), and the slot each came from.
+    // order of the managed slots (the track as its number).
     bool m_commentsRead = false;
     std::array<std::string, 7> m_asRead;
-    std::array<int, 7> m_readSlot{};
+    bool m_clearing = false;
+    FileIdentity m_readIdentity;
     std::string m_lastError;
 };
 

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
@@ -17,8 +19,9 @@ namespace {
 
 thread_local std::string t_lastError;
 
+// A negative `err` means the message says it all.
 bool Fail(std::string* error, const std::string& what, int err) {
-    t_lastError = what + ": " + std::strerror(err);
+    t_lastError = err < 0 ? what : what + ": " + std::strerror(err);
     if (error)
         *error = t_lastError;
     return false;
@@ -31,41 +34,11 @@ bool Succeed(std::string* error) {
     return true;
 }
 
-// A symbolic link is rewritten at the file it points to, so the link stays a link.
-std::filesystem::path ResolveTarget(const std::filesystem::path& target) {
-    std::error_code ec;
-    if (std::filesystem::is_symlink(target, ec)) {
-        auto resolved = std::filesystem::canonical(target, ec);
-        if (!ec)
-            return resolved;
-    }
-    return target;
-}
-
-// Removes what rewrites of `file` killed before their rename left beside it: files of our own
-// name pattern, owned by this user, whose writing process is gone. Nothing else is touched.
-void RemoveStaleTemporaries(const std::filesystem::path& file, FileOps& ops) {
-    std::error_code ec;
-    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
-    const std::string fileName = file.filename().string();
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        long pid = 0;
-        if (!IsRewriteTemporaryName(name, fileName, &pid) || pid == long(::getpid()))
-            continue;
-        struct stat st {};
-        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_uid != ::geteuid())
-            continue;
-        if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-            ops.Unlink(it->path().c_str());
-    }
-}
-
 std::string TemporaryName(const std::filesystem::path& file, int attempt) {
     return file.string() + "~tv" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
 }
+
+FileOps* g_ops = nullptr;
 
 }  // namespace
 
@@ -112,7 +85,15 @@ bool IsRewriteTemporaryName(std::string_view name, std::string_view fileName, lo
 
 FileOps& SystemFileOps() {
     static FileOps ops;
-    return ops;
+    return g_ops ? *g_ops : ops;
+}
+
+void UseFileOps(FileOps* ops) {
+    g_ops = ops;
+}
+
+std::string RewriteTemporaryName(const std::filesystem::path& target, int attempt) {
+    return TemporaryName(target, attempt);
 }
 
 const std::string& LastRewriteError() {
@@ -178,94 +159,172 @@ mode_t ProcessUmask() {
     return 022;
 }
 
-// The rewrite itself; with `newFileMode` >= 0 a missing target (or a symbolic link standing at
-// its name) is replaced by a new file with those bits (less the umask).
-bool Replace(const std::filesystem::path& target, const std::function<bool(RewriteSink&)>& produce,
-             std::string* error, FileOps& ops, int newFileMode) {
-    try {
-        // A whole-file write replaces a symbolic link at the name instead of following it.
-        const bool wholeFile = newFileMode >= 0;
-        const std::filesystem::path file = wholeFile ? target : ResolveTarget(target);
-        struct stat st {};
-        const int found = wholeFile ? ::lstat(file.c_str(), &st) : ::stat(file.c_str(), &st);
-        if (found != 0 || S_ISLNK(st.st_mode)) {
-            if ((found != 0 && errno != ENOENT) || !wholeFile)
-                return Fail(error, "cannot examine " + file.string(), errno);
-            const mode_t mask = ProcessUmask();
-            st.st_mode = S_IFREG | (mode_t(newFileMode) & ~mask);
-            st.st_uid = ::geteuid();
-            st.st_gid = ::getegid();
+// Gives the new file the user extended attributes of the one it replaces, so that labels and
+// marks the user set stay with the file. False when one that exists cannot be copied.
+bool CopyUserAttributes(int from, int to) {
+    std::vector<char> names(4096);
+    ssize_t n = ::flistxattr(from, names.data(), names.size());
+    if (n < 0 && errno == ERANGE) {
+        n = ::flistxattr(from, nullptr, 0);
+        if (n > 0) {
+            names.resize(size_t(n));
+            n = ::flistxattr(from, names.data(), names.size());
         }
-        if (!S_ISREG(st.st_mode))
-            return Fail(error, file.string() + " is not a regular file", EINVAL);
-
-        RemoveStaleTemporaries(file, ops);
-        // First an unnamed file in the target's folder; where the file system has none, a new
-        // name: O_EXCL together with O_NOFOLLOW never opens anything that already exists under
-        // it, a planted symbolic link included; another name is tried instead.
-        const std::filesystem::path folder =
-            file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-        std::string tempName;
-        int fd = ops.Open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-        const bool unnamed = fd >= 0;
-        for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-            tempName = TemporaryName(file, attempt);
-            fd = ops.Open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0600);
-            if (fd < 0 && errno != EEXIST)
-                break;
-        }
-        if (fd < 0)
-            return Fail(error, "cannot create a temporary file beside " + file.string(), errno);
-
-        RewriteSink sink(ops, fd);
-        bool ok = produce(sink) && !sink.Failed();
-        std::string step =
-            "cannot write " + (unnamed ? "a temporary file beside " + file.string() : tempName);
-        int err = errno;
-        if (ok) {
-            ::fchmod(fd, st.st_mode & 07777);
-            if (::geteuid() == 0) [[maybe_unused]]
-                int ignored = ::fchown(fd, st.st_uid, st.st_gid);
-            if (ops.Sync(fd) != 0) {
-                ok = false;
-                err = errno;
-                step = "cannot flush the temporary file of " + file.string();
-            }
-        }
-        // The finished unnamed file gets its name just before the rename.
-        for (int attempt = 0; ok && unnamed && tempName.empty() && attempt < 100; ++attempt) {
-            const std::string name = TemporaryName(file, attempt);
-            if (ops.Link(fd, name.c_str()) == 0) {
-                tempName = name;
-            } else if (errno != EEXIST || attempt == 99) {
-                ok = false;
-                err = errno;
-                step = "cannot name the temporary file of " + file.string();
-            }
-        }
-        if (ops.Close(fd) != 0 && ok) {
-            ok = false;
-            err = errno;
-            step = "cannot close the temporary file of " + file.string();
-        }
-        if (ok && ops.Rename(tempName.c_str(), file.c_str()) != 0) {
-            ok = false;
-            err = errno;
-            step = "cannot replace " + file.string();
-        }
-        if (!ok) {
-            if (!tempName.empty())
-                ops.Unlink(tempName.c_str());
-            return Fail(error, step, err ? err : EIO);
-        }
-        return Succeed(error);
-    } catch (const std::exception& e) {
-        t_lastError = e.what();
-        if (error)
-            *error = t_lastError;
-        return false;
     }
+    if (n <= 0)
+        return true;  // none, or a file system without them
+    std::vector<char> value;
+    for (const char* name = names.data(); name < names.data() + n; name += std::strlen(name) + 1) {
+        if (std::strncmp(name, "user.", 5) != 0)
+            continue;
+        const ssize_t size = ::fgetxattr(from, name, nullptr, 0);
+        if (size < 0)
+            return false;
+        value.resize(size_t(size) + 1);
+        const ssize_t got = ::fgetxattr(from, name, value.data(), value.size());
+        if (got < 0 || ::fsetxattr(to, name, value.data(), size_t(got), 0) != 0)
+            return false;
+    }
+    return true;
+}
+
+// What a rewrite replaces: the file's name, its state when the rewrite began (a made-up one
+// for a new file) and, for a held file, the descriptor to keep and the lock to hand over.
+struct Original {
+    std::filesystem::path file;
+    struct stat st {};
+    bool exists = false;
+    LockedFile* held = nullptr;
+};
+
+// Opens the temporary file beside `file`: first an unnamed one; where the file system has
+// none, a new name: O_EXCL together with O_NOFOLLOW never opens anything that already exists
+// under it, a planted symbolic link included; another name is tried instead.
+int OpenTemporary(const std::filesystem::path& file, FileOps& ops, std::string& tempName) {
+    const std::filesystem::path folder =
+        file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    int fd = ops.Open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        tempName = TemporaryName(file, attempt);
+        fd = ops.Open(tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        tempName.clear();
+    return fd;
+}
+
+// The finished temporary file takes the original's mode, owner and attributes, reaches the
+// disk, and (when unnamed) gets its name. The step that failed goes to `step`.
+bool FinishTemporary(const Original& o, int fd, FileOps& ops, std::string& tempName,
+                     std::string& step) {
+    const std::string& name = o.file.string();
+    ::fchmod(fd, o.st.st_mode & 07777);
+    if (o.exists) {
+        // The owner where the process may give it (root), else at least the group.
+        if (::fchown(fd, o.st.st_uid, o.st.st_gid) != 0) [[maybe_unused]]
+            int ignored = ::fchown(fd, uid_t(-1), o.st.st_gid);
+        const int source =
+            o.held ? o.held->Descriptor() : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool copied = source < 0 || CopyUserAttributes(source, fd);
+        if (!o.held && source >= 0)
+            ::close(source);
+        if (!copied)
+            return step = "cannot keep the extended attributes of " + name, false;
+    }
+    if (ops.Sync(fd) != 0)
+        return step = "cannot flush the temporary file of " + name, false;
+    if (o.held && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP)
+        return step = "cannot lock the temporary file of " + name, false;
+    for (int attempt = 0; tempName.empty() && attempt < 100; ++attempt) {
+        const std::string candidate = TemporaryName(o.file, attempt);
+        if (ops.Link(fd, candidate.c_str()) == 0)
+            tempName = candidate;
+        else if (errno != EEXIST)
+            break;
+    }
+    if (tempName.empty())
+        return step = "cannot name the temporary file of " + name, false;
+    return true;
+}
+
+// The rewrite itself, one recipe for every file the program replaces.
+bool Replace(Original& o, const std::function<bool(RewriteSink&)>& produce, std::string* error,
+             FileOps& ops) {
+    const std::string name = o.file.string();
+    if (!S_ISREG(o.st.st_mode))
+        return Fail(error, name + " is not a regular file", EINVAL);
+    if (o.held && o.st.st_nlink > 1 && !o.held->UnlinkAllowed())
+        return Fail(error,
+                    name +
+                        " has other hard links, which a rebuild would leave with the old "
+                        "content; nothing was written",
+                    -1);
+    RemoveRewriteLeftovers(o.file);
+    std::string tempName;
+    const int fd = OpenTemporary(o.file, ops, tempName);
+    if (fd < 0)
+        return Fail(error, "cannot create a temporary file beside " + name, errno);
+    const bool named = !tempName.empty();
+    RewriteSink sink(ops, fd);
+    std::string step = "cannot write " + (named ? tempName : "a temporary file beside " + name);
+    bool ok = produce(sink) && !sink.Failed();
+    int err = errno;
+    if (ok && !FinishTemporary(o, fd, ops, tempName, step)) {
+        ok = false;
+        err = errno;
+    }
+    // The held file's lock goes over to the new one: it is taken before the rename, so no other
+    // writer can come in between.
+    const int keep = ok && o.held ? ::dup(fd) : -1;
+    if (ops.Close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+        step = "cannot close the temporary file of " + name;
+    }
+    if (ok && o.held && !o.held->StillNamed()) {
+        ok = false;
+        err = -1;
+        step = name + ": " + kChangedSinceRead;
+    }
+    if (ok && ops.Rename(tempName.c_str(), name.c_str()) != 0) {
+        ok = false;
+        err = errno;
+        step = "cannot replace " + name;
+    }
+    if (!ok) {
+        if (keep >= 0)
+            ::close(keep);
+        if (!tempName.empty())
+            ops.Unlink(tempName.c_str());
+        return Fail(error, step, err ? err : EIO);
+    }
+    if (o.held)
+        o.held->Adopt(keep, true);
+    return Succeed(error);
+}
+
+bool HoldsExactly(const std::filesystem::path& file, std::string_view data) {
+    std::ifstream in(file, std::ios::binary);
+    std::string held(data.size() + 1, '\0');
+    in.read(held.data(), std::streamsize(held.size()));
+    return in.gcount() == std::streamsize(data.size()) &&
+           std::string_view(held.data(), data.size()) == data;
+}
+
+// Where a whole-file write lands: the file a symbolic link names (followed link by link, so a
+// dangling link gives the name to create), else `target` itself.
+std::filesystem::path WriteThroughLinks(const std::filesystem::path& target) {
+    std::filesystem::path at = target;
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(at, ec); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(at, ec);
+        if (ec)
+            break;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return at;
 }
 
 }  // namespace
@@ -273,61 +332,97 @@ bool Replace(const std::filesystem::path& target, const std::function<bool(Rewri
 bool SafeRewrite(const std::filesystem::path& target,
                  const std::function<bool(RewriteSink&)>& produce, std::string* error,
                  FileOps& ops) {
-    return Replace(target, produce, error, ops, -1);
+    try {
+        Original o;
+        o.file = WriteThroughLinks(target);
+        if (::stat(o.file.c_str(), &o.st) != 0)
+            return Fail(error, "cannot examine " + o.file.string(), errno);
+        o.exists = true;
+        return Replace(o, produce, error, ops);
+    } catch (const std::exception& e) {
+        return Fail(error, e.what(), ENOMEM);
+    }
+}
+
+bool SafeRewrite(LockedFile& file, const std::function<bool(RewriteSink&)>& produce,
+                 std::string* error, FileOps& ops) {
+    try {
+        Original o;
+        o.file = file.Target();
+        o.held = &file;
+        if (!file.IsOpen() || ::fstat(file.Descriptor(), &o.st) != 0)
+            return Fail(error, "cannot examine " + o.file.string(), file.IsOpen() ? errno : EBADF);
+        o.exists = true;
+        return Replace(o, produce, error, ops);
+    } catch (const std::exception& e) {
+        return Fail(error, e.what(), ENOMEM);
+    }
 }
 
 bool SafeWriteFile(const std::filesystem::path& target, std::string_view data, mode_t newFileMode,
                    std::string* error, FileOps& ops) {
-    return Replace(
-        target, [&](RewriteSink& sink) { return sink.Write(data.data(), data.size()); }, error, ops,
-        int(newFileMode & 07777));
+    try {
+        Original o;
+        o.file = WriteThroughLinks(target);
+        o.exists = ::stat(o.file.c_str(), &o.st) == 0;
+        if (!o.exists) {
+            if (errno != ENOENT)
+                return Fail(error, "cannot examine " + o.file.string(), errno);
+            o.st.st_mode = S_IFREG | (newFileMode & 07777 & ~ProcessUmask());
+        } else if (S_ISREG(o.st.st_mode) && size_t(o.st.st_size) == data.size() &&
+                   HoldsExactly(o.file, data)) {
+            return Succeed(error);  // nothing changed: the file and its times stay
+        }
+        return Replace(
+            o, [&](RewriteSink& sink) { return sink.Write(data.data(), data.size()); }, error, ops);
+    } catch (const std::exception& e) {
+        return Fail(error, e.what(), ENOMEM);
+    }
 }
 
-bool OverwriteHead(const std::filesystem::path& target, const void* data, size_t count,
-                   std::string* error) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Fail(error, "cannot open " + target.string() + " for writing", errno);
+bool OverwriteHead(LockedFile& file, const void* data, size_t count, std::string* error) {
+    const std::string name = file.Target().string();
+    if (!file.Writable())
+        return Fail(error, "cannot open " + name + " for writing", EACCES);
     const auto* p = static_cast<const uint8_t*>(data);
     size_t done = 0;
     while (done < count) {
-        const ssize_t n = ::pwrite(fd, p + done, count - done, off_t(done));
+        const ssize_t n = ::pwrite(file.Descriptor(), p + done, count - done, off_t(done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            const int err = n == 0 ? EIO : errno;
-            ::close(fd);
-            return Fail(error, "cannot write " + target.string(), err);
-        }
+        if (n <= 0)
+            return Fail(error, "cannot write " + name, n == 0 ? EIO : errno);
         done += size_t(n);
     }
-    if (::fsync(fd) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return Fail(error, "cannot flush " + target.string(), err);
-    }
-    ::close(fd);
+    if (::fsync(file.Descriptor()) != 0)
+        return Fail(error, "cannot flush " + name, errno);
     return Succeed(error);
 }
 
-bool CutFile(const std::filesystem::path& target, int64_t newSize, std::string* error) {
+bool CutFile(LockedFile& file, int64_t newSize, std::string* error) {
+    const std::string name = file.Target().string();
     if (newSize < 0)
-        return Fail(error, "bad size for " + target.string(), EINVAL);
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        const bool ok = ::ftruncate(fd, newSize) == 0;
-        const int err = errno;
-        ::close(fd);
-        return ok ? Succeed(error) : Fail(error, "cannot shorten " + target.string(), err);
-    }
+        return Fail(error, "bad size for " + name, EINVAL);
+    if (file.Writable())
+        return ::ftruncate(file.Descriptor(), newSize) == 0
+                   ? Succeed(error)
+                   : Fail(error, "cannot shorten " + name, errno);
     // A file we may not open for writing (read-only) is replaced instead, as the folder allows.
-    const int source = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source < 0)
-        return Fail(error, "cannot open " + target.string(), errno);
-    const bool ok = SafeRewrite(
-        target, [&](RewriteSink& sink) { return sink.CopyFrom(source, 0, newSize); }, error);
-    ::close(source);
-    return ok;
+    const int source = file.Descriptor();
+    return SafeRewrite(
+        file, [&](RewriteSink& sink) { return sink.CopyFrom(source, 0, newSize); }, error);
+}
+
+bool CutFile(const std::filesystem::path& target, int64_t newSize, std::string* error) {
+    LockedFile file;
+    std::string reason;
+    if (!file.Open(target, &reason)) {
+        t_lastError = reason;
+        if (error)
+            *error = reason;
+        return false;
+    }
+    return CutFile(file, newSize, error);
 }
 
 }  // namespace tv::tags

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "tags/lockedfile.h"
+
 namespace tv::tags {
 
 // The system calls of a rewrite, overridable so tests can make any one of them fail.
@@ -30,8 +32,11 @@ public:
     virtual int Link(int fd, const char* path);
 };
 
-// The process-wide real implementation.
+// The process-wide implementation: the real one, unless a test seam put another in its place.
 FileOps& SystemFileOps();
+// Test seam: makes `ops` (null: the real ones again) what SystemFileOps() returns. Not
+// thread-safe; for a tool's start or a test's setup only.
+void UseFileOps(FileOps* ops);
 
 // Where a rewrite puts the new bytes. Every call returns false once a write has failed.
 class RewriteSink {
@@ -53,29 +58,41 @@ private:
 // what `produce` writes. The temporary file is unnamed until it is complete, then named
 // `target` + "~tv" + process id + "-" + a counter just before the rename (named so from the
 // start where unnamed files are not supported). Such names of processes that no longer run,
-// owned by this user, are removed first. The new file gets the original's permission bits. Returns
-// false, with the original untouched, when `produce` returns false or any step fails; `error`
-// (optional) then holds the reason. Never throws.
+// owned by this user, are removed first. The new file gets the original's permission bits, its
+// owner where the process may set it, and its user extended attributes. Returns false, with the
+// original untouched, when `produce` returns false or any step fails; `error` (optional) then
+// holds the reason. Never throws.
 bool SafeRewrite(const std::filesystem::path& target,
                  const std::function<bool(RewriteSink&)>& produce, std::string* error = nullptr,
                  FileOps& ops = SystemFileOps());
 
-// Writes `data` as the whole content of `target` the same way; a missing `target`, or a
-// symbolic link at its name (which is replaced, not followed), becomes a new file with
-// `newFileMode` (less the umask). Never throws.
+// The same for a file held open and locked: only the inode that `file` holds is replaced (the
+// rewrite is refused when the name meanwhile names another file, or when the file has other
+// hard links that the caller did not allow to be split), and afterwards `file` holds the new
+// file, still locked, so that a following write goes on from it.
+bool SafeRewrite(LockedFile& file, const std::function<bool(RewriteSink&)>& produce,
+                 std::string* error = nullptr, FileOps& ops = SystemFileOps());
+
+// Writes `data` as the whole content of `target` the same way; a missing `target` becomes a new
+// file with `newFileMode` (less the umask), and one that already holds exactly `data` is left
+// untouched (its modification time too). A symbolic link is written through: the file it
+// names is replaced (in its own folder), or created when the link dangles. Never throws.
 bool SafeWriteFile(const std::filesystem::path& target, std::string_view data, mode_t newFileMode,
                    std::string* error = nullptr, FileOps& ops = SystemFileOps());
 
-// Writes `data` over the first bytes of `target` in place and flushes it. Never throws.
-bool OverwriteHead(const std::filesystem::path& target, const void* data, size_t count,
-                   std::string* error = nullptr);
+// Writes `data` over the first bytes of the held file in place and flushes it. Never throws.
+bool OverwriteHead(LockedFile& file, const void* data, size_t count, std::string* error = nullptr);
+
+// The name the recipe gives the temporary file of `target` on the `attempt`-th try.
+std::string RewriteTemporaryName(const std::filesystem::path& target, int attempt);
 
 // True for a name SafeRewrite gives the temporary file of `fileName` (a name without folder);
 // `pid` then holds the writing process.
 bool IsRewriteTemporaryName(std::string_view name, std::string_view fileName, long* pid = nullptr);
 
-// Shortens `target` to `newSize` bytes: in place when it can be opened for writing, else by a
+// Shortens the held file to `newSize` bytes: in place when it is open for writing, else by a
 // safe rewrite of the remaining bytes. Never throws.
+bool CutFile(LockedFile& file, int64_t newSize, std::string* error = nullptr);
 bool CutFile(const std::filesystem::path& target, int64_t newSize, std::string* error = nullptr);
 
 // The reason of the last failed rewrite, overwrite or cut on this thread ("" after success).

@@ -117,7 +117,14 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::FormShow() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    std::vector<std::string> rest = m_model.FirstShow(area.width(), area.height());
+    std::vector<core::ScreenArea> screens;
+    for (const QScreen* each : QGuiApplication::screens())
+        screens.push_back({each->geometry().x(), each->geometry().y(), each->geometry().width(),
+                           each->geometry().height()});
+    std::vector<std::string> rest = m_model.FirstShow(area.width(), area.height(), screens);
+    // Shown once the window stands, so the box does not open in the middle of the first show.
+    if (std::string warning = m_model.TakeLoadWarning(); !warning.empty())
+        QTimer::singleShot(0, this, [this, warning] { ShowWarning(warning); });
     PlayList->UpdateScrollerVisibility();
     PlayList->ScrollToCurrent();
     RepaintPlaylist();

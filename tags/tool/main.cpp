@@ -1,22 +1,29 @@
 // torvanell-tag: shows, writes and removes the tags of audio files from the command line.
 //   torvanell-tag show [--json] FILE...
-//   torvanell-tag write FILE [--title T] [--artist A] ... [--track N]
-//   torvanell-tag remove FILE
+//   torvanell-tag write FILE [--allow-unlink] [--title T] [--artist A] ... [--track N]
+//   torvanell-tag remove FILE [--allow-unlink]
 // Exit status: 0 success, 1 an operation failed (or the file is not one whose tags the tool
 // writes), 2 bad usage.
 
+#include <fcntl.h>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tags/saferewrite.h"
 #include "tags/tool/tagformat.h"
 #include "tags/tool/writablekind.h"
 
 namespace {
 
 using namespace tv::tags::tool;
+using tv::tags::LockedFile;
 
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
@@ -24,10 +31,11 @@ constexpr int kUsage = 2;
 
 const char* const kUsageText =
     "usage: torvanell-tag show [--json] FILE...\n"
-    "       torvanell-tag write FILE [--title T] [--artist A] [--album A] [--year Y|--date D]\n"
-    "                   [--track N] [--genre G] [--comment C] [--composer C] [--encoder E]\n"
-    "                   [--copyright C] [--language L] [--link URL]\n"
-    "       torvanell-tag remove FILE\n";
+    "       torvanell-tag write FILE [--allow-unlink] [--title T] [--artist A] [--album A]\n"
+    "                   [--year Y|--date D] [--track N] [--genre G] [--comment C]\n"
+    "                   [--composer C] [--encoder E] [--copyright C] [--language L]\n"
+    "                   [--link URL]\n"
+    "       torvanell-tag remove FILE [--allow-unlink]\n";
 
 int Usage(const std::string& problem) {
     std::cerr << "torvanell-tag: " << problem << "\n" << kUsageText;
@@ -75,6 +83,25 @@ std::unique_ptr<TagFormat> WriterFor(const std::filesystem::path& path, std::str
     return nullptr;
 }
 
+// Opens and locks `path` and runs `change` on it (write or remove).
+int Change(const std::string& path, bool allowUnlink,
+           const std::function<bool(TagFormat&, LockedFile&, std::string&)>& change) {
+    std::string error;
+    const auto format = WriterFor(path, error);
+    if (!format)
+        return Failure(path, error);
+    LockedFile file;
+    file.AllowUnlink(allowUnlink);
+    if (!file.Open(path, &error))
+        return Failure(path, error);
+    if (!change(*format, file, error)) {
+        if (error.find("other hard links") != std::string::npos)
+            error += " (--allow-unlink writes it anyway, as a file of its own)";
+        return Failure(path, error);
+    }
+    return kOk;
+}
+
 int Show(const std::vector<std::string>& args) {
     bool json = false;
     std::vector<std::string> files;
@@ -94,6 +121,7 @@ int Show(const std::vector<std::string>& args) {
     auto formats = Formats();
     int status = kOk;
     for (const std::string& file : files) {
+        tv::tags::RemoveRewriteLeftovers(file);
         JsonWriter writer;
         writer.BeginObject().String("path", file);
         std::string report = file + "\n";
@@ -117,9 +145,12 @@ int Write(const std::vector<std::string>& args) {
                                                 "encoder", "copyright", "language", "link"};
     std::string file;
     WriteValues values;
+    bool allowUnlink = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
+        if (arg == "--allow-unlink") {
+            allowUnlink = true;
+        } else if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
             // "--date" is the Ogg name of the year.
             const std::string key = arg == "--date" ? "year" : arg.substr(2);
             if (!kKeys.count(key))
@@ -142,21 +173,41 @@ int Write(const std::vector<std::string>& args) {
     }
     if (file.empty())
         return Usage("write needs a file");
-    std::string error;
-    const auto format = WriterFor(file, error);
-    if (!format || !format->Write(file, values, error))
-        return Failure(file, error);
-    return kOk;
+    return Change(file, allowUnlink, [&](TagFormat& format, LockedFile& held, std::string& error) {
+        return format.Write(held, values, error);
+    });
 }
 
-int Remove(const std::vector<std::string>& args) {
+int Remove(std::vector<std::string> args) {
+    const auto option = std::find(args.begin(), args.end(), "--allow-unlink");
+    const bool allowUnlink = option != args.end();
+    if (allowUnlink)
+        args.erase(option);
     if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
         return Usage("remove takes exactly one file");
-    std::string error;
-    const auto format = WriterFor(args[0], error);
-    if (!format || !format->Remove(args[0], error))
-        return Failure(args[0], error);
-    return kOk;
+    return Change(args[0], allowUnlink,
+                  [](TagFormat& format, LockedFile& held, std::string& error) {
+                      return format.Remove(held, error);
+                  });
+}
+
+// Test seams, set from the environment: TORVANELL_TAG_TEST_PAUSE_MS waits between the read and
+// the write; TORVANELL_TAG_TEST_NAMED_ONLY=1 acts as on a file system without unnamed files.
+class NamedOnlyOps : public tv::tags::FileOps {
+public:
+    int Open(const char* path, int flags, mode_t mode) override {
+        if ((flags & O_TMPFILE) == O_TMPFILE)
+            return errno = EOPNOTSUPP, -1;
+        return FileOps::Open(path, flags, mode);
+    }
+};
+
+void ApplyTestSeams() {
+    if (const char* pause = std::getenv("TORVANELL_TAG_TEST_PAUSE_MS"))
+        SetPauseBeforeWrite(std::atoi(pause));
+    static NamedOnlyOps namedOnly;
+    if (const char* named = std::getenv("TORVANELL_TAG_TEST_NAMED_ONLY"); named && *named == '1')
+        tv::tags::UseFileOps(&namedOnly);
 }
 
 }  // namespace
@@ -167,6 +218,7 @@ int main(int argc, char** argv) {
             return Usage("no command given");
         const std::string command = argv[1];
         const std::vector<std::string> args(argv + 2, argv + argc);
+        ApplyTestSeams();
         if (command == "show")
             return Show(args);
         if (command == "write")

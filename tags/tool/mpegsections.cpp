@@ -194,15 +194,15 @@ public:
         return true;
     }
 
-    bool Write(const std::filesystem::path& path, const WriteValues& values,
-               std::string& error) override {
+    bool Write(LockedFile& file, const WriteValues& values, std::string& error) override {
         TID3v2 tag;
         TID3v1 v1;
-        if (!tag.ReadTag(path) && !std::filesystem::exists(path)) {
+        FileStream stream;
+        if (!tag.ReadTag(file) || !stream.OpenDuplicate(file.Descriptor())) {
             error = "cannot read the file";
             return false;
         }
-        v1.ReadTag(path);
+        v1.ReadTag(stream);
         // Start from the file's values: ID3v2 first, ID3v1 where ID3v2 has none.
         if (tag.Title().empty())
             tag.SetTitle(v1.Title());
@@ -245,25 +245,33 @@ public:
             else if (key == "track")
                 tag.SetTrack(uint16_t(std::stoul(value)));
         }
-        if (!tag.WriteTag(path)) {
+        PauseBeforeWrite();
+        if (!tag.WriteTag(file)) {
             error = tag.LastError();
             return false;
         }
         return true;
     }
 
-    bool Remove(const std::filesystem::path& path, std::string& error) override {
+    bool Remove(LockedFile& file, std::string& error) override {
         TID3v2 v2;
-        if (!v2.ReadTag(path) && !std::filesystem::exists(path)) {
+        TID3v1 v1;
+        FileStream stream;
+        if (!v2.ReadTag(file) || !stream.OpenDuplicate(file.Descriptor()) ||
+            !v1.ScanTag(stream, false)) {
             error = "cannot read the file";
             return false;
         }
-        if (v2.Exists() && !v2.RemoveTag(path)) {
+        // Every ID3v2 tag: those at the start and one appended at the end.
+        const Internal::ID3v2Extent extent =
+            Internal::FindID3v2Tags(stream, stream.Size() - v1.TrailerSize());
+        const bool hasID3v2 = v2.Exists() || extent.AppendedStart >= 0;
+        PauseBeforeWrite();
+        if (hasID3v2 && !v2.RemoveTag(file)) {
             error = v2.LastError();
             return false;
         }
-        TID3v1 v1;
-        if (!v1.RemoveTag(path)) {
+        if (!v1.RemoveTag(file)) {
             error = LastRewriteErrorText();
             return false;
         }

@@ -89,10 +89,9 @@ public:
         return true;
     }
 
-    bool Write(const std::filesystem::path& path, const WriteValues& values,
-               std::string& error) override {
+    bool Write(LockedFile& file, const WriteValues& values, std::string& error) override {
         TOggVorbis ogg;
-        if (!ogg.Analyze(path)) {
+        if (!ogg.Analyze(file)) {
             error = "not an Ogg Vorbis file";
             return false;
         }
@@ -116,20 +115,22 @@ public:
                 return false;
             }
         }
-        if (!ogg.WriteTag(path)) {
+        PauseBeforeWrite();
+        if (!ogg.WriteTag(file)) {
             error = ogg.LastError();
             return false;
         }
         return true;
     }
 
-    bool Remove(const std::filesystem::path& path, std::string& error) override {
+    bool Remove(LockedFile& file, std::string& error) override {
         TOggVorbis ogg;
-        if (!ogg.Analyze(path)) {
+        if (!ogg.Analyze(file)) {
             error = "not an Ogg Vorbis file";
             return false;
         }
-        if (!ogg.ClearTag(path)) {
+        PauseBeforeWrite();
+        if (!ogg.ClearTag(file)) {
             error = ogg.LastError();
             return false;
         }
@@ -180,12 +181,12 @@ public:
         return true;
     }
 
-    bool Write(const std::filesystem::path&, const WriteValues&, std::string& error) override {
+    bool Write(LockedFile&, const WriteValues&, std::string& error) override {
         error = "WMA tags cannot be written";
         return false;
     }
 
-    bool Remove(const std::filesystem::path&, std::string& error) override {
+    bool Remove(LockedFile&, std::string& error) override {
         error = "WMA tags cannot be removed";
         return false;
     }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "tags/lockedfile.h"
 #include "tags/tool/json.h"
 
 namespace tv::tags::tool {
@@ -23,10 +24,16 @@ public:
     // False, with `error` set, when the file cannot be read.
     virtual bool Show(const std::filesystem::path& path, JsonWriter& json, std::string& report,
                       std::string& error) = 0;
-    virtual bool Write(const std::filesystem::path& path, const WriteValues& values,
-                       std::string& error) = 0;
-    virtual bool Remove(const std::filesystem::path& path, std::string& error) = 0;
+    // Write and Remove read the file and write it through `file`, which holds it locked from
+    // the read to the last write.
+    virtual bool Write(LockedFile& file, const WriteValues& values, std::string& error) = 0;
+    virtual bool Remove(LockedFile& file, std::string& error) = 0;
 };
+
+// Test seam: how long Write and Remove wait between reading the file and writing it (0: not at
+// all), so that tests can make two writers meet.
+void SetPauseBeforeWrite(int milliseconds);
+void PauseBeforeWrite();
 
 // MPEG audio with ID3v2, ID3v1 and Lyrics3: handles every file.
 std::unique_ptr<TagFormat> MakeMpegFormat();

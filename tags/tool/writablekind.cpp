@@ -1,9 +1,12 @@
 #include "tags/tool/writablekind.h"
+#include "tags/tool/tagformat.h"
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <string_view>
+#include <thread>
 
 #include "tags/bytestream.h"
 #include "tags/id3v2.h"
@@ -83,6 +86,19 @@ WritableCheck CheckWritable(const std::filesystem::path& path) {
     }
     result.What = "not MPEG audio or Ogg Vorbis";
     return result;
+}
+
+namespace {
+int g_pauseBeforeWrite = 0;
+}  // namespace
+
+void SetPauseBeforeWrite(int milliseconds) {
+    g_pauseBeforeWrite = milliseconds;
+}
+
+void PauseBeforeWrite() {
+    if (g_pauseBeforeWrite > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(g_pauseBeforeWrite));
 }
 
 }  // namespace tv::tags::tool

@@ -138,15 +138,17 @@ TEST(IniFile, FailedSaveLeavesTheOriginalAndNoTemporaryFile) {
     EXPECT_FALSE(fs::exists(dir.path() / "missing"));
 }
 
-TEST(IniFile, SaveDoesNotWriteThroughAPlantedLinkAndKeepsTheFileMode) {
+TEST(IniFile, SaveWritesThroughALinkToItsTargetAndKeepsTheFileMode) {
     TempDir dir;
-    const fs::path victim = dir.path() / "victim";
-    std::ofstream(victim) << "precious";
-    const fs::path file = dir.path() / "settings.ini";
-    fs::create_symlink(victim, file);
-    ASSERT_TRUE(IniFile::Parse("[S]\nK=1\n").Save(file));
-    EXPECT_EQ(ReadAll(victim), "precious");
-    EXPECT_FALSE(fs::is_symlink(file));
+    // A settings file kept in a synced folder and linked into place stays linked.
+    const fs::path target = dir.path() / "synced-settings.ini";
+    std::ofstream(target) << "precious";
+    const fs::path link = dir.path() / "settings.ini";
+    fs::create_symlink(target, link);
+    ASSERT_TRUE(IniFile::Parse("[S]\nK=1\n").Save(link));
+    EXPECT_EQ(ReadAll(target), "[S]\nK=1\n");
+    EXPECT_TRUE(fs::is_symlink(link));
+    const fs::path file = link;
     EXPECT_EQ(ReadAll(file), "[S]\nK=1\n");
 
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);

@@ -183,7 +183,7 @@ TEST_F(PlayerModelTest, DropNeverPlaysAndClosingTakesNoNames) {
 // --- the saved state ----------------------------------------------------------------------
 
 class SavedPlaylist : public PlayerModelTest,
-                      public ::testing::WithParamInterface<std::pair<const char*, bool>> {
+                      public ::testing::WithParamInterface<std::tuple<const char*, bool, bool>> {
 protected:
     void Change(const std::string& what) {
         auto& list = model->Playlist();
@@ -203,7 +203,7 @@ protected:
 };
 
 TEST_P(SavedPlaylist, DefaultM3uIsRewrittenOnlyWhenWhatItSavesChanged) {
-    const auto [change, rewritten] = GetParam();
+    const auto [change, dirty, rewritten] = GetParam();
     const fs::path m3u = root + "/default.m3u";
     Write(m3u.string(), "#EXTM3U\r\n#EXTINF:60,Old\r\n/old.mp3\r\n");
     model->Playlist().ClearPlaylist();
@@ -214,7 +214,7 @@ TEST_P(SavedPlaylist, DefaultM3uIsRewrittenOnlyWhenWhatItSavesChanged) {
     fs::last_write_time(m3u, past);
 
     Change(change);
-    EXPECT_EQ(model->PlaylistDirty(), rewritten) << change;
+    EXPECT_EQ(model->PlaylistDirty(), dirty) << change;
     model->SaveState();
     EXPECT_EQ(fs::last_write_time(m3u) != past, rewritten) << change;
     EXPECT_FALSE(model->PlaylistDirty()) << change;
@@ -222,22 +222,24 @@ TEST_P(SavedPlaylist, DefaultM3uIsRewrittenOnlyWhenWhatItSavesChanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Changes, SavedPlaylist,
-                         ::testing::Values(std::pair{"nothing", false},
-                                           std::pair{"same texts", false},
-                                           std::pair{"focus and selection", false},
-                                           std::pair{"add", true}, std::pair{"remove", true},
-                                           std::pair{"retitle", true}, std::pair{"current", true}));
+                         ::testing::Values(std::tuple{"nothing", false, false},
+                                           std::tuple{"same texts", false, false},
+                                           std::tuple{"focus and selection", false, false},
+                                           std::tuple{"add", true, true},
+                                           std::tuple{"remove", true, true},
+                                           std::tuple{"retitle", true, true},
+                                           // settings.ini keeps the current entry; the file's
+                                           // text does not change, so it is left alone
+                                           std::tuple{"current", true, false}));
 
 TEST_F(PlayerModelTest, MissingOrForeignDefaultM3uIsWrittenEvenWhenNothingChanged) {
     model->LoadState(1024, 768);
-    EXPECT_TRUE(model->PlaylistDirty());
     model->SaveState();
     EXPECT_TRUE(fs::exists(model->PlaylistPath()));
 
     Write(model->PlaylistPath().string(), "/old.mp3\n");  // another program's form
     model->Playlist().ClearPlaylist();
     model->LoadState(1024, 768);
-    EXPECT_TRUE(model->PlaylistDirty());
     model->SaveState();
     std::ifstream in(model->PlaylistPath(), std::ios::binary);
     std::string first;

@@ -139,3 +139,52 @@ TEST(Settings, RoundTripKeepsValuesAndForeignKeys) {
     EXPECT_EQ(back.Get("Plugins", "A").value_or(""), "b");
     EXPECT_EQ(LoadOpenFolderSettings(back).path.value_or(""), "/data");
 }
+
+namespace tv::core {
+namespace {
+
+struct BoundCase {
+    const char* name;
+    const char* ini;  // keys of [Settings]
+    int width, height, x, y, speed;
+};
+
+class SettingsBounds : public testing::TestWithParam<BoundCase> {};
+
+TEST_P(SettingsBounds, ReadValuesAreBroughtOntoTheScreens) {
+    const BoundCase& c = GetParam();
+    const std::vector<ScreenArea> screens = {{0, 0, 1280, 1024}, {1280, 0, 1920, 1080}};
+    const IniFile ini = IniFile::Parse(std::string("[Settings]\n") + c.ini);
+    const MainSettings s = BoundMainSettings(LoadMainSettings(ini, 1280, 1024), screens);
+    EXPECT_EQ(s.mainWidth, c.width);
+    EXPECT_EQ(s.mainHeight, c.height);
+    EXPECT_EQ(s.mainPosX, c.x);
+    EXPECT_EQ(s.mainPosY, c.y);
+    EXPECT_EQ(s.spectrumSpeed, c.speed);
+    // What the exit writes back is the bounded value.
+    IniFile out;
+    StoreMainSettings(out, s);
+    EXPECT_EQ(out.GetInt(kSettingsSection, "MainWidth", 0), c.width);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SettingsBounds,
+    testing::Values(
+        BoundCase{"Sane", "MainWidth=320\nMainHeight=480\nMainPosX=10\nMainPosY=20\n", 320, 480, 10,
+                  20, 50},
+        BoundCase{"Huge", "MainWidth=32767\nMainHeight=32767\nMainPosX=0\nMainPosY=0\n", 1920, 1080,
+                  0, 0, 50},
+        BoundCase{"Tiny", "MainWidth=1\nMainHeight=-5\nMainPosX=0\nMainPosY=0\n", 320, 480, 0, 0,
+                  50},
+        BoundCase{"FarLeft", "MainPosX=-100000\nMainPosY=100\n", 320, 480, 0, 100, 50},
+        BoundCase{"FarDown", "MainPosX=100\nMainPosY=100000\n", 320, 480, 100, 544, 50},
+        BoundCase{"TitleAboveTheScreen", "MainPosX=100\nMainPosY=-10\n", 320, 480, 100, 0, 50},
+        BoundCase{"PartlyOffButDraggable", "MainPosX=-250\nMainPosY=900\n", 320, 480, -250, 900,
+                  50},
+        BoundCase{"OnTheSecondScreen", "MainPosX=2000\nMainPosY=500\n", 320, 480, 2000, 500, 50},
+        BoundCase{"SpectrumTooFast", "SpectrumSpeed=0\n", 320, 480, 480, 272, 10},
+        BoundCase{"SpectrumNegative", "SpectrumSpeed=-7\n", 320, 480, 480, 272, 10}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tv::core

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include <fstream>
+
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -207,11 +213,16 @@ TEST(M3uFile, SaveReplacesAndKeepsPermissionsAndNonAsciiNames) {
 TEST(M3uFile, FailedSaveLeavesTheOriginalWhole) {
     TempDir dir;
     const std::string target = dir.Write("default.m3u", "#EXTM3U\r\n#EXTINF:1,Keep\r\n/keep\r\n");
-    // Something the save cannot replace stands at the temporary name.
-    std::filesystem::create_directory(TemporaryPlaylistPath(target));
+    // A file system that refuses the rename (the steps of the recipe are faulted one by one in
+    // the recipe's own test): the original stays.
+    struct NoRename : tags::FileOps {
+        int Rename(const char*, const char*) override { return errno = EXDEV, -1; }
+    } noRename;
     PlaylistModel model;
     model.AppendPath("/new.mp3");
-    EXPECT_FALSE(SavePlaylistFile(model, target));
+    std::string error;
+    EXPECT_FALSE(SavePlaylistFile(model, target, &error, noRename));
+    EXPECT_NE(error.find("default.m3u"), std::string::npos) << error;
     EXPECT_EQ(TempDir::Read(target), "#EXTM3U\r\n#EXTINF:1,Keep\r\n/keep\r\n");
     // A folder that does not exist cannot be saved into either.
     EXPECT_FALSE(SavePlaylistFile(model, dir / "nowhere/default.m3u"));
@@ -229,6 +240,74 @@ TEST(M3uFile, SymlinkAtTheTemporaryNameIsNotWrittenThrough) {
     EXPECT_EQ(TempDir::Read(victim), "precious");
     EXPECT_FALSE(std::filesystem::is_symlink(target));
     EXPECT_EQ(TempDir::Read(target), "#EXTM3U\r\n#EXTINF:1,T\r\n/t.mp3\r\n");
+}
+
+TEST(M3uFile, ALinkedPlaylistIsWrittenThroughToItsTarget) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "dotfiles");
+    const std::string real = dir.Write("dotfiles/default.m3u", "#EXTM3U\r\n");
+    const std::string link = dir / "default.m3u";
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    PlaylistModel model;
+    model.AppendEntry("T", "00:01", "/t.mp3");
+    ASSERT_TRUE(SavePlaylistFile(model, link));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::Read(real), "#EXTM3U\r\n#EXTINF:1,T\r\n/t.mp3\r\n");
+}
+
+// What stands at the name of default.m3u, made by the test.
+struct Unreadable {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    const char* reason;
+};
+
+class KeptPlaylistUnreadable : public testing::TestWithParam<Unreadable> {};
+
+TEST_P(KeptPlaylistUnreadable, IsNeverOverwrittenAndThePlaylistGoesBeside) {
+    TempDir dir;
+    const std::string path = dir / "default.m3u";
+    GetParam().make(path);
+    if (std::string(GetParam().name) == "NoPermission" && ::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    KeptPlaylist kept(path);
+    PlaylistModel model;
+    const std::string warning = kept.Load(model);
+    EXPECT_NE(warning.find(path), std::string::npos) << warning;
+    EXPECT_NE(warning.find(GetParam().reason), std::string::npos) << warning;
+    EXPECT_NE(warning.find(path + ".new"), std::string::npos) << warning;
+    model.AppendEntry("T", "00:01", "/t.mp3");
+    EXPECT_EQ(kept.Save(model), "");
+    EXPECT_EQ(TempDir::Read(path + ".new"), "#EXTM3U\r\n#EXTINF:1,T\r\n/t.mp3\r\n");
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_FALSE(S_ISREG(st.st_mode) && st.st_size > 0 && (st.st_mode & 0444) != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, KeptPlaylistUnreadable,
+    testing::Values(Unreadable{"AFolder",
+                               [](const std::string& p) { std::filesystem::create_directory(p); },
+                               "folder"},
+                    Unreadable{"AFifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); },
+                               "not a regular file"},
+                    Unreadable{"NoPermission",
+                               [](const std::string& p) {
+                                   std::ofstream(p) << "#EXTM3U\r\n/a.mp3\r\n";
+                                   ::chmod(p.c_str(), 0);
+                               },
+                               "Permission denied"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(KeptPlaylist, AReadableOrMissingFileIsWrittenInPlace) {
+    TempDir dir;
+    const std::string path = dir / "default.m3u";
+    KeptPlaylist kept(path);
+    PlaylistModel model;
+    EXPECT_EQ(kept.Load(model), "");  // missing: nothing to warn about
+    EXPECT_EQ(kept.SavePath(), path);
+    EXPECT_EQ(kept.Save(model), "");
+    EXPECT_EQ(TempDir::Read(path), "#EXTM3U\r\n");
 }
 
 }  // namespace

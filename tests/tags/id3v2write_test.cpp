@@ -234,3 +234,52 @@ TEST(ID3v2Remove, RemovesOnlyTheTag) {
 
 }  // namespace
 }  // namespace tv::tags::test
+
+namespace tv::tags::test {
+namespace {
+
+// A 2.4 tag appended at the end: its frames, then a footer ("3DI") repeating the header.
+Bytes AppendedTag(const std::vector<Frame>& frames) {
+    Bytes tag = ID3v2(4, frames, 0, 0x10);
+    Bytes footer(tag.begin(), tag.begin() + 10);
+    footer[0] = '3';
+    footer[1] = 'D';
+    footer[2] = 'I';
+    return tag + footer;
+}
+
+struct RemoveCase {
+    const char* name;
+    Bytes head;  // before the audio
+    Bytes tail;  // after it
+};
+
+class ID3v2Remove : public testing::TestWithParam<RemoveCase> {};
+
+TEST_P(ID3v2Remove, RemoveLeavesOnlyTheAudio) {
+    TempDir dir;
+    const Bytes audio = MpegFrames(FrameSpec{}, 5);
+    const auto file = dir.Write("r.mp3", GetParam().head + audio + GetParam().tail);
+    const auto [status, output] = RunTool("remove " + Quoted(file), Errors::Captured);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(TempDir::Read(file), audio);
+}
+
+const Bytes kCover(4000, 0x5A);
+
+INSTANTIATE_TEST_SUITE_P(
+    Tags, ID3v2Remove,
+    testing::Values(RemoveCase{"TwoTagsInARow",
+                               ID3v2(3, {{"TIT2", Latin1("first")}}, 50) +
+                                   ID3v2(3, {{"TIT2", Latin1("second")}, {"APIC", kCover}}),
+                               {}},
+                    RemoveCase{"AppendedFooterTag", ID3v2(3, {{"TIT2", Latin1("front")}}),
+                               AppendedTag({{"TIT2", Text(3, B("end"))}})},
+                    RemoveCase{"AppendedBeforeID3v1",
+                               {},
+                               AppendedTag({{"TIT2", Text(3, B("end"))}}) +
+                                   ID3v1("t", "a", "b", "1999", "c", 0, 1, 2)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tv::tags::test
