@@ -145,7 +145,8 @@ TfrmMain::TfrmMain(audio::AudioLibrary& library, core::EffectHooks& effects,
         video::VideoMainHooks{
             [this] { return m_player->CurrentPath(); },
             [this](bool shown) { Image5->setVisible(shown), Image10->setVisible(shown); },
-            [this] { m_player->btnStopClick(); }, [this] { return frameGeometry(); }},
+            [this] { m_player->btnStopClick(); }, [this] { return frameGeometry(); },
+            [this] { m_advance->VideoEnded(); }},
         SkinnedVideoFrameLook(devicePixelRatioF()));
     CreateInformationWindows();
 }
