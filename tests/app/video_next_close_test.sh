@@ -69,7 +69,7 @@ position_of() {
 click_in() {  # window id, x, y
     local wx wy
     read -r wx wy < <(position_of "$1")
-    xdotool mousemove "$((wx + $2))" "$((wy + $3))" click 1
+    xdotool mousemove --sync "$((wx + $2))" "$((wy + $3))" click 1
 }
 
 for round in $(seq "$rounds"); do
