@@ -78,6 +78,16 @@ TfrmVideo::~TfrmVideo() {
         std::fclose(m_status);
 }
 
+namespace {
+
+// The name after the last '/' (the status lines end with it).
+const char* FileNameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+}
+
+}  // namespace
+
 // With TORVANELL_VIDEO_STATUS naming a file, the window appends a line of what it shows and
 // what the plug-in reports at every play, timer tick and close, so that a test driving the
 // whole program from outside can follow the video. Nothing is written otherwise.
@@ -86,11 +96,13 @@ void TfrmVideo::WriteStatus(const char* event) {
         return;
     const PositionBar& bar = m_logic.PosBar();
     std::fprintf(m_status,
-                 "%s shown=%d played=%d pos=%d max=%d len=%s stream_pos=%lld stream_len=%lld\n",
+                 "%s shown=%d played=%d pos=%d max=%d len=%s stream_pos=%lld stream_len=%lld "
+                 "file=%s\n",
                  event, isVisible() ? 1 : 0, m_plugin->MediaStreamPlayed() ? 1 : 0, bar.Position(),
                  bar.Maximum(), m_lblen->text().toStdString().c_str(),
                  static_cast<long long>(m_plugin->getMediaStreamPos() / 10000),
-                 static_cast<long long>(m_plugin->getMediaStreamDuration() / 10000));
+                 static_cast<long long>(m_plugin->getMediaStreamDuration() / 10000),
+                 FileNameOf(m_logic.VideoFileName()));
     std::fflush(m_status);
 }
 

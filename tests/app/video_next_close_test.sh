@@ -52,6 +52,7 @@ echo "not a video" > "$work/c.mkv"
 
 last() { grep "^$1 " "$work/status.txt" | tail -n 1 | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 plays() { grep -c "^play " "$work/status.txt" || true; }
+plays_over() { [ "$(plays)" -gt "$1" ]; }
 playing_past() { [ "$(last tick pos)" -ge "$1" ]; }
 window_of() {
     local id
@@ -73,7 +74,9 @@ click_in() {  # window id, x, y
 }
 
 for round in $(seq "$rounds"); do
-    rm -f "$work/settings.ini" "$work/default.m3u" "$work/status.txt"
+    # The main window at the left, so that the video window opens beside it, not over it.
+    printf '[Settings]\nMainPosX=100\nMainPosY=100\n' > "$work/settings.ini"
+    rm -f "$work/default.m3u" "$work/status.txt"
     : > "$work/status.txt"
     QT_QPA_PLATFORM=xcb TORVANELL_HOME=$work TORVANELL_WARNINGS_TO_STDERR=1 \
         TORVANELL_VIDEO_STATUS=$work/status.txt SDL_AUDIODRIVER=dummy \
@@ -85,7 +88,7 @@ for round in $(seq "$rounds"); do
     # Next; a click the server took before the pointer arrived is given again.
     for _ in 1 2 3; do
         click_in "$mwin" 230 117
-        wait_for 20 test "$(plays)" -ge 2 && break
+        wait_for 20 plays_over 1 && break
     done
     [ "$(plays)" -ge 2 ] || fail "Next did not start the second video"
     : > "$work/status.txt"
@@ -100,7 +103,8 @@ for round in $(seq "$rounds"); do
     : > "$work/status.txt"
     click_in "$mwin" 230 117  # Next (stopped: selects the third entry)
     click_in "$mwin" 125 117  # Play
-    wait_for 50 test "$(plays)" -ge 1 || fail "Play did not reach the video window"
+    wait_for 50 plays_over 0 || fail "Play did not reach the video window"
+    [ "$(last play file)" = c.mkv ] || fail "Play started $(last play file), not c.mkv"
     [ "$(last play played)" = 0 ] || fail "a stream was loaded from a file that is no video"
     click_in "$mwin" 195 117  # Stop
     wait_for 50 bash -c "! xwininfo -id $vwin | grep -q IsViewable" ||
@@ -111,7 +115,7 @@ for round in $(seq "$rounds"); do
     wait "$app" || status=$?
     app=
     [ "$status" = 0 ] || fail "exit status $status (round $round)"
-    [ -s "$work/settings.ini" ] || fail "settings.ini not written (round $round)"
+    [ "$(wc -l < "$work/settings.ini")" -gt 3 ] || fail "settings.ini not written (round $round)"
     grep -q "b.avi" "$work/default.m3u" || fail "default.m3u not written (round $round)"
     ! grep -q "X11 connection broke\|X Error\|another thread" "$work/stderr.txt" ||
         fail "an X or thread error (round $round)"
