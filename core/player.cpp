@@ -293,9 +293,7 @@ void Player::SeekRelease() {
 
 void Player::BuildTrackEntry(const std::string& path, int i) {
     const std::string ext = LowerExtension(path);
-    TrackFacts facts;
-    if (ClassifyFile(path) != kKindVideo)
-        facts = m_trackInfo.Read(path, ext);
+    const TrackFacts facts = m_trackInfo.Read(path, ext);
     m_durationText = playlist::DurationText(facts.durationSeconds);
     m_playlist.SetRow(i, TrackTitle(path, facts), m_durationText);
 }

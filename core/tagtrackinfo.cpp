@@ -30,6 +30,10 @@ TrackFacts ProbedFacts(const std::string& path) {
 
 TrackFacts TagTrackInfo::Read(const std::string& path, const std::string& extension) {
     TrackFacts facts;
+    if (ClassifyFile(path) == kKindVideo) {
+        facts.durationSeconds = VideoDurationSeconds(path);  // its title is its name
+        return facts;
+    }
     if (extension == ".mp3" || extension == ".mp2") {
         const tags::MpegTrackInfo info = tags::ReadMpegTrackInfo(std::filesystem::path(path));
         facts.artist = info.Artist();

@@ -76,6 +76,18 @@ void TrackAdvance::EndTest() {
     const uint32_t position = m_player.GetPositionMs();
     if (position < m_player.GetLengthMs())
         return;
+    EntryEnded();
+}
+
+void TrackAdvance::VideoEnded() {
+    if (m_player.PlayState() != kVideoPlaying)
+        return;
+    m_failedInRow = 0;  // a video that played to its end opened
+    EntryEnded();
+}
+
+void TrackAdvance::EntryEnded() {
+    const bool video = m_player.PlayState() == kVideoPlaying;
     m_playerView.SetMainTimer(false);
     if (m_playlist.Count() == 0) {
         // Nothing to go on to: the ended track stops, rather than being reported as playing
@@ -100,7 +112,7 @@ void TrackAdvance::EndTest() {
             break;
         case 1:
             // A list of files that never open would otherwise be walked every tick forever.
-            if (WholePassFailed())
+            if (WholePassFailed(video))
                 m_player.btnStopClick();
             else
                 Advance(true);
@@ -108,7 +120,7 @@ void TrackAdvance::EndTest() {
         case 2:
             // Replaying a file that cannot be opened would reopen it every tick (and repeat
             // its warning): one failure is a whole pass of one entry.
-            if (WholePassFailed())
+            if (WholePassFailed(video))
                 m_player.btnStopClick();
             else
                 m_player.btnPlayClick();
@@ -118,8 +130,8 @@ void TrackAdvance::EndTest() {
     }
 }
 
-bool TrackAdvance::WholePassFailed() {
-    if (m_player.Channel() != 0) {
+bool TrackAdvance::WholePassFailed(bool video) {
+    if (video || m_player.Channel() != 0) {
         m_failedInRow = 0;
         return false;
     }

@@ -87,6 +87,10 @@ public:
     // play modes), then the position display of what is playing now.
     void tmrMainTimer();
 
+    // The video window found the playing video at its end: the playlist moves on by the play
+    // modes exactly as at the end of a track. Nothing unless a video plays.
+    void VideoEnded();
+
     // Next and Previous. Stopped or paused, they only move the current entry; playing, they
     // start it. A user's Next or Previous begins a new count of unplayable entries.
     void btnNextClick();
@@ -120,6 +124,8 @@ public:
 
 private:
     void EndTest();
+    // What the play modes do when the playing entry has ended.
+    void EntryEnded();
     void ShowDisplay();
     void Advance(bool forward);
     // The next (or previous) position of the shuffled order that holds a usable entry index,
@@ -127,8 +133,9 @@ private:
     int StepRandomPosition(int from, bool forward) const;
     // True when no position after the random position holds a usable entry index.
     bool AtLastRandomPosition() const;
-    // Counts an ended track that never opened; true when a whole pass failed.
-    bool WholePassFailed();
+    // Counts an ended track that never opened (a video that ended did open); true when a
+    // whole pass failed.
+    bool WholePassFailed(bool video);
 
     Player& m_player;
     playlist::PlaylistModel& m_playlist;

@@ -5,7 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
 
 namespace tv::core {
 
@@ -71,6 +78,25 @@ int ClassifyFile(const std::string& path) {
 
 std::string CleanTitle(const std::string& title) {
     return tags::CleanEntryTitle(title);
+}
+
+uint32_t VideoDurationSeconds(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return 0;
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+        return 0;
+    // Most containers state their length in the header; the others get a short look.
+    if (format->duration <= 0) {
+        format->max_analyze_duration = AV_TIME_BASE / 2;
+        avformat_find_stream_info(format, nullptr);
+    }
+    const int64_t duration = format->duration;
+    avformat_close_input(&format);
+    if (duration <= 0 || duration / AV_TIME_BASE > int64_t{UINT32_MAX})
+        return 0;
+    return static_cast<uint32_t>(duration / AV_TIME_BASE);
 }
 
 std::string TrackTitle(const std::string& path, const TrackFacts& facts) {

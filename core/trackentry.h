@@ -46,6 +46,11 @@ public:
     TrackFacts Read(const std::string&, const std::string&) override { return {}; }
 };
 
+// What a video file's container states, as the probe gives it for audio files: its length in
+// whole seconds (fractions cut off), 0 when unknown or when the file cannot be read. Reads the
+// container's header on the calling thread; never throws.
+uint32_t VideoDurationSeconds(const std::string& path);
+
 // The title of a row from the facts: "Artist - Title", the one that is there, or the file
 // name without extension; then cleaned up. Video files always use the name.
 std::string TrackTitle(const std::string& path, const TrackFacts& facts);

@@ -69,7 +69,8 @@ TfrmMain::TfrmMain(core::PlayerModel& model, QWidget* parent)
         video::VideoMainHooks{
             [this] { return Player().CurrentPath(); },
             [this](bool shown) { Image5->setVisible(shown), Image10->setVisible(shown); },
-            [this] { Player().btnStopClick(); }, [this] { return frameGeometry(); }},
+            [this] { Player().btnStopClick(); }, [this] { return frameGeometry(); },
+            [this] { Advance().VideoEnded(); }},
         SkinnedVideoFrameLook(devicePixelRatioF()));
     CreateInformationWindows();
     m_model.applyViewSettings = [this](const core::MainSettings& s) { ApplySettings(s); };

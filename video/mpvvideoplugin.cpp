@@ -1,12 +1,16 @@
 #include "video/mpvvideoplugin.h"
 
-#include <mpv/client.h>
+#include "video/mpvlibrary.h"
 
+#include <QEvent>
 #include <QMetaObject>
+#include <QPainter>
+#include <QWidget>
 
 #include <clocale>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -55,49 +59,74 @@ MpvVideoPlugin::~MpvVideoPlugin() {
     DestroyCore();
 }
 
+// One core serves every video of the run: each new file is a `loadfile` into it, and freeing
+// a stream only stops it. The core opens no window and no X connection of its own: it renders
+// each frame into memory through its software render interface, and the panel paints that
+// frame. (Its own X11 outputs, one per video, each brought up an X connection beside the
+// program's, and a fatal X error or a descriptor closed twice on one of their threads ended
+// the whole program.)
 bool MpvVideoPlugin::EnsureCore(uintptr_t windowHandle) {
     if (m_mpv && m_window == windowHandle)
         return true;
     DestroyCore();
+    m_panel = QWidget::find(static_cast<WId>(windowHandle));
+    m_api = LoadMpv();
+    if (!m_api || !m_panel)
+        return false;
     // libmpv refuses to start under a locale whose decimal point is not '.'; Qt has set the
     // user's locale by now.
     std::setlocale(LC_NUMERIC, "C");
-    m_mpv = mpv_create();
+    m_mpv = m_api->create();
     if (!m_mpv)
         return false;
-    int64_t wid = static_cast<int64_t>(windowHandle);
-    mpv_set_option(m_mpv, "wid", MPV_FORMAT_INT64, &wid);
-    mpv_set_option_string(m_mpv, "vo", "gpu,x11");
+    const std::pair<const char*, const char*> options[] = {
+        {"vo", "libmpv"},
+        {"idle", "yes"},
+        {"keep-open", "yes"},
+        {"pause", "yes"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"osc", "no"},
+        {"terminal", "no"},
+        {"config", "no"},
+        {"load-scripts", "no"},
+        // Nor the built-in scripts (each would be one more thread of the core).
+        {"ytdl", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"}};
+    for (const auto& [name, value] : options)
+        m_api->setOptionString(m_mpv, name, value);
     if (!m_audioOutput.empty())
-        mpv_set_option_string(m_mpv, "ao", m_audioOutput.c_str());
-    mpv_set_option_string(m_mpv, "idle", "yes");
-    mpv_set_option_string(m_mpv, "keep-open", "yes");
-    mpv_set_option_string(m_mpv, "pause", "yes");
-    mpv_set_option_string(m_mpv, "input-default-bindings", "no");
-    mpv_set_option_string(m_mpv, "input-vo-keyboard", "no");
-    mpv_set_option_string(m_mpv, "input-cursor", "no");
-    mpv_set_option_string(m_mpv, "osc", "no");
-    mpv_set_option_string(m_mpv, "terminal", "no");
-    mpv_set_option_string(m_mpv, "config", "no");
-    mpv_set_option_string(m_mpv, "load-scripts", "no");
-    // Nor the built-in scripts (each would be one more thread started with every video).
-    for (const char* builtin :
-         {"ytdl", "load-stats-overlay", "load-osd-console", "load-auto-profiles"})
-        mpv_set_option_string(m_mpv, builtin, "no");
-    if (mpv_initialize(m_mpv) < 0) {
-        mpv_terminate_destroy(m_mpv);
+        m_api->setOptionString(m_mpv, "ao", m_audioOutput.c_str());
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+        {MPV_RENDER_PARAM_INVALID, nullptr}};
+    if (m_api->initialize(m_mpv) < 0 || m_api->renderCreate(&m_render, m_mpv, params) < 0) {
+        m_api->terminateDestroy(m_mpv);
         m_mpv = nullptr;
+        m_render = nullptr;
         return false;
     }
     m_window = windowHandle;
-    mpv_set_wakeup_callback(
+    m_panel->installEventFilter(this);
+    // Both callbacks come on the core's threads: they only post work to the GUI thread.
+    m_api->setWakeupCallback(
         m_mpv,
         [](void* self) {
-            // Called on one of the core's threads: only post the drain to the GUI thread.
             auto* plugin = static_cast<MpvVideoPlugin*>(self);
             if (!plugin->m_drainQueued.exchange(true))
                 QMetaObject::invokeMethod(plugin, &MpvVideoPlugin::DrainEvents,
                                           Qt::QueuedConnection);
+        },
+        this);
+    m_api->renderSetUpdateCallback(
+        m_render,
+        [](void* self) {
+            auto* plugin = static_cast<MpvVideoPlugin*>(self);
+            if (!plugin->m_renderQueued.exchange(true))
+                QMetaObject::invokeMethod(
+                    plugin, [plugin] { plugin->RenderFrame(false); }, Qt::QueuedConnection);
         },
         this);
     return true;
@@ -106,25 +135,75 @@ bool MpvVideoPlugin::EnsureCore(uintptr_t windowHandle) {
 void MpvVideoPlugin::DestroyCore() {
     if (!m_mpv)
         return;
-    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
-    mpv_terminate_destroy(m_mpv);
+    if (m_render) {
+        m_api->renderSetUpdateCallback(m_render, nullptr, nullptr);
+        m_api->renderFree(m_render);  // before the core, as libmpv requires
+        m_render = nullptr;
+    }
+    m_api->setWakeupCallback(m_mpv, nullptr, nullptr);
+    m_api->terminateDestroy(m_mpv);  // waits for the core's threads
     m_mpv = nullptr;
     m_window = 0;
+    if (m_panel)
+        m_panel->removeEventFilter(this);
+    m_panel = nullptr;
+    m_frame = QImage();
     m_available = m_fileLoaded = false;
+    m_loadsIssued = m_startsSeen = 0;
+}
+
+// Draws the core's current frame at the panel's size into m_frame when the core has a new
+// one (or always, with `force`, after the panel changed size), then repaints the panel.
+void MpvVideoPlugin::RenderFrame(bool force) {
+    m_renderQueued = false;
+    if (!m_render || !m_panel)
+        return;
+    const bool fresh = m_api->renderUpdate(m_render) & MPV_RENDER_UPDATE_FRAME;
+    if (!m_available || !(fresh || force))
+        return;
+    const QSize size = m_panel->size() * m_panel->devicePixelRatioF();
+    if (size.isEmpty())
+        return;
+    if (m_frame.size() != size)
+        m_frame = QImage(size, QImage::Format_RGB32);  // "bgr0" in memory order
+    int pixels[2] = {size.width(), size.height()};
+    size_t stride = static_cast<size_t>(m_frame.bytesPerLine());
+    int block = 0;  // never wait here for the frame's display time
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, pixels},
+                                 {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
+                                 {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                                 {MPV_RENDER_PARAM_SW_POINTER, m_frame.bits()},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    if (m_api->render(m_render, params) >= 0)
+        m_panel->update();
+}
+
+bool MpvVideoPlugin::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_panel && event->type() == QEvent::Paint && m_available && !m_frame.isNull()) {
+        QPainter painter(m_panel);
+        painter.drawImage(m_panel->rect(), m_frame);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void MpvVideoPlugin::DrainEvents() {
     m_drainQueued = false;
     while (m_mpv) {
-        const mpv_event* event = mpv_wait_event(m_mpv, 0);
+        const mpv_event* event = m_api->waitEvent(m_mpv, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
-        if (event->event_id == MPV_EVENT_FILE_LOADED && m_available) {
+        // Events of a file replaced since are stale: only the newest load counts.
+        if (event->event_id == MPV_EVENT_START_FILE)
+            ++m_startsSeen;
+        const bool current = m_startsSeen == m_loadsIssued;
+        if (event->event_id == MPV_EVENT_FILE_LOADED && m_available && current) {
             m_fileLoaded = true;
             if (m_pendingSeek >= 0)
                 setMediaStreamPos(m_pendingSeek);
             m_pendingSeek = -1;
-        } else if (event->event_id == MPV_EVENT_END_FILE) {
+        } else if (event->event_id == MPV_EVENT_END_FILE && current) {
             m_fileLoaded = false;
         }
     }
@@ -137,8 +216,9 @@ void MpvVideoPlugin::loadMediaFile(const std::string& path, uintptr_t windowHand
         return;
     SetFlag("pause", true);
     const char* cmd[] = {"loadfile", path.c_str(), "replace", nullptr};
-    if (mpv_command_async(m_mpv, 0, cmd) < 0)
+    if (m_api->commandAsync(m_mpv, 0, cmd) < 0)
         return;
+    ++m_loadsIssued;
     m_available = true;
     m_hasVideo = probe.hasVideo;
     m_probedDuration = probe.duration;
@@ -146,7 +226,8 @@ void MpvVideoPlugin::loadMediaFile(const std::string& path, uintptr_t windowHand
 }
 
 void MpvVideoPlugin::setVideoPos(int32_t, int32_t, int32_t, int32_t) {
-    // The core follows the size of the window it renders into; nothing to do.
+    // Frames are drawn at the panel's size: redraw the current one at the new size.
+    RenderFrame(true);
 }
 
 void MpvVideoPlugin::playMediaStream() {
@@ -158,7 +239,7 @@ void MpvVideoPlugin::pauseMediaStream() {
     if (!m_available)
         return;
     const char* cmd[] = {"cycle", "pause", nullptr};
-    mpv_command_async(m_mpv, 0, cmd);
+    m_api->commandAsync(m_mpv, 0, cmd);
 }
 
 int64_t MpvVideoPlugin::getMediaStreamDuration() {
@@ -185,7 +266,7 @@ void MpvVideoPlugin::setMediaStreamPos(int64_t position) {
     }
     const std::string seconds = std::to_string(static_cast<double>(position) / 1e7);
     const char* cmd[] = {"seek", seconds.c_str(), "absolute", nullptr};
-    mpv_command_async(m_mpv, 0, cmd);
+    m_api->commandAsync(m_mpv, 0, cmd);
 }
 
 void MpvVideoPlugin::stopMediaStream() {
@@ -193,13 +274,22 @@ void MpvVideoPlugin::stopMediaStream() {
         SetFlag("pause", true);
 }
 
+bool MpvVideoPlugin::MediaStreamEnded() {
+    if (!m_available || !m_fileLoaded)
+        return false;
+    int flag = 0;
+    return m_api->getProperty(m_mpv, "eof-reached", MPV_FORMAT_FLAG, &flag) >= 0 && flag;
+}
+
 void MpvVideoPlugin::freeMediaStream() {
     if (!m_mpv || !m_available)
         return;
-    // The core goes with the stream, at once and on this thread: its picture window is a
-    // child of the panel, and a core left to wind down on its own threads could still be
-    // unmapping that window after the panel's window is gone (a fatal X error at exit).
-    DestroyCore();
+    // The core stays for the next video; only the file goes.
+    const char* cmd[] = {"stop", nullptr};
+    m_api->command(m_mpv, cmd);
+    m_frame = QImage();  // the panel is black again
+    if (m_panel)
+        m_panel->update();
     m_available = m_fileLoaded = m_hasVideo = false;
     m_probedDuration = 0;
     m_pendingSeek = -1;
@@ -209,7 +299,7 @@ int32_t MpvVideoPlugin::getFullScreenVideo() {
     if (!m_mpv)
         return 0;
     int flag = 0;
-    mpv_get_property(m_mpv, "fullscreen", MPV_FORMAT_FLAG, &flag);
+    m_api->getProperty(m_mpv, "fullscreen", MPV_FORMAT_FLAG, &flag);
     return flag ? 1 : 0;
 }
 
@@ -220,12 +310,12 @@ void MpvVideoPlugin::setFullScreenVideo(int32_t on) {
 
 void MpvVideoPlugin::SetFlag(const char* name, bool value) {
     int flag = value ? 1 : 0;
-    mpv_set_property(m_mpv, name, MPV_FORMAT_FLAG, &flag);
+    m_api->setProperty(m_mpv, name, MPV_FORMAT_FLAG, &flag);
 }
 
 double MpvVideoPlugin::GetDouble(const char* name, double fallback) {
     double value = fallback;
-    if (mpv_get_property(m_mpv, name, MPV_FORMAT_DOUBLE, &value) < 0)
+    if (m_api->getProperty(m_mpv, name, MPV_FORMAT_DOUBLE, &value) < 0)
         return fallback;
     return value;
 }

@@ -1,12 +1,17 @@
 #pragma once
 
-// The video plug-in on libmpv. The picture is rendered into the native window given to
-// loadMediaFile (`wid`), with the gpu output and the plain X11 output as a fallback. Whether a
+// The video plug-in on libmpv, opened by the first video (mpvlibrary.h). One core plays every
+// video of the run. Its frames are rendered in memory (libmpv's software render interface) at
+// the size of the widget whose native window is given to loadMediaFile, and painted there; the
+// core itself opens no window and no X connection. Whether a
 // file is playable is decided at load by a short probe of its streams, so no call waits for
 // the player core longer than a property read; the core's events are drained on the GUI
 // thread after its wakeup callback has posted a queued call. GUI thread only.
 
+#include <QImage>
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 #include <atomic>
 #include <cstdint>
@@ -15,6 +20,11 @@
 #include "video/videoplugin.h"
 
 struct mpv_handle;
+struct mpv_render_context;
+
+namespace tv::video {
+struct MpvApi;
+}
 
 namespace tv::video {
 
@@ -37,10 +47,15 @@ public:
     bool MediaStreamPlayed() override { return m_available; }
     void stopMediaStream() override;
     void freeMediaStream() override;
+    bool MediaStreamEnded() override;
     int32_t getFullScreenVideo() override;
     void setFullScreenVideo(int32_t on) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void RenderFrame(bool force);
     bool EnsureCore(uintptr_t windowHandle);
     void DestroyCore();
     void DrainEvents();
@@ -48,14 +63,22 @@ private:
     double GetDouble(const char* name, double fallback);
 
     std::string m_audioOutput;
-    mpv_handle* m_mpv = nullptr;
+    const MpvApi* m_api = nullptr;  // libmpv, opened by the first video
+    mpv_handle* m_mpv = nullptr;    // one core for the whole run
+    mpv_render_context* m_render = nullptr;
+    QPointer<QWidget> m_panel;  // where the frames are painted
+    QImage m_frame;             // the last frame, at the panel's size
     uintptr_t m_window = 0;
     bool m_available = false;
     bool m_hasVideo = false;
     bool m_fileLoaded = false;  // the core has opened the file (seeks go straight to it)
     int64_t m_probedDuration = 0;
     int64_t m_pendingSeek = -1;
+    // Files asked for and files the core has started: its events count only when they match.
+    uint64_t m_loadsIssued = 0;
+    uint64_t m_startsSeen = 0;
     std::atomic<bool> m_drainQueued{false};
+    std::atomic<bool> m_renderQueued{false};
 };
 
 }  // namespace tv::video

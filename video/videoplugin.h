@@ -34,6 +34,8 @@ public:
     virtual void stopMediaStream() = 0;
     // Frees the loaded stream; accepts being called with nothing loaded.
     virtual void freeMediaStream() = 0;
+    // True once a loaded stream has played to its end (it then holds its last picture).
+    virtual bool MediaStreamEnded() = 0;
     virtual int32_t getFullScreenVideo() = 0;
     virtual void setFullScreenVideo(int32_t on) = 0;
 };

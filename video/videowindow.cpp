@@ -78,6 +78,16 @@ TfrmVideo::~TfrmVideo() {
         std::fclose(m_status);
 }
 
+namespace {
+
+// The name after the last '/' (the status lines end with it).
+const char* FileNameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+}
+
+}  // namespace
+
 // With TORVANELL_VIDEO_STATUS naming a file, the window appends a line of what it shows and
 // what the plug-in reports at every play, timer tick and close, so that a test driving the
 // whole program from outside can follow the video. Nothing is written otherwise.
@@ -86,11 +96,13 @@ void TfrmVideo::WriteStatus(const char* event) {
         return;
     const PositionBar& bar = m_logic.PosBar();
     std::fprintf(m_status,
-                 "%s shown=%d played=%d pos=%d max=%d len=%s stream_pos=%lld stream_len=%lld\n",
+                 "%s shown=%d played=%d pos=%d max=%d len=%s stream_pos=%lld stream_len=%lld "
+                 "file=%s\n",
                  event, isVisible() ? 1 : 0, m_plugin->MediaStreamPlayed() ? 1 : 0, bar.Position(),
                  bar.Maximum(), m_lblen->text().toStdString().c_str(),
                  static_cast<long long>(m_plugin->getMediaStreamPos() / 10000),
-                 static_cast<long long>(m_plugin->getMediaStreamDuration() / 10000));
+                 static_cast<long long>(m_plugin->getMediaStreamDuration() / 10000),
+                 FileNameOf(m_logic.VideoFileName()));
     std::fflush(m_status);
 }
 
@@ -172,32 +184,19 @@ void TfrmVideo::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-// The first show puts the window to the right of the main window, or to its left when only
-// that side has room, top edges level. On a screen too narrow for both side by side it goes
-// to the side with more room, against the work area's edge, so it covers as little of the
-// main window as it can. Later shows keep the place the user gave it.
+// The first show puts the window beside the main window, whole on the screen (see
+// PlaceBesideMain). Later shows keep the place the user gave it.
 void TfrmVideo::PlaceBesideMainWindow() {
-    if (!m_hooks.mainWindowFrame)
-        return;
-    const QRect main = m_hooks.mainWindowFrame();
-    const QScreen* s = QGuiApplication::screenAt(main.center());
+    const QRect main = m_hooks.mainWindowFrame ? m_hooks.mainWindowFrame() : QRect();
+    const QScreen* s = main.isEmpty() ? nullptr : QGuiApplication::screenAt(main.center());
     if (!s)
         s = QGuiApplication::primaryScreen();
-    if (!s || main.isEmpty())
+    if (!s)
         return;
-    const QRect area = s->availableGeometry();
-    const int areaRight = area.left() + area.width();
-    const int roomRight = areaRight - (main.left() + main.width());
-    const int roomLeft = main.left() - area.left();
-    int left = main.left() + main.width();
-    if (roomRight < width())
-        left = roomLeft >= width()     ? main.left() - width()
-               : roomRight >= roomLeft ? areaRight - width()
-                                       : area.left();
-    left = std::clamp(left, area.left(), std::max(area.left(), areaRight - width()));
-    const int top = std::clamp(main.top(), area.top(),
-                               std::max(area.top(), area.top() + area.height() - height()));
-    move(left, top);
+    const QRect a = s->availableGeometry();
+    const Bounds placed = PlaceBesideMain({main.x(), main.y(), main.width(), main.height()},
+                                          {a.x(), a.y(), a.width(), a.height()}, width(), height());
+    move(placed.left, placed.top);
 }
 
 void TfrmVideo::StartMove(QPoint globalPress) {
@@ -208,9 +207,26 @@ void TfrmVideo::StartMove(QPoint globalPress) {
     m_dragOffset = globalPress - pos();
 }
 
+void TfrmVideo::PressMayMove(QMouseEvent* event) {
+    m_movePending = event->button() == Qt::LeftButton;
+    m_pressAt = event->globalPosition().toPoint();
+}
+
+void TfrmVideo::PointerMoved(QMouseEvent* event) {
+    const QPoint at = event->globalPosition().toPoint();
+    if (m_ownDrag) {
+        move(at - m_dragOffset);  // moveEvent snaps
+    } else if (m_movePending && (event->buttons() & Qt::LeftButton) &&
+               (at - m_pressAt).manhattanLength() >= kMoveThreshold) {
+        m_movePending = false;
+        StartMove(m_pressAt);
+        if (m_ownDrag)
+            move(at - m_dragOffset);
+    }
+}
+
 void TfrmVideo::mouseMoveEvent(QMouseEvent* event) {
-    if (m_ownDrag)
-        move(event->globalPosition().toPoint() - m_dragOffset);  // moveEvent snaps
+    PointerMoved(event);
 }
 
 void TfrmVideo::mousePressEvent(QMouseEvent* event) {
@@ -222,14 +238,13 @@ void TfrmVideo::mousePressEvent(QMouseEvent* event) {
         m_minimizePressed = true;  // img_MouseDown
         update();
     } else if (at.y() < kTitleHeight) {
-        StartMove(
-            event->globalPosition().toPoint());  // Image3MouseDown, Image9MouseDown: any button
+        PressMayMove(event);  // Image3MouseDown, Image9MouseDown
     }
 }
 
 void TfrmVideo::mouseReleaseEvent(QMouseEvent* event) {
     const bool clickOnExit = m_exitPressed && ExitRect().contains(event->position().toPoint());
-    m_exitPressed = m_minimizePressed = m_ownDrag = false;
+    m_exitPressed = m_minimizePressed = m_ownDrag = m_movePending = false;
     update();
     if (clickOnExit)
         close();  // imgXClick
@@ -237,19 +252,20 @@ void TfrmVideo::mouseReleaseEvent(QMouseEvent* event) {
 
 bool TfrmVideo::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_videoPnl) {
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            m_logic.VideoPnlDblClick();
-            return true;
-        }
         switch (event->type()) {  // only a mouse event may be taken as one
+            case QEvent::MouseButtonDblClick:
+                m_movePending = m_ownDrag = false;
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                    m_logic.VideoPnlDblClick();
+                return true;
             case QEvent::MouseButtonPress:
-                StartMove(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+                PressMayMove(static_cast<QMouseEvent*>(event));
                 return true;
             case QEvent::MouseMove:
-                mouseMoveEvent(static_cast<QMouseEvent*>(event));
-                return m_ownDrag;
+                PointerMoved(static_cast<QMouseEvent*>(event));
+                return true;
             case QEvent::MouseButtonRelease:
-                m_ownDrag = false;
+                m_ownDrag = m_movePending = false;
                 return true;
             default:
                 break;
@@ -308,6 +324,15 @@ void TfrmVideo::SetTimerEnabled(bool on) {
 
 void TfrmVideo::HideWindow() {
     hide();
+}
+
+void TfrmVideo::VideoEnded() {
+    // Not inside the tick: what the main window does next may start another video here.
+    if (m_hooks.videoEnded)
+        QTimer::singleShot(0, this, [this] {
+            if (m_hooks.videoEnded)
+                m_hooks.videoEnded();
+        });
 }
 
 void TfrmVideo::LengthTextChanged(const std::string& text) {

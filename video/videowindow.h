@@ -25,6 +25,8 @@ struct VideoMainHooks {
     std::function<void()> clickMainStop;
     // The main window's frame on the screen: the first show places this window beside it.
     std::function<QRect()> mainWindowFrame;
+    // The video played to its end (called from the event loop, after the tick that found it).
+    std::function<void()> videoEnded;
 };
 
 class TfrmVideo : public QWidget, private VideoWindowHost {
@@ -35,6 +37,7 @@ public:
     static constexpr int kTitleHeight = 25;
     static constexpr int kBottomHeight = 5;
     static constexpr int kBorderWidth = 5;
+    static constexpr int kMoveThreshold = 4;
 
     TfrmVideo(std::unique_ptr<VideoPlugin> plugin, VideoMainHooks hooks,
               VideoFrameLook look = VideoFrameLook::Placeholder(), QWidget* parent = nullptr);
@@ -75,9 +78,15 @@ private:
     void SetTimerEnabled(bool on) override;
     void HideWindow() override;
     void LengthTextChanged(const std::string& text) override;
+    void VideoEnded() override;
 
     QRect ExitRect() const;
     QRect MinimizeRect() const;
+    // A left press on the title bar or the picture may become a move: it does once the
+    // pointer has gone kMoveThreshold pixels with the button held, so clicks and
+    // double-clicks stay clicks under a window manager too.
+    void PressMayMove(QMouseEvent* event);
+    void PointerMoved(QMouseEvent* event);
     void StartMove(QPoint globalPress);
     void PlaceBesideMainWindow();
     void WriteStatus(const char* event);
@@ -97,6 +106,8 @@ private:
     bool m_minimizePressed = false;
     bool m_hiding = false;
     bool m_ownDrag = false;
+    bool m_movePending = false;
+    QPoint m_pressAt;
     bool m_placed = false;
     QPoint m_dragOffset;
     std::FILE* m_status = nullptr;  // TORVANELL_VIDEO_STATUS, see WriteStatus

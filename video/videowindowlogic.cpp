@@ -20,9 +20,30 @@ void PositionBar::SetMaximum(int64_t m) {
     m_position = std::min(m_position, m_maximum);
 }
 
+Bounds PlaceBesideMain(const Bounds& main, const Bounds& area, int width, int height) {
+    const int areaRight = area.left + area.width;
+    const int areaBottom = area.top + area.height;
+    const int mainRight = main.left + main.width;
+    Bounds placed{0, 0, width, height};
+    if (mainRight >= area.left && mainRight + width <= areaRight) {
+        placed.left = mainRight;
+        placed.top = main.top;
+    } else if (main.left - width >= area.left && main.left <= areaRight) {
+        placed.left = main.left - width;
+        placed.top = main.top;
+    } else {
+        placed.left = area.left + (area.width - width) / 2;
+        placed.top = area.top + (area.height - height) / 2;
+    }
+    placed.left = std::clamp(placed.left, area.left, std::max(area.left, areaRight - width));
+    placed.top = std::clamp(placed.top, area.top, std::max(area.top, areaBottom - height));
+    return placed;
+}
+
 void VideoWindowLogic::btnPlayClick() {
     // No cut at 255 characters: a long path must still open.
     m_videoFileName = m_host.SelectedPath();
+    m_endReported = false;
     m_plugin.loadMediaFile(m_videoFileName, m_host.PanelHandle());
     if (!m_plugin.MediaStreamAvailable())
         return;  // nothing reported; the window stays black
@@ -99,6 +120,11 @@ void VideoWindowLogic::Timer1Timer() {
     } catch (const std::exception&) {
     }
     m_positionUpdating = false;
+    // A video's end moves the playlist on as a track's end does.
+    if (!m_endReported && m_plugin.MediaStreamEnded()) {
+        m_endReported = true;
+        m_host.VideoEnded();
+    }
 }
 
 void VideoWindowLogic::FormShow() {

@@ -18,6 +18,11 @@ struct Bounds {
     bool operator==(const Bounds&) const = default;
 };
 
+// Where a window of `width` × `height` first opens so that it is whole on the work area `area`:
+// right of the main window's frame `main` where it fits there, else left of it, else centred
+// on the area; top edge level with the main window's, moved down or up into the area.
+Bounds PlaceBesideMain(const Bounds& main, const Bounds& area, int width, int height);
+
 // What the logic needs from the window around it and from the main window.
 class VideoWindowHost {
 public:
@@ -34,6 +39,8 @@ public:
     virtual void SetTimerEnabled(bool on) = 0;
     virtual void HideWindow() = 0;
     virtual void LengthTextChanged(const std::string&) {}
+    // The playing video reached its end (once per Play).
+    virtual void VideoEnded() {}
 };
 
 // The hidden position bar: milliseconds, clamped to 0 … maximum.
@@ -67,6 +74,7 @@ public:
     // The main seek slider released at x of `travel` pixels: the bar goes to the length in
     // lblen times x / travel, nearest integer with halves to even.
     void SetPosBarFraction(int x, int travel);
+    // Also reports the end of the video to the host, once per Play.
     void Timer1Timer();
     void FormShow();
     void FormClose();
@@ -95,6 +103,7 @@ private:
     std::optional<int64_t> m_lengthMs;
     std::string m_videoFileName;
     bool m_positionUpdating = false;
+    bool m_endReported = false;
     int32_t m_fillScreen = 0;
     Bounds m_savedBounds;
 };

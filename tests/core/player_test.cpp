@@ -256,13 +256,16 @@ TEST_F(PlayerTest, PlayWithNothingFocusedStartsTheCurrentEntry) {
 
 TEST_F(PlayerTest, VideoGoesToTheVideoWindowAndPauseTogglesIt) {
     AddAndFocus("/v/clip.avi");
+    info.facts = {"Artist", "Title", 65};
     player.btnPlayClick();
     EXPECT_EQ(player.PlayState(), kVideoPlaying);
     EXPECT_TRUE(lib.CallsStartingWith("StreamCreateFile").empty());
     EXPECT_EQ(lib.calls.back(), "PlayVideo(/v/clip.avi)");
     EXPECT_FALSE(view.spectrumTimer);
-    EXPECT_TRUE(info.read.empty());  // no tag reading for video rows
-    EXPECT_EQ(list.At(0).duration, "00:00");
+    // A video row takes its duration from the reader as a track does; its title stays its name.
+    EXPECT_EQ(info.read, std::vector<std::string>{"/v/clip.avi"});
+    EXPECT_EQ(list.At(0).duration, "01:05");
+    EXPECT_EQ(list.At(0).display, "1. clip");
     player.btnPauseClick();
     EXPECT_EQ(player.PlayState(), kVideoPaused);
     player.btnPauseClick();

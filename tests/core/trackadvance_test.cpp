@@ -150,6 +150,41 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"UnknownReplayStaysEndedTimerOff", 7, 1, kAudioPlaying, 1, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A video's end, reported by the video window, moves on by the same modes as a track's.
+class EndOfVideo : public TrackAdvanceTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(EndOfVideo, FollowsTheReplayModeAsATrackDoes) {
+    const EndCase& c = GetParam();
+    for (int i = 0; i < 3; ++i)
+        list.AppendPath("/v/clip" + std::to_string(i) + ".webm");
+    list.RebuildRandomOrder();
+    modes.replay = c.replay;
+    PlayRow(c.endingRow);
+    lib.ClearCalls();
+    advance.tmrMainTimer();  // a tick while the video plays never ends it
+    EXPECT_EQ(list.Current(), c.endingRow);
+    advance.VideoEnded();
+    const int state = c.state == kAudioPlaying ? kVideoPlaying : c.state;
+    EXPECT_EQ(player.PlayState(), state);
+    EXPECT_EQ(list.Current(), c.current);
+    EXPECT_EQ(view.mainTimer, c.timer);
+    const std::string path = "/v/clip" + std::to_string(c.current) + ".webm";
+    EXPECT_EQ(std::count(lib.calls.begin(), lib.calls.end(), "PlayVideo(" + path + ")"),
+              c.started ? 1 : 0);
+    player.btnStopClick();
+    advance.VideoEnded();  // stopped: a late report changes nothing
+    EXPECT_EQ(player.PlayState(), kStopped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, EndOfVideo,
+    ::testing::Values(EndCase{"NotReplayLastStopsWithFirstCurrent", 0, 2, kStopped, 0, false,
+                              false},
+                      EndCase{"NotReplayMiddlePlaysNext", 0, 1, kAudioPlaying, 2, true, true},
+                      EndCase{"ReplayAllLastPlaysFirst", 1, 2, kAudioPlaying, 0, true, true},
+                      EndCase{"ReplayOnePlaysSameAgain", 2, 1, kAudioPlaying, 1, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(TrackAdvanceTest, EndTest_OnlyAtOrPastTheEndOfAnAudioTrack) {
     AddFiles(2);
     PlayRow(0);

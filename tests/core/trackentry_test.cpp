@@ -61,3 +61,12 @@ INSTANTIATE_TEST_SUITE_P(
                       TitleCase{"/v/04 Clip.avi", "Artist", "Title", "Clip"},
                       TitleCase{"/m/no extension", "", "", "no extension"}),
     tv::cases::NumberedNameFrom(&TitleCase::path));
+
+// Videos get the length their container states, whole seconds; what is no video gets 0.
+TEST(VideoDurationSeconds, ContainerLengthOrZero) {
+    const std::string data = TV_TEST_DATA_DIR;
+    EXPECT_EQ(VideoDurationSeconds(data + "/testsrc2-5s.avi"), 5u);
+    EXPECT_EQ(VideoDurationSeconds(data + "/no-such-clip.avi"), 0u);
+    EXPECT_EQ(VideoDurationSeconds(data + "/README.md"), 0u);
+    EXPECT_EQ(VideoDurationSeconds(data), 0u);  // a folder
+}

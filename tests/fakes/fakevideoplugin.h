@@ -18,6 +18,7 @@ public:
     int64_t duration = 900'000'000;
     int64_t position = 0;
     int32_t fullScreen = 0;
+    bool ended = false;  // the loaded stream is at its end
 
     // --- record -----------------------------------------------------------------------
     std::vector<std::string> calls;
@@ -55,6 +56,7 @@ public:
             ++frees;
         loaded = false;
     }
+    bool MediaStreamEnded() override { return Log("MediaStreamEnded"), loaded && ended; }
     int32_t getFullScreenVideo() override { return Log("getFullScreenVideo"), fullScreen; }
     void setFullScreenVideo(int32_t on) override {
         calls.push_back("setFullScreenVideo(" + std::to_string(on) + ")");

@@ -39,6 +39,8 @@ public:
     }
     void SetTimerEnabled(bool on) override { timerOn = on; }
     void HideWindow() override { ++closes; }
+    int ends = 0;
+    void VideoEnded() override { ++ends; }
 };
 
 class VideoWindowLogicTest : public ::testing::Test {
@@ -165,6 +167,54 @@ TEST_F(VideoWindowLogicTest, Stop_FreesAndLeavesFullScreen) {
     logic.btnStopClick();
     EXPECT_EQ(host.closes, 1);
 }
+
+TEST_F(VideoWindowLogicTest, End_ReportedOncePerPlayAndNotWithoutAStream) {
+    logic.Timer1Timer();
+    EXPECT_EQ(host.ends, 0);  // nothing loaded
+    logic.btnPlayClick();
+    logic.Timer1Timer();
+    EXPECT_EQ(host.ends, 0);  // playing
+    plugin.ended = true;
+    logic.Timer1Timer();
+    logic.Timer1Timer();
+    EXPECT_EQ(host.ends, 1);  // held on its last picture: one report
+    logic.btnPlayClick();     // the same video again (Replay One)
+    logic.Timer1Timer();
+    EXPECT_EQ(host.ends, 2);
+}
+
+struct PlaceCase {
+    const char* name;
+    Bounds main;
+    Bounds expected;
+};
+
+class PlaceBesideMainTest : public ::testing::TestWithParam<PlaceCase> {};
+
+// The video window (610 x 368) on a 1280 x 1024 work area, wherever the main window (320 x
+// 480) stands: always whole on the area.
+TEST_P(PlaceBesideMainTest, OpensWholeOnTheScreen) {
+    const PlaceCase& c = GetParam();
+    const Bounds area{0, 0, 1280, 1024};
+    const Bounds placed = PlaceBesideMain(c.main, area, 610, 368);
+    EXPECT_EQ(placed, c.expected);
+    EXPECT_GE(placed.left, 0);
+    EXPECT_GE(placed.top, 0);
+    EXPECT_LE(placed.left + placed.width, 1280);
+    EXPECT_LE(placed.top + placed.height, 1024);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, PlaceBesideMainTest,
+    ::testing::Values(PlaceCase{"RightWhereItFits", {100, 100, 320, 480}, {420, 100, 610, 368}},
+                      PlaceCase{"LeftWhenRightIsShort", {900, 50, 320, 480}, {290, 50, 610, 368}},
+                      PlaceCase{"CentredWhenNeitherFits", {400, 0, 320, 480}, {335, 328, 610, 368}},
+                      PlaceCase{
+                          "LevelTopMovedUpIntoTheArea", {0, 900, 320, 480}, {320, 656, 610, 368}},
+                      PlaceCase{"MainOffTheLeftEdge", {-600, 10, 320, 480}, {335, 328, 610, 368}},
+                      PlaceCase{"MainOffTheRightEdge", {1500, 10, 320, 480}, {335, 328, 610, 368}},
+                      PlaceCase{"MainAboveTheScreen", {50, -700, 320, 480}, {370, 0, 610, 368}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tv::video
