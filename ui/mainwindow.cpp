@@ -139,7 +139,7 @@ void TfrmMain::FormShow() {
     // window stays responsive meanwhile.
     if (!rest.empty()) {
         QTimer::singleShot(0, this,
-                           [this, rest] { m_model.AddNames(core::NameSource::CommandLine, rest); });
+                           [this, rest] { m_model.AddNames(core::NameSource::Drop, rest); });
     }
 }
 
