@@ -17,6 +17,10 @@ constexpr audio::StreamFormat kOpenerOrder[] = {
 
 constexpr int kKeepFreq = -1;
 constexpr int kKeepPan = -101;
+// A device mixes a block or two ahead of the clock, so a fade can still be running when its
+// 200 ms have passed: the player then waits in short steps until the mixer has reached it.
+constexpr int kFadeSettleStepMs = 5;
+constexpr int kFadeSettleLimitMs = 150;
 
 }  // namespace
 
@@ -99,7 +103,7 @@ void Player::btnStopClick() {
         // next one behind the user's Stop.
         m_view.SetMainTimer(false);
         m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
-        m_view.WaitWithEvents(kFadeTime);
+        WaitForFade(channel, m_playState == kAudioPlaying);
         m_library.ChannelStop(channel);
         if (kind == kModuleChannel)
             m_library.MusicFree(channel);
@@ -134,7 +138,8 @@ void Player::btnPauseClick() {
                 return;  // stopped or paused meanwhile
             const audio::Handle channel = m_channel;
             m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
-            m_view.WaitWithEvents(kFadeTime);
+            // The channel is paused only once the mixer has faded it to exactly 0.
+            WaitForFade(channel, true);
             // A Stop or Play during the fade wins: pausing its result would leave a
             // paused state without the channel it belongs to.
             if (m_playState != kAudioPlaying || m_channel != channel)
@@ -145,6 +150,8 @@ void Player::btnPauseClick() {
         }
         case kAudioPaused:
             m_view.ShowButtonNormal(TransportButton::Play);
+            // Resume fades in from silence, whatever level the channel was paused at.
+            m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, 0);
             m_library.ChannelPlay(m_channel, false);
             m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan,
                                              kFadeTime);
@@ -168,7 +175,16 @@ void Player::btnPauseClick() {
 
 void Player::FormClose() {
     m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, kFadeTime);
+    WaitForFade(m_channel, m_playState == kAudioPlaying);
+}
+
+void Player::WaitForFade(audio::Handle channel, bool sounding) {
     m_view.WaitWithEvents(kFadeTime);
+    // A paused channel is not mixed, so its slide would never end: only a sounding one waits.
+    for (int waited = 0;
+         sounding && waited < kFadeSettleLimitMs && m_library.ChannelIsSliding(channel);
+         waited += kFadeSettleStepMs)
+        m_view.WaitWithEvents(kFadeSettleStepMs);
 }
 
 void Player::FreeChannel() {
@@ -260,20 +276,46 @@ bool Player::SeekToMs(uint32_t ms) {
 void Player::SeekStep(bool forward) {
     if (m_playState != kAudioPlaying && m_playState != kAudioPaused)
         return;  // a video's position follows the video window's bar
-    if (!m_seekFade) {
-        m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, kFadeTime);
-        m_view.WaitWithEvents(kFadeTime);
-        m_seekFade = true;
+    const int step = forward ? 1 : -1;
+    if (m_seekFade == SeekFade::Silent) {
+        SeekSteps(step);
+        return;
     }
-    const uint32_t position = GetPositionMs();
-    if (forward) {
+    if (m_seekFade == SeekFade::FadingOut) {
+        // A press (or a release and a new press) while the first one waits for its fade: the
+        // waiting call makes the jump for all of them once the channel is silent.
+        m_seekSteps += step;
+        return;
+    }
+    m_seekFade = SeekFade::FadingOut;
+    m_seekSteps = step;
+    m_seekReleased = false;
+    const audio::Handle channel = m_channel;
+    m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
+    WaitForFade(channel, m_playState == kAudioPlaying);
+    if (m_channel != channel || (m_playState != kAudioPlaying && m_playState != kAudioPaused)) {
+        m_seekFade = SeekFade::None;  // stopped, or another track started, meanwhile
+        return;
+    }
+    m_seekFade = SeekFade::Silent;
+    const int steps = m_seekSteps;
+    m_seekSteps = 0;
+    SeekSteps(steps);
+    if (m_seekReleased)
+        SeekRelease();
+}
+
+void Player::SeekSteps(int steps) {
+    const int64_t position = GetPositionMs();
+    const int64_t target = position + int64_t(steps) * kSeekStepMs;
+    if (steps > 0) {
         const uint32_t length = GetLengthMs();
-        if (uint64_t(position) + kSeekStepMs > length)
+        if (target > int64_t(length))
             SeekToMs(length > 0 ? length - 1 : 0);
         else
-            SeekToMs(position + kSeekStepMs);
+            SeekToMs(static_cast<uint32_t>(target));
     } else {
-        SeekToMs(position > uint32_t(kSeekStepMs) ? position - kSeekStepMs : 0);
+        SeekToMs(target > 0 ? static_cast<uint32_t>(target) : 0);
     }
 }
 
@@ -286,8 +328,12 @@ void Player::GlideBack() {
 }
 
 void Player::SeekRelease() {
+    if (m_seekFade == SeekFade::FadingOut) {
+        m_seekReleased = true;  // the waiting press glides back after its jump
+        return;
+    }
     m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan, kFadeTime);
-    m_seekFade = false;
+    m_seekFade = SeekFade::None;
 }
 
 void Player::BuildTrackEntry(const std::string& path, int i) {

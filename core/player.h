@@ -77,13 +77,15 @@ public:
     bool SeekToMs(uint32_t ms);
 
     // The held seek of the playlist's Left and Right keys. SeekStep: during audio playback or
-    // pause, the first press of a hold fades the channel to 0 (waiting for the fade), then
-    // every press, auto-repeats included, seeks kSeekStepMs back (not before the start) or
-    // forward (at most to 1 ms before the end); otherwise nothing happens. SeekRelease, on the
-    // real release of the key: glides back to ChannelVolume and ends the hold.
+    // pause, the first press of a hold fades the channel to 0 (waiting until the mixer has
+    // reached 0), then every press, auto-repeats included, seeks kSeekStepMs back (not before
+    // the start) or forward (at most to 1 ms before the end); otherwise nothing happens.
+    // Presses and releases that arrive during that wait are kept and carried out after it, so
+    // the jump always happens in silence however fast the keys come. SeekRelease, on the real
+    // release of the key: glides back to ChannelVolume and ends the hold.
     void SeekStep(bool forward);
     void SeekRelease();
-    bool SeekFading() const { return m_seekFade; }
+    bool SeekFading() const { return m_seekFade != SeekFade::None; }
     // The seek slider's release: silences the channel at once (Silence), and after the seek
     // or the change of track glides the new channel back to ChannelVolume (GlideBack).
     void Silence();
@@ -98,7 +100,14 @@ public:
     void AddTagWindow(TagWindowHook* window) { m_tagWindows.push_back(window); }
 
 private:
+    enum class SeekFade { None, FadingOut, Silent };
+
     uint32_t BytesToMs(int64_t bytes);
+    // Waits the fade time with events running, then, while `sounding`, until the mixer has
+    // reached the slide's target (a little longer at most).
+    void WaitForFade(audio::Handle channel, bool sounding);
+    // Seeks `steps` presses of kSeekStepMs from the position (negative: back).
+    void SeekSteps(int steps);
     void FreeChannel();
 
     audio::AudioLibrary& m_library;
@@ -115,7 +124,9 @@ private:
     std::string m_durationText;
     int m_channelVolume = kDefaultChannelVolume;
     bool m_opening = false;
-    bool m_seekFade = false;
+    SeekFade m_seekFade = SeekFade::None;
+    int m_seekSteps = 0;          // presses waiting for the fade to finish
+    bool m_seekReleased = false;  // the key came up while the fade ran
 };
 
 }  // namespace tv::core

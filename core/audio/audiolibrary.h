@@ -118,6 +118,14 @@ public:
     // convention); a negative `volume` leaves the volume alone. false: not a live channel.
     virtual bool ChannelSlideAttributes(Handle channel, int freq, int volume, int pan,
                                         uint32_t ms) = 0;
+    // True while a slide started by ChannelSlideAttributes has not yet reached its target in
+    // the mixed output (the block holding its last frame has not been mixed). Fades wait on it
+    // so that a pause, a seek or a stop lands on the target volume, not on the way there.
+    // false for a dead channel, and from a library that slides nothing.
+    virtual bool ChannelIsSliding(Handle channel) {
+        (void)channel;
+        return false;
+    }
 
     // Length and position in bytes of 16-bit PCM at the channel's own rate and channel
     // count; -1 on failure. The position counts what is being heard, not what was decoded.

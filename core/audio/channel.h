@@ -84,6 +84,8 @@ public:
     Effect* FindEffect(Handle fx);
     // Glides the volume (0..1) to `target` over `frames` output frames (0: at once).
     void SlideVolume(float target, int64_t frames);
+    // True while a slide has frames left to mix.
+    bool Sliding() const { return m_slideLeft > 0; }
     // Copies the last kTapFrames frames, mixed to mono, oldest first.
     void CopyTap(float* mono) const;
 

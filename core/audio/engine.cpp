@@ -207,6 +207,14 @@ bool Engine::ChannelSlideAttributes(Handle channel, int, int volume, int, uint32
     return true;
 }
 
+bool Engine::ChannelIsSliding(Handle channel) {
+    const Channel* ch = Find(channel);
+    if (!ch)
+        return false;
+    std::lock_guard lock(m_chainLock);
+    return ch->Sliding();
+}
+
 int64_t Engine::ChannelGetLength(Handle channel) {
     const Channel* ch = Find(channel);
     if (!ch)
@@ -392,6 +400,22 @@ int64_t Engine::RenderOffline(Handle channel, float* out, int64_t frames) {
         done += got;
     }
     return done;
+}
+
+int64_t Engine::RenderTail(Handle channel, float* out, int64_t frames) {
+    Channel* ch = Find(channel);
+    if (!ch || !out || frames <= 0 || ch->Streaming())
+        return 0;
+    std::fill(out, out + frames * 2, 0.0f);
+    for (int64_t done = 0; done < frames; done += kMaxBlockFrames) {
+        const int n = static_cast<int>(std::min<int64_t>(kMaxBlockFrames, frames - done));
+        float* dst = out + done * 2;
+        ch->ProcessChain(dst, n);  // no mix lock, as in RenderOffline
+        if (m_masterGain != 1.0f)
+            for (int i = 0; i < 2 * n; ++i)
+                dst[i] *= m_masterGain;
+    }
+    return frames;
 }
 
 }  // namespace tv::audio

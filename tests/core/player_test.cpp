@@ -192,8 +192,9 @@ TEST_F(PlayerTest, PauseFadesWaitsAndPausesResumeFadesBackWithoutWaiting) {
 
     lib.ClearCalls();
     player.btnPauseClick();
-    EXPECT_EQ(lib.calls, (std::vector<std::string>{"ChannelPlay(1,0)",
-                                                   "ChannelSlideAttributes(1,-1,65,-101,200)"}));
+    EXPECT_EQ(lib.calls,
+              (std::vector<std::string>{"ChannelSlideAttributes(1,-1,0,-101,0)", "ChannelPlay(1,0)",
+                                        "ChannelSlideAttributes(1,-1,65,-101,200)"}));
     EXPECT_EQ(player.PlayState(), kAudioPlaying);
 }
 
