@@ -198,6 +198,8 @@ void Player::OpenChannel(const std::string& path) {
     FreeChannel();
     m_channel = 0;
     m_channelKind = kNoChannel;
+    m_queuedPath.clear();
+    m_heardChanges = 0;
 
     audio::Handle handle = 0;
     int kind = kNoChannel;
@@ -236,6 +238,43 @@ void Player::OpenChannel(const std::string& path) {
     m_opening = false;
 }
 
+bool Player::QueueNext(const std::string& path) {
+    if (m_channelKind != kStreamChannel || m_playState != kAudioPlaying)
+        return false;
+    audio::Handle handle = 0;
+    for (const audio::StreamFormat format : kOpenerOrder)
+        if ((handle = m_library.StreamCreateFile(format, path, 0)) != 0)
+            break;
+    if (handle == 0)
+        return false;
+    audio::ChannelInfo info;
+    if (!m_library.ChannelGetInfo(handle, info) || (info.flags & audio::kSampleFlag8Bits)) {
+        m_library.StreamFree(handle);  // refused when it is played, with its warning
+        return false;
+    }
+    m_heardChanges = m_library.ChannelTrackChanges(m_channel);
+    if (!m_library.ChannelQueueNext(m_channel, handle))
+        return false;
+    m_queuedPath = path;
+    return true;
+}
+
+void Player::CancelQueued() {
+    if (m_queuedPath.empty())
+        return;
+    m_library.ChannelQueueNext(m_channel, 0);
+    m_queuedPath.clear();
+}
+
+bool Player::TakeHandOver() {
+    if (m_queuedPath.empty() || m_library.ChannelTrackChanges(m_channel) == m_heardChanges)
+        return false;
+    m_heardChanges = m_library.ChannelTrackChanges(m_channel);
+    m_currentPath = std::move(m_queuedPath);
+    m_queuedPath.clear();
+    return true;
+}
+
 uint32_t Player::BytesToMs(int64_t bytes) {
     if (bytes < 0)
         bytes = 0;
@@ -270,7 +309,10 @@ bool Player::SeekToMs(uint32_t ms) {
     const int64_t bytes = m_library.ChannelSeconds2Bytes(m_channel, ms / 1000.0);
     if (m_channelKind != kStreamChannel)
         return false;
-    return m_library.ChannelSetPosition(m_channel, bytes);
+    if (!m_library.ChannelSetPosition(m_channel, bytes))
+        return false;
+    m_queuedPath.clear();  // the engine has called the queued track off
+    return true;
 }
 
 void Player::SeekStep(bool forward) {

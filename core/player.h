@@ -70,6 +70,16 @@ public:
     // the file, Channel() is 0 afterwards; an 8-bit source is refused with a warning.
     void OpenChannel(const std::string& path);
 
+    // Gapless hand-over of a natural track end. QueueNext opens `path` with the stream
+    // openers and queues it to follow the playing stream without a gap (modules, 8-bit
+    // sources and files no opener takes are not queued: false). CancelQueued calls it off.
+    // TakeHandOver: true once, when the queued track has begun to be heard; CurrentPath() is
+    // then its path. A seek or a new channel forgets the queued track.
+    bool QueueNext(const std::string& path);
+    void CancelQueued();
+    bool HasQueued() const { return !m_queuedPath.empty(); }
+    bool TakeHandOver();
+
     // Milliseconds; 0 without a channel.
     uint32_t GetLengthMs();
     uint32_t GetPositionMs();
@@ -124,6 +134,8 @@ private:
     std::string m_durationText;
     int m_channelVolume = kDefaultChannelVolume;
     bool m_opening = false;
+    std::string m_queuedPath;     // queued to follow the playing track
+    uint32_t m_heardChanges = 0;  // the channel's track changes already taken over
     SeekFade m_seekFade = SeekFade::None;
     int m_seekSteps = 0;          // presses waiting for the fade to finish
     bool m_seekReleased = false;  // the key came up while the fade ran

@@ -127,6 +127,25 @@ public:
         return false;
     }
 
+    // Gapless hand-over. Queues the stream `next` (opened, never played) to follow `channel`
+    // without a gap: its first frame is mixed right after the last frame of `channel`'s
+    // source, through `channel`'s effects, DSPs and volume, and from then on `channel` plays
+    // it (length, position and info are the new source's). `next` is consumed: its handle is
+    // freed whether or not the call succeeds. `next` 0 calls a queued stream off (once it has
+    // begun decoding, `channel` then ends with its own source). A seek calls it off too.
+    // false: not two live streams, `channel` not started, or too late (its end is heard).
+    virtual bool ChannelQueueNext(Handle channel, Handle next) {
+        (void)channel;
+        (void)next;
+        return false;
+    }
+    // How many queued streams `channel` has begun playing (0 for a dead channel). The player
+    // polls it: a change means the next track is being heard now.
+    virtual uint32_t ChannelTrackChanges(Handle channel) {
+        (void)channel;
+        return 0;
+    }
+
     // Length and position in bytes of 16-bit PCM at the channel's own rate and channel
     // count; -1 on failure. The position counts what is being heard, not what was decoded.
     virtual int64_t ChannelGetLength(Handle channel) = 0;

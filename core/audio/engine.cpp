@@ -215,6 +215,30 @@ bool Engine::ChannelIsSliding(Handle channel) {
     return ch->Sliding();
 }
 
+bool Engine::ChannelQueueNext(Handle channel, Handle next) {
+    Channel* ch = Find(channel);
+    if (!ch || ch->IsModule() || !ch->Streaming()) {
+        if (next != channel)
+            StreamFree(next);
+        return false;
+    }
+    if (next == 0) {
+        ch->CancelNext();
+        return true;
+    }
+    Channel* nx = Find(next);
+    if (!nx || nx == ch || nx->IsModule() || nx->Streaming())
+        return false;
+    std::unique_ptr<Decoder> decoder = nx->ReleaseDecoder();
+    StreamFree(next);
+    return ch->QueueNext(m_chainLock, std::move(decoder));
+}
+
+uint32_t Engine::ChannelTrackChanges(Handle channel) {
+    const Channel* ch = Find(channel);
+    return ch ? ch->TrackChanges() : 0;
+}
+
 int64_t Engine::ChannelGetLength(Handle channel) {
     const Channel* ch = Find(channel);
     if (!ch)
@@ -226,6 +250,8 @@ int64_t Engine::ChannelGetPosition(Handle channel) {
     const Channel* ch = Find(channel);
     if (!ch)
         return -1;
+    // Under the lock: a hand-over changes the position's parts and the source together.
+    std::lock_guard lock(m_chainLock);
     return ch->PositionFrames() * BytesPerFrame(*ch);
 }
 

@@ -107,6 +107,9 @@ public:
 
     bool ChannelIsSliding(Handle channel) override;
 
+    bool ChannelQueueNext(Handle channel, Handle next) override;
+    uint32_t ChannelTrackChanges(Handle channel) override;
+
     int64_t ChannelGetLength(Handle channel) override;
     int64_t ChannelGetPosition(Handle channel) override;
     // -1 for an unknown handle or a negative count.
