@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -172,8 +173,11 @@ TEST_P(Gapless, ThreePiecesOfOneSinePlayAsOne) {
     // The playlist followed each piece when it began to be heard (and at the end went back
     // to the first entry, as a stop at the last one does).
     ASSERT_EQ(changes.size(), 3u);
-    EXPECT_NEAR(changes[0], double(kCuts[1]) / kRate, 0.15);
-    EXPECT_NEAR(changes[1], double(kCuts[2]) / kRate, 0.15);
+    // Not before it is heard, and the second change a piece's length after the first (the
+    // first also waits for the player to start, which a loaded machine delays).
+    EXPECT_GT(changes[0], double(kCuts[1]) / kRate - 0.05);
+    EXPECT_LT(changes[0], double(kCuts[1]) / kRate + 0.5);
+    EXPECT_NEAR(changes[1] - changes[0], double(kCuts[2] - kCuts[1]) / kRate, 0.1);
 
     const std::vector<float> left = ReadLeft(dir / "out.raw");
     size_t first = 0;
@@ -201,6 +205,8 @@ TEST_P(Gapless, ThreePiecesOfOneSinePlayAsOne) {
         run = std::abs(left[i]) < 1e-3f ? run + 1 : 0;
         longest = std::max(longest, run);
     }
+    std::cout << GetParam().name << ": longest near-silence " << longest << " samples, length "
+              << double(last - first) / kRate << " s\n";
     EXPECT_LE(longest, size_t(kRate / 1000));
     EXPECT_NEAR(double(last - first) / kRate, 6.0, 0.005);
 }
