@@ -4,6 +4,8 @@
 #include <cmath>
 #include <exception>
 
+#include "core/replaygain.h"
+
 namespace tv::core {
 
 namespace {
@@ -232,6 +234,8 @@ void Player::OpenChannel(const std::string& path) {
     // A new channel is set to the channel volume before it is heard, so a saved volume (and
     // every step of the volume hotkeys) holds from the first block of the next track on.
     m_library.ChannelSlideAttributes(handle, kKeepFreq, m_channelVolume, kKeepPan, 0);
+    if (kind == kStreamChannel)
+        m_library.ChannelSetGain(handle, GainFor(path));
     m_library.ChannelPlay(handle, true);
     m_effects.ApplyEffects(handle);
     m_effects.UpdateRotation(handle);
@@ -252,11 +256,24 @@ bool Player::QueueNext(const std::string& path) {
         m_library.StreamFree(handle);  // refused when it is played, with its warning
         return false;
     }
+    m_library.ChannelSetGain(handle, GainFor(path));  // it travels with the queued stream
     m_heardChanges = m_library.ChannelTrackChanges(m_channel);
     if (!m_library.ChannelQueueNext(m_channel, handle))
         return false;
     m_queuedPath = path;
     return true;
+}
+
+float Player::GainFor(const std::string& path) const {
+    if (m_replayGain.mode == 0)
+        return 1.0f;
+    return ReplayGainFactor(tags::ReadReplayGain(path), m_replayGain, m_shuffled && m_shuffled());
+}
+
+void Player::SetReplayGain(const ReplayGainSettings& settings) {
+    m_replayGain = settings;
+    if (m_channelKind == kStreamChannel && !m_currentPath.empty())
+        m_library.ChannelSetGain(m_channel, GainFor(m_currentPath));
 }
 
 void Player::CancelQueued() {

@@ -10,6 +10,7 @@
 // every operation leaves the player consistent when that happens.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,13 @@ public:
     bool HasQueued() const { return !m_queuedPath.empty(); }
     bool TakeHandOver();
 
+    // Loudness levelling: the settings, applied to the playing track at once (the engine
+    // glides to the new gain) and to every track opened or queued after; `shuffled` tells
+    // the automatic mode whether the playlist plays in random order (absent: in order).
+    void SetReplayGain(const ReplayGainSettings& settings);
+    const ReplayGainSettings& ReplayGain() const { return m_replayGain; }
+    void SetShuffledQuery(std::function<bool()> shuffled) { m_shuffled = std::move(shuffled); }
+
     // Milliseconds; 0 without a channel.
     uint32_t GetLengthMs();
     uint32_t GetPositionMs();
@@ -119,6 +127,8 @@ private:
     // Seeks `steps` presses of kSeekStepMs from the position (negative: back).
     void SeekSteps(int steps);
     void FreeChannel();
+    // The levelling gain of the file at `path` under the current settings.
+    float GainFor(const std::string& path) const;
 
     audio::AudioLibrary& m_library;
     playlist::PlaylistModel& m_playlist;
@@ -137,8 +147,10 @@ private:
     std::string m_queuedPath;     // queued to follow the playing track
     uint32_t m_heardChanges = 0;  // the channel's track changes already taken over
     SeekFade m_seekFade = SeekFade::None;
-    int m_seekSteps = 0;          // presses waiting for the fade to finish
-    bool m_seekReleased = false;  // the key came up while the fade ran
+    int m_seekSteps = 0;
+    ReplayGainSettings m_replayGain;
+    std::function<bool()> m_shuffled;  // presses waiting for the fade to finish
+    bool m_seekReleased = false;       // the key came up while the fade ran
 };
 
 }  // namespace tv::core

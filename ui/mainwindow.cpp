@@ -250,6 +250,9 @@ void TfrmMain::BuildControls() {
     imgX->onClick = [this] { close(); };
     m_playMenu = playlist::CreatePlayMenu(
         this, [this] { N2Click(); }, [this] { N3Click(); });
+    playlist::AddReplayGainMenu(
+        m_playMenu.PlayMenu, [this] { return m_player->ReplayGain(); },
+        [this](const core::ReplayGainSettings& r) { m_player->SetReplayGain(r); });
     bEject->onClick = [this] { ShowPlayMenu(); };
     bEQ->onClick = [this] {
         if (!m_frmEqualizer)
@@ -352,6 +355,8 @@ void TfrmMain::LoadSettings() {
     resize(m_modes.mainWidth, m_modes.mainHeight);
     move(m_modes.mainPosX, m_modes.mainPosY);
     m_player->SetChannelVolume(m_modes.volume);
+    m_player->SetShuffledQuery([this] { return m_modes.random; });
+    m_player->SetReplayGain(core::LoadReplayGainSettings(ini));
     const int track = m_modes.trackPos;
     m_playlist.SetCurrent(track >= 0 && track < m_playlist.Count() ? track : -1);
     if (m_frmEqualizer)
@@ -409,6 +414,7 @@ void TfrmMain::SaveSettings() {
     else if (m_effectChain)
         s.equalizer = m_effectChain->EqualizerChecked();
     core::StoreMainSettings(ini, s);
+    core::StoreReplayGainSettings(ini, m_player->ReplayGain());
     std::string error;
     if (!ini.Save(SettingsPath(), &error))
         std::fprintf(stderr, "Torvanell: settings not saved: %s\n", error.c_str());

@@ -136,7 +136,18 @@ public:
     // false: not two live streams, `channel` not started, or too late (its end is heard).
     virtual bool ChannelQueueNext(Handle channel, Handle next) {
         (void)channel;
-        (void)next;
+        if (next != 0 && next != channel)
+            StreamFree(next);  // consumed, as promised, by a library that queues nothing
+        return false;
+    }
+    // The stream's source gain (loudness levelling; linear, 0..16), applied to its decoded
+    // frames before the DSPs and effects. A stream not yet playing takes it at once; a playing
+    // one glides to it over 50 ms. Set on a stream before ChannelQueueNext, the gain travels
+    // with it and takes over exactly at the hand-over frame. false: not a live stream, or a
+    // gain outside 0..16 (nothing changed); a library that levels nothing always says false.
+    virtual bool ChannelSetGain(Handle channel, float gain) {
+        (void)channel;
+        (void)gain;
         return false;
     }
     // How many queued streams `channel` has begun playing (0 for a dead channel). The player

@@ -91,7 +91,7 @@ int64_t Channel::PositionFrames() const {
     return info.lengthFrames > 0 ? std::min(pos, info.lengthFrames) : pos;
 }
 
-bool Channel::QueueNext(SpinLock& mixLock, std::unique_ptr<Decoder> next) {
+bool Channel::QueueNext(SpinLock& mixLock, std::unique_ptr<Decoder> next, float gain) {
     if (!next)
         return false;
     std::lock_guard decoderLock(m_decoderMutex);
@@ -99,6 +99,7 @@ bool Channel::QueueNext(SpinLock& mixLock, std::unique_ptr<Decoder> next) {
         return false;  // an earlier queued source is already in the ring
     const int other = 1 - m_infoIndex.load(std::memory_order_acquire);
     m_infos[static_cast<size_t>(other)] = next->Info();
+    m_gains[static_cast<size_t>(other)].store(gain, std::memory_order_release);
     m_next = std::move(next);
     m_cancelAtBoundary.store(false, std::memory_order_release);
     if (!m_decodeEnded.load(std::memory_order_acquire))
@@ -188,9 +189,15 @@ bool Channel::PullFromRing(float* dst, int frames) {
     const int64_t before = m_read.load(std::memory_order_acquire);
     m_read.store(before + got, std::memory_order_release);
     if (boundary >= 0 && before + got >= boundary) {
-        HearBoundary(dst, frames, got, static_cast<int>(boundary - before));
+        // The gain switches with the source, at the boundary's frame and without a glide.
+        const int at = static_cast<int>(boundary - before);
+        ApplySourceGain(dst, 0, at);
+        HearBoundary(dst, frames, got, at);
+        m_gain = m_gainTarget = CurrentGainSlot().load(std::memory_order_acquire);
+        ApplySourceGain(dst, at, got);
         return true;
     }
+    ApplySourceGain(dst, 0, got);
     m_taken.fetch_add(got, std::memory_order_acq_rel);
     if (got < frames && decodeEnded && m_ring.Available() == 0) {
         m_ended.store(true, std::memory_order_release);
@@ -223,6 +230,7 @@ int Channel::PullDirect(float* dst, int frames) {
     if (m_decodeEnded.load(std::memory_order_relaxed))
         return 0;
     const int got = m_decoder->Read(dst, frames);
+    ApplySourceGain(dst, 0, got);
     m_taken.fetch_add(got, std::memory_order_acq_rel);
     if (got == 0) {
         m_decodeEnded.store(true, std::memory_order_release);
@@ -255,6 +263,39 @@ void Channel::ApplyVolume(float* frames, int count) {
     for (; i < count; ++i) {
         frames[2 * i] *= m_volume;
         frames[2 * i + 1] *= m_volume;
+    }
+}
+
+void Channel::SetSourceGain(float gain, bool glide) {
+    CurrentGainSlot().store(gain, std::memory_order_release);
+    if (!glide)
+        m_gain = m_gainTarget = gain;
+}
+
+float Channel::SourceGain() const {
+    return m_gains[static_cast<size_t>(m_infoIndex.load(std::memory_order_acquire))].load(
+        std::memory_order_acquire);
+}
+
+void Channel::ApplySourceGain(float* dst, int from, int to) {
+    const float target = CurrentGainSlot().load(std::memory_order_acquire);
+    if (target != m_gainTarget) {
+        m_gainTarget = target;
+        m_gainStep = (target - m_gain) / static_cast<float>(kGainGlideFrames);
+    }
+    int i = from;
+    for (; i < to && m_gain != m_gainTarget; ++i) {
+        m_gain += m_gainStep;
+        if (m_gainStep > 0 ? m_gain >= m_gainTarget : m_gain <= m_gainTarget)
+            m_gain = m_gainTarget;
+        dst[2 * i] *= m_gain;
+        dst[2 * i + 1] *= m_gain;
+    }
+    if (m_gain == 1.0f)
+        return;
+    for (; i < to; ++i) {
+        dst[2 * i] *= m_gain;
+        dst[2 * i + 1] *= m_gain;
     }
 }
 

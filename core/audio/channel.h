@@ -34,6 +34,8 @@ inline constexpr int kMaxBlockFrames = 4096;  // largest block the chain sees at
 // the channel is made, so attaching under the mix lock never allocates; beyond it the
 // attach fails (handle 0). The player attaches at most a dozen.
 inline constexpr size_t kMaxChainSlots = 64;
+inline constexpr float kMaxSourceGain = 16.0f;  // +24 dB, the most a levelling tag asks
+inline constexpr int kGainGlideFrames = 2205;   // 50 ms: a gain change on a playing channel
 
 class Channel {
 public:
@@ -73,7 +75,8 @@ public:
     // chain (no fade, no reset of the effects). Replaces a queued decoder that has not begun.
     // false (and `next` dropped) when the current source has already been heard to its end,
     // or when an earlier queued source has begun decoding but is not heard yet.
-    bool QueueNext(SpinLock& mixLock, std::unique_ptr<Decoder> next);
+    // `gain` is the queued source's gain, taken over exactly at its first frame.
+    bool QueueNext(SpinLock& mixLock, std::unique_ptr<Decoder> next, float gain = 1.0f);
     // UI thread. Calls the queued source off: dropped if it has not begun, otherwise the
     // channel ends where the current source ends.
     void CancelNext();
@@ -105,6 +108,10 @@ public:
     void SlideVolume(float target, int64_t frames);
     // True while a slide has frames left to mix.
     bool Sliding() const { return m_slideLeft > 0; }
+    // The source gain (loudness levelling) of the source being heard, applied in PullFromRing
+    // and PullDirect before the chain. `glide`: reach it over kGainGlideFrames, else at once.
+    void SetSourceGain(float gain, bool glide);
+    float SourceGain() const;
     // Copies the last kTapFrames frames, mixed to mono, oldest first.
     void CopyTap(float* mono) const;
 
@@ -130,6 +137,11 @@ private:
     // heard from there (or, called off, the channel ends there).
     void HearBoundary(float* dst, int frames, int got, int at);
     void ApplyVolume(float* frames, int count);
+    // Mixing thread (or offline): the source gain on frames [from, to) of `dst`.
+    void ApplySourceGain(float* dst, int from, int to);
+    std::atomic<float>& CurrentGainSlot() {
+        return m_gains[static_cast<size_t>(m_infoIndex.load(std::memory_order_acquire))];
+    }
     void Tap(const float* frames, int count);
 
     const Handle m_handle;
@@ -139,6 +151,11 @@ private:
     // the index when the queued source is first heard.
     std::array<SourceInfo, 2> m_infos;
     std::atomic<int> m_infoIndex{0};
+    // The source gains, indexed like m_infos (QueueNext writes the other slot).
+    std::array<std::atomic<float>, 2> m_gains{1.0f, 1.0f};
+    float m_gain = 1.0f;  // mix lock: the gain applied now, gliding to m_gainTarget
+    float m_gainTarget = 1.0f;
+    float m_gainStep = 0.0f;
     std::atomic<State> m_state{State::Stopped};
 
     // Decoding side.

@@ -229,9 +229,19 @@ bool Engine::ChannelQueueNext(Handle channel, Handle next) {
     Channel* nx = Find(next);
     if (!nx || nx == ch || nx->IsModule() || nx->Streaming())
         return false;
+    const float gain = nx->SourceGain();
     std::unique_ptr<Decoder> decoder = nx->ReleaseDecoder();
     StreamFree(next);
-    return ch->QueueNext(m_chainLock, std::move(decoder));
+    return ch->QueueNext(m_chainLock, std::move(decoder), gain);
+}
+
+bool Engine::ChannelSetGain(Handle channel, float gain) {
+    Channel* ch = Find(channel);
+    if (!ch || ch->IsModule() || !(gain >= 0.0f && gain <= kMaxSourceGain))
+        return false;
+    std::lock_guard lock(m_chainLock);
+    ch->SetSourceGain(gain, ch->GetState() == Channel::State::Playing);
+    return true;
 }
 
 uint32_t Engine::ChannelTrackChanges(Handle channel) {

@@ -108,6 +108,7 @@ public:
     bool ChannelIsSliding(Handle channel) override;
 
     bool ChannelQueueNext(Handle channel, Handle next) override;
+    bool ChannelSetGain(Handle channel, float gain) override;
     uint32_t ChannelTrackChanges(Handle channel) override;
 
     int64_t ChannelGetLength(Handle channel) override;

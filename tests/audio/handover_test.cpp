@@ -108,3 +108,22 @@ TEST_F(HandOver, ASeekOrACallOffKeepsThePlayingStream) {
         EXPECT_TRUE(engine->StreamFree(a));
     }
 }
+
+TEST_F(HandOver, TheQueuedStreamsGainTakesOverAtItsFirstFrameAndAChangeGlides) {
+    const Handle a = Open("a.wav");
+    ASSERT_TRUE(engine->ChannelSetGain(a, 2.0f));  // 0.25 heard as 0.5
+    ASSERT_TRUE(engine->ChannelPlay(a, true));
+    const Handle b = Open("b.wav");
+    ASSERT_TRUE(engine->ChannelSetGain(b, 0.5f));  // 0.5 heard as 0.25
+    ASSERT_TRUE(engine->ChannelQueueNext(a, b));
+    std::vector<float> left = PullLeft(14);
+    for (int i = 0; i < kFramesA + 1000; ++i)
+        ASSERT_EQ(left[size_t(i)], i < kFramesA ? 0.5f : 0.25f) << "frame " << i;
+    // A change on the playing stream glides: no step larger than the 50 ms ramp's.
+    ASSERT_TRUE(engine->ChannelSetGain(a, 1.0f));
+    const std::vector<float> after = PullLeft(4);
+    for (size_t i = 1; i < after.size(); ++i)
+        ASSERT_LE(std::fabs(after[i] - after[i - 1]), 0.25f / 2000) << "frame " << i;
+    EXPECT_FLOAT_EQ(after.back(), 0.5f);
+    EXPECT_FALSE(engine->ChannelSetGain(a, 17.0f));
+}
