@@ -411,3 +411,20 @@ TEST(PlayerWithEffectChain, NewChannelGetsTheSwitchedOnEqualizerAfterItStarts) {
     chain.SetEqualizerChecked(false);  // stopped: the channel is not live any more
     EXPECT_TRUE(lib.CallsStartingWith("ChannelRemoveFX").empty());
 }
+
+TEST_F(PlayerTest, TheLevellingGainFollowsTheTagsTheModeAndTheRandomOrder) {
+    // rg-m6.mp3 stores a track gain of -6 dB and an album gain of -2 dB.
+    const std::string path = std::string(TV_TEST_DATA_DIR) + "/rg-m6.mp3";
+    bool shuffled = false;
+    player.SetShuffledQuery([&] { return shuffled; });
+    player.SetReplayGain({1, 0, true});
+    StartStream(path);
+    EXPECT_NEAR(lib.gains[1], 0.5012f, 1e-3f) << "track mode, set before the first block";
+    player.SetReplayGain({3, 0, true});
+    EXPECT_NEAR(lib.gains[1], 0.7943f, 1e-3f) << "automatic in order: the album gain";
+    shuffled = true;
+    player.SetReplayGain({3, 0, true});
+    EXPECT_NEAR(lib.gains[1], 0.5012f, 1e-3f) << "automatic in random order: the track gain";
+    player.SetReplayGain({0, 0, true});
+    EXPECT_EQ(lib.gains[1], 1.0f);
+}
