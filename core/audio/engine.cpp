@@ -227,8 +227,12 @@ bool Engine::ChannelQueueNext(Handle channel, Handle next) {
         return true;
     }
     Channel* nx = Find(next);
-    if (!nx || nx == ch || nx->IsModule() || nx->Streaming())
+    if (!nx || nx == ch || nx->IsModule() || nx->Streaming()) {
+        // Consumed all the same, as the call promises (never the playing channel itself).
+        if (nx && nx != ch)
+            nx->IsModule() ? MusicFree(next) : StreamFree(next);
         return false;
+    }
     const float gain = nx->SourceGain();
     std::unique_ptr<Decoder> decoder = nx->ReleaseDecoder();
     StreamFree(next);

@@ -126,4 +126,9 @@ TEST_F(HandOver, TheQueuedStreamsGainTakesOverAtItsFirstFrameAndAChangeGlides) {
         ASSERT_LE(std::fabs(after[i] - after[i - 1]), 0.25f / 2000) << "frame " << i;
     EXPECT_FLOAT_EQ(after.back(), 0.5f);
     EXPECT_FALSE(engine->ChannelSetGain(a, 17.0f));
+    // A stream that is already playing cannot be queued, but it is consumed all the same.
+    const Handle playing = Open("b.wav");
+    ASSERT_TRUE(engine->ChannelPlay(playing, true));
+    EXPECT_FALSE(engine->ChannelQueueNext(a, playing));
+    EXPECT_EQ(engine->ChannelGetLength(playing), -1);
 }
