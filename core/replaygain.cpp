@@ -1,5 +1,6 @@
 #include "core/replaygain.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tv::core {
@@ -21,7 +22,8 @@ float ReplayGainFactor(const tags::ReplayGainTags& tags, const ReplayGainSetting
     const double p = peak.value_or(otherPeak.value_or(0.0));
     if (settings.clip && p > 0.0 && factor * p > 1.0)
         factor = 1.0 / p;
-    return static_cast<float>(factor);
+    // The engine takes at most +24 dB; a larger stored gain plus preamp is held there.
+    return static_cast<float>(std::min(factor, 16.0));
 }
 
 }  // namespace tv::core

@@ -17,7 +17,8 @@ inline constexpr double kUntaggedGainDb = 0.0;
 // The linear factor for a track. Mode 0 gives 1. Track mode uses the track's gain and peak,
 // album mode the album's, automatic mode the album's unless `shuffled`; a missing value of
 // the chosen kind falls back to the other kind. With clipping prevention the factor is
-// limited so that the stored peak times the factor stays at or below full scale.
+// limited so that the stored peak times the factor stays at or below full scale. The factor
+// never exceeds 16 (+24 dB), the most the audio library accepts.
 float ReplayGainFactor(const tags::ReplayGainTags& tags, const ReplayGainSettings& settings,
                        bool shuffled);
 
