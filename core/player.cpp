@@ -4,6 +4,8 @@
 #include <cmath>
 #include <exception>
 
+#include "core/replaygain.h"
+
 namespace tv::core {
 
 namespace {
@@ -17,6 +19,10 @@ constexpr audio::StreamFormat kOpenerOrder[] = {
 
 constexpr int kKeepFreq = -1;
 constexpr int kKeepPan = -101;
+// A device mixes a block or two ahead of the clock, so a fade can still be running when its
+// 200 ms have passed: the player then waits in short steps until the mixer has reached it.
+constexpr int kFadeSettleStepMs = 5;
+constexpr int kFadeSettleLimitMs = 150;
 
 }  // namespace
 
@@ -100,7 +106,7 @@ void Player::btnStopClick() {
         // next one behind the user's Stop.
         m_view.SetMainTimer(false);
         m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
-        m_view.WaitWithEvents(kFadeTime);
+        WaitForFade(channel, m_playState == kAudioPlaying);
         m_library.ChannelStop(channel);
         if (kind == kModuleChannel)
             m_library.MusicFree(channel);
@@ -135,7 +141,8 @@ void Player::btnPauseClick() {
                 return;  // stopped or paused meanwhile
             const audio::Handle channel = m_channel;
             m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
-            m_view.WaitWithEvents(kFadeTime);
+            // The channel is paused only once the mixer has faded it to exactly 0.
+            WaitForFade(channel, true);
             // A Stop or Play during the fade wins: pausing its result would leave a
             // paused state without the channel it belongs to.
             if (m_playState != kAudioPlaying || m_channel != channel)
@@ -146,6 +153,8 @@ void Player::btnPauseClick() {
         }
         case kAudioPaused:
             m_view.ShowButtonNormal(TransportButton::Play);
+            // Resume fades in from silence, whatever level the channel was paused at.
+            m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, 0);
             m_library.ChannelPlay(m_channel, false);
             m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan,
                                              kFadeTime);
@@ -169,7 +178,16 @@ void Player::btnPauseClick() {
 
 void Player::FormClose() {
     m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, kFadeTime);
+    WaitForFade(m_channel, m_playState == kAudioPlaying);
+}
+
+void Player::WaitForFade(audio::Handle channel, bool sounding) {
     m_view.WaitWithEvents(kFadeTime);
+    // A paused channel is not mixed, so its slide would never end: only a sounding one waits.
+    for (int waited = 0;
+         sounding && waited < kFadeSettleLimitMs && m_library.ChannelIsSliding(channel);
+         waited += kFadeSettleStepMs)
+        m_view.WaitWithEvents(kFadeSettleStepMs);
 }
 
 void Player::FreeChannel() {
@@ -183,6 +201,8 @@ void Player::OpenChannel(const std::string& path) {
     FreeChannel();
     m_channel = 0;
     m_channelKind = kNoChannel;
+    m_queuedPath.clear();
+    m_heardChanges = 0;
 
     audio::Handle handle = 0;
     int kind = kNoChannel;
@@ -215,10 +235,62 @@ void Player::OpenChannel(const std::string& path) {
     // A new channel is set to the channel volume before it is heard, so a saved volume (and
     // every step of the volume hotkeys) holds from the first block of the next track on.
     m_library.ChannelSlideAttributes(handle, kKeepFreq, m_channelVolume, kKeepPan, 0);
+    if (kind == kStreamChannel)
+        m_library.ChannelSetGain(handle, GainFor(path));
     m_library.ChannelPlay(handle, true);
     m_effects.ApplyEffects(handle);
     m_effects.UpdateRotation(handle);
     m_opening = false;
+}
+
+bool Player::QueueNext(const std::string& path) {
+    if (m_channelKind != kStreamChannel || m_playState != kAudioPlaying)
+        return false;
+    audio::Handle handle = 0;
+    for (const audio::StreamFormat format : kOpenerOrder)
+        if ((handle = m_library.StreamCreateFile(format, path, 0)) != 0)
+            break;
+    if (handle == 0)
+        return false;
+    audio::ChannelInfo info;
+    if (!m_library.ChannelGetInfo(handle, info) || (info.flags & audio::kSampleFlag8Bits)) {
+        m_library.StreamFree(handle);  // refused when it is played, with its warning
+        return false;
+    }
+    m_library.ChannelSetGain(handle, GainFor(path));  // it travels with the queued stream
+    m_heardChanges = m_library.ChannelTrackChanges(m_channel);
+    if (!m_library.ChannelQueueNext(m_channel, handle))
+        return false;
+    m_queuedPath = path;
+    return true;
+}
+
+float Player::GainFor(const std::string& path) const {
+    if (m_replayGain.mode == 0)
+        return 1.0f;
+    return ReplayGainFactor(tags::ReadReplayGain(path), m_replayGain, m_shuffled && m_shuffled());
+}
+
+void Player::SetReplayGain(const ReplayGainSettings& settings) {
+    m_replayGain = settings;
+    if (m_channelKind == kStreamChannel && !m_currentPath.empty())
+        m_library.ChannelSetGain(m_channel, GainFor(m_currentPath));
+}
+
+void Player::CancelQueued() {
+    if (m_queuedPath.empty())
+        return;
+    m_library.ChannelQueueNext(m_channel, 0);
+    m_queuedPath.clear();
+}
+
+bool Player::TakeHandOver() {
+    if (m_queuedPath.empty() || m_library.ChannelTrackChanges(m_channel) == m_heardChanges)
+        return false;
+    m_heardChanges = m_library.ChannelTrackChanges(m_channel);
+    m_currentPath = std::move(m_queuedPath);
+    m_queuedPath.clear();
+    return true;
 }
 
 uint32_t Player::BytesToMs(int64_t bytes) {
@@ -255,26 +327,55 @@ bool Player::SeekToMs(uint32_t ms) {
     const int64_t bytes = m_library.ChannelSeconds2Bytes(m_channel, ms / 1000.0);
     if (m_channelKind != kStreamChannel)
         return false;
-    return m_library.ChannelSetPosition(m_channel, bytes);
+    if (!m_library.ChannelSetPosition(m_channel, bytes))
+        return false;
+    m_queuedPath.clear();  // the engine has called the queued track off
+    return true;
 }
 
 void Player::SeekStep(bool forward) {
     if (m_playState != kAudioPlaying && m_playState != kAudioPaused)
         return;  // a video's position follows the video window's bar
-    if (!m_seekFade) {
-        m_library.ChannelSlideAttributes(m_channel, kKeepFreq, 0, kKeepPan, kFadeTime);
-        m_view.WaitWithEvents(kFadeTime);
-        m_seekFade = true;
+    const int step = forward ? 1 : -1;
+    if (m_seekFade == SeekFade::Silent) {
+        SeekSteps(step);
+        return;
     }
-    const uint32_t position = GetPositionMs();
-    if (forward) {
+    if (m_seekFade == SeekFade::FadingOut) {
+        // A press (or a release and a new press) while the first one waits for its fade: the
+        // waiting call makes the jump for all of them once the channel is silent.
+        m_seekSteps += step;
+        return;
+    }
+    m_seekFade = SeekFade::FadingOut;
+    m_seekSteps = step;
+    m_seekReleased = false;
+    const audio::Handle channel = m_channel;
+    m_library.ChannelSlideAttributes(channel, kKeepFreq, 0, kKeepPan, kFadeTime);
+    WaitForFade(channel, m_playState == kAudioPlaying);
+    if (m_channel != channel || (m_playState != kAudioPlaying && m_playState != kAudioPaused)) {
+        m_seekFade = SeekFade::None;  // stopped, or another track started, meanwhile
+        return;
+    }
+    m_seekFade = SeekFade::Silent;
+    const int steps = m_seekSteps;
+    m_seekSteps = 0;
+    SeekSteps(steps);
+    if (m_seekReleased)
+        SeekRelease();
+}
+
+void Player::SeekSteps(int steps) {
+    const int64_t position = GetPositionMs();
+    const int64_t target = position + int64_t(steps) * kSeekStepMs;
+    if (steps > 0) {
         const uint32_t length = GetLengthMs();
-        if (uint64_t(position) + kSeekStepMs > length)
+        if (target > int64_t(length))
             SeekToMs(length > 0 ? length - 1 : 0);
         else
-            SeekToMs(position + kSeekStepMs);
+            SeekToMs(static_cast<uint32_t>(target));
     } else {
-        SeekToMs(position > uint32_t(kSeekStepMs) ? position - kSeekStepMs : 0);
+        SeekToMs(target > 0 ? static_cast<uint32_t>(target) : 0);
     }
 }
 
@@ -287,8 +388,12 @@ void Player::GlideBack() {
 }
 
 void Player::SeekRelease() {
+    if (m_seekFade == SeekFade::FadingOut) {
+        m_seekReleased = true;  // the waiting press glides back after its jump
+        return;
+    }
     m_library.ChannelSlideAttributes(m_channel, kKeepFreq, m_channelVolume, kKeepPan, kFadeTime);
-    m_seekFade = false;
+    m_seekFade = SeekFade::None;
 }
 
 void Player::BuildTrackEntry(const std::string& path, int i) {

@@ -10,6 +10,7 @@
 // every operation leaves the player consistent when that happens.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,23 @@ public:
     // the file, Channel() is 0 afterwards; an 8-bit source is refused with a warning.
     void OpenChannel(const std::string& path);
 
+    // Gapless hand-over of a natural track end. QueueNext opens `path` with the stream
+    // openers and queues it to follow the playing stream without a gap (modules, 8-bit
+    // sources and files no opener takes are not queued: false). CancelQueued calls it off.
+    // TakeHandOver: true once, when the queued track has begun to be heard; CurrentPath() is
+    // then its path. A seek or a new channel forgets the queued track.
+    bool QueueNext(const std::string& path);
+    void CancelQueued();
+    bool HasQueued() const { return !m_queuedPath.empty(); }
+    bool TakeHandOver();
+
+    // Loudness levelling: the settings, applied to the playing track at once (the engine
+    // glides to the new gain) and to every track opened or queued after; `shuffled` tells
+    // the automatic mode whether the playlist plays in random order (absent: in order).
+    void SetReplayGain(const ReplayGainSettings& settings);
+    const ReplayGainSettings& ReplayGain() const { return m_replayGain; }
+    void SetShuffledQuery(std::function<bool()> shuffled) { m_shuffled = std::move(shuffled); }
+
     // Milliseconds; 0 without a channel.
     uint32_t GetLengthMs();
     uint32_t GetPositionMs();
@@ -77,13 +95,15 @@ public:
     bool SeekToMs(uint32_t ms);
 
     // The held seek of the playlist's Left and Right keys. SeekStep: during audio playback or
-    // pause, the first press of a hold fades the channel to 0 (waiting for the fade), then
-    // every press, auto-repeats included, seeks kSeekStepMs back (not before the start) or
-    // forward (at most to 1 ms before the end); otherwise nothing happens. SeekRelease, on the
-    // real release of the key: glides back to ChannelVolume and ends the hold.
+    // pause, the first press of a hold fades the channel to 0 (waiting until the mixer has
+    // reached 0), then every press, auto-repeats included, seeks kSeekStepMs back (not before
+    // the start) or forward (at most to 1 ms before the end); otherwise nothing happens.
+    // Presses and releases that arrive during that wait are kept and carried out after it, so
+    // the jump always happens in silence however fast the keys come. SeekRelease, on the real
+    // release of the key: glides back to ChannelVolume and ends the hold.
     void SeekStep(bool forward);
     void SeekRelease();
-    bool SeekFading() const { return m_seekFade; }
+    bool SeekFading() const { return m_seekFade != SeekFade::None; }
     // The seek slider's release: silences the channel at once (Silence), and after the seek
     // or the change of track glides the new channel back to ChannelVolume (GlideBack).
     void Silence();
@@ -95,8 +115,17 @@ public:
     void BuildTrackEntry(const std::string& path, int i);
 
 private:
+    enum class SeekFade { None, FadingOut, Silent };
+
     uint32_t BytesToMs(int64_t bytes);
+    // Waits the fade time with events running, then, while `sounding`, until the mixer has
+    // reached the slide's target (a little longer at most).
+    void WaitForFade(audio::Handle channel, bool sounding);
+    // Seeks `steps` presses of kSeekStepMs from the position (negative: back).
+    void SeekSteps(int steps);
     void FreeChannel();
+    // The levelling gain of the file at `path` under the current settings.
+    float GainFor(const std::string& path) const;
 
     audio::AudioLibrary& m_library;
     playlist::PlaylistModel& m_playlist;
@@ -111,7 +140,13 @@ private:
     std::string m_durationText;
     int m_channelVolume = kDefaultChannelVolume;
     bool m_opening = false;
-    bool m_seekFade = false;
+    std::string m_queuedPath;     // queued to follow the playing track
+    uint32_t m_heardChanges = 0;  // the channel's track changes already taken over
+    SeekFade m_seekFade = SeekFade::None;
+    int m_seekSteps = 0;
+    ReplayGainSettings m_replayGain;
+    std::function<bool()> m_shuffled;  // presses waiting for the fade to finish
+    bool m_seekReleased = false;       // the key came up while the fade ran
 };
 
 }  // namespace tv::core

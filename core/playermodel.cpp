@@ -49,6 +49,8 @@ PlayerModel::PlayerModel(audio::AudioLibrary& library, TrackInfoReader& trackInf
       m_keptPlaylist(PlaylistPath().string()) {
     if (!effects)
         m_chain.SetChannelQuery(EffectChainHooks::ChannelQuery(m_player));
+    // Automatic levelling takes album gains while the playlist plays in order.
+    m_player.SetShuffledQuery([this] { return m_modes.random; });
 }
 
 PlayerModel::~PlayerModel() {
@@ -88,6 +90,7 @@ void PlayerModel::LoadState(int screenWidth, int screenHeight,
         LoadMainSettings(ini, screenWidth, screenHeight),
         screens.empty() ? std::vector<ScreenArea>{{0, 0, screenWidth, screenHeight}} : screens);
     m_player.SetChannelVolume(m_modes.volume);
+    m_player.SetReplayGain(LoadReplayGainSettings(ini));
     const int track = m_modes.trackPos;
     m_playlist.SetCurrent(track >= 0 && track < m_playlist.Count() ? track : -1);
     m_chain.SetEqualizerChecked(m_modes.equalizer);
@@ -106,6 +109,7 @@ void PlayerModel::SaveState() {
     if (collectViewSettings)
         collectViewSettings(s);
     StoreMainSettings(ini, s);
+    StoreReplayGainSettings(ini, m_player.ReplayGain());
     std::string error;
     if (!EnsureProgramFolder(m_programFolder, &error) || !ini.Save(SettingsPath(), &error))
         m_relay.ShowWarning("The settings could not be saved to " + SettingsPath().string() + ": " +

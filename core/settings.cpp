@@ -114,4 +114,22 @@ std::optional<ButtonLook> ReplayButtonLook(int mode) {
     }
 }
 
+ReplayGainSettings LoadReplayGainSettings(const IniFile& ini) {
+    const char* s = kSettingsSection;
+    ReplayGainSettings r;
+    const int mode = ini.GetInt(s, "ReplayGain", r.mode);
+    r.mode = mode >= 0 && mode <= 3 ? mode : r.mode;
+    // A preamp beyond +-20 dB is a typing slip, not a level anyone listens at.
+    r.preampTenths = std::clamp(ini.GetInt(s, "ReplayGainPreamp", r.preampTenths), -200, 200);
+    r.clip = ini.GetBool(s, "ReplayGainClip", r.clip);
+    return r;
+}
+
+void StoreReplayGainSettings(IniFile& ini, const ReplayGainSettings& r) {
+    const char* s = kSettingsSection;
+    ini.SetInt(s, "ReplayGain", r.mode);
+    ini.SetInt(s, "ReplayGainPreamp", r.preampTenths);
+    ini.SetBool(s, "ReplayGainClip", r.clip);
+}
+
 }  // namespace tv::core

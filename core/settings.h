@@ -84,4 +84,17 @@ ButtonLook RandomButtonLook(bool on);
 // nullopt for a replay value outside 0..2: the button stays as it is.
 std::optional<ButtonLook> ReplayButtonLook(int mode);
 
+// The loudness-levelling keys, kept after the main window's keys: "ReplayGain" (0 off, 1 track,
+// 2 album, 3 album while the playlist plays in order and track in random order),
+// "ReplayGainPreamp" (tenths of a dB) and "ReplayGainClip" (clipping prevention). A missing or
+// unreadable key, or a mode outside 0..3, reads as its default.
+struct ReplayGainSettings {
+    int mode = 3;
+    int preampTenths = 0;
+    bool clip = true;
+};
+
+ReplayGainSettings LoadReplayGainSettings(const IniFile& ini);
+void StoreReplayGainSettings(IniFile& ini, const ReplayGainSettings& r);
+
 }  // namespace tv::core

@@ -66,12 +66,103 @@ int MainTimerIntervalMs(int playState) {
 }
 
 void TrackAdvance::tmrMainTimer() {
+    HandOver();
     EndTest();
+    QueueNextTrack();
     ShowDisplay();
+}
+
+void TrackAdvance::HandOver() {
+    if (!m_player.TakeHandOver())
+        return;
+    // The queued track is being heard: the playlist and the labels follow it now.
+    const std::string& path = m_player.CurrentPath();
+    int index = m_queued.index;
+    if (index < 0 || index >= m_playlist.Count() || m_playlist.At(index).path != path) {
+        index = -1;  // the playlist changed meanwhile: find the entry by its file
+        for (int i = 0; i < m_playlist.Count() && index < 0; ++i)
+            if (m_playlist.At(i).path == path)
+                index = i;
+    }
+    if (index >= 0) {
+        if (m_modes.random && m_queued.randomPosition >= 0)
+            m_playlist.SetRandomPosition(m_queued.randomPosition);
+        m_playlist.SetCurrent(index);
+        m_playlist.SetFocused(index);
+        m_view.ScrollToCurrent();
+    }
+    m_failedInRow = 0;
+    m_queued = Queued{};
+    m_triedChannel = 0;  // the new track may queue its own successor
+    m_playerView.RepaintPlaylist();
+    m_playerView.ShowTitle(m_playlist.CurrentTitle());
+    m_playerView.RefreshStreamInfo(path);
+}
+
+bool TrackAdvance::QueueStillValid() const {
+    return m_queued.random == m_modes.random && m_queued.replay == m_modes.replay &&
+           m_queued.count == m_playlist.Count() && m_queued.current == m_playlist.Current();
+}
+
+void TrackAdvance::QueueNextTrack() {
+    if (m_player.HasQueued()) {
+        if (!QueueStillValid()) {
+            m_player.CancelQueued();  // chosen by modes or a playlist no longer in force
+            m_triedChannel = 0;
+        }
+        return;
+    }
+    if (m_player.PlayState() != kAudioPlaying || m_player.ChannelKind() != kStreamChannel)
+        return;
+    if (m_triedChannel == m_player.Channel() && m_triedCurrent == m_playlist.Current())
+        return;
+    const uint32_t length = m_player.GetLengthMs();
+    const uint32_t position = m_player.GetPositionMs();
+    if (length == 0 || position >= length || length - position > kGaplessLeadMs)
+        return;
+    m_triedChannel = m_player.Channel();
+    m_triedCurrent = m_playlist.Current();
+    Queued q{-1, -1, m_modes.random, m_modes.replay, m_playlist.Count(), m_playlist.Current()};
+    q.index = NaturalNext(q.randomPosition);
+    if (q.index < 0)
+        return;
+    const std::string path = m_playlist.At(q.index).path;
+    if (ClassifyFile(path) != kKindAudio || !m_player.QueueNext(path))
+        return;
+    m_queued = q;
+    // The row's text is read now, so the hand-over itself only moves the highlight.
+    const int savedCounter = m_playlist.EntryCounter();
+    m_playlist.SetEntryCounter(q.index);
+    m_player.BuildTrackEntry(path, q.index);
+    m_playlist.SetEntryCounter(savedCounter);
+}
+
+int TrackAdvance::NaturalNext(int& randomPosition) const {
+    const int count = m_playlist.Count();
+    const int current = m_playlist.Current();
+    randomPosition = -1;
+    if (count == 0 || (m_modes.replay != 0 && m_modes.replay != 1))
+        return -1;
+    if (m_modes.random) {
+        if (m_modes.replay == 0 && AtLastRandomPosition())
+            return -1;
+        const int p = StepRandomPosition(m_playlist.RandomPosition(), true);
+        if (p >= 0) {
+            randomPosition = p;
+            return m_playlist.RandomList()[static_cast<size_t>(p)];
+        }
+    }
+    if (m_modes.replay == 0)
+        return current >= count - 1 ? -1 : std::max(current + 1, 0);
+    return (current < 0 || current >= count - 1) ? 0 : current + 1;
 }
 
 void TrackAdvance::EndTest() {
     if (!IsAudio(m_player.PlayState()))
+        return;
+    // A queued track follows by itself; an estimated length that runs out a little early
+    // must not start it a second time.
+    if (m_player.HasQueued())
         return;
     const uint32_t position = m_player.GetPositionMs();
     if (position < m_player.GetLengthMs())

@@ -76,6 +76,9 @@ public:
     virtual void ShowReplayLook(const std::string& picture, const std::string& hint) = 0;
 };
 
+// How long before a track's natural end the next one is opened and queued.
+inline constexpr uint32_t kGaplessLeadMs = 5000;
+
 class TrackAdvance {
 public:
     // Every reference must outlive this object. `modes` holds RandomMode, ReplayMode and
@@ -83,8 +86,11 @@ public:
     TrackAdvance(Player& player, playlist::PlaylistModel& playlist, PlayerView& playerView,
                  AdvanceView& view, MainSettings& modes, TrackGeometry geometry);
 
-    // The 10 ms tick: the end test of an audio track (which may stop or start a track by the
-    // play modes), then the position display of what is playing now.
+    // The 10 ms tick: the hand-over to a queued track that has begun to be heard (the
+    // playlist, title and labels follow it), the end test of an audio track (which may stop
+    // or start a track by the play modes), queueing the entry the play modes choose next
+    // once the playing track is within kGaplessLeadMs of its end (so it follows without a
+    // gap), then the position display of what is playing now.
     void tmrMainTimer();
 
     // The video window found the playing video at its end: the playlist moves on by the play
@@ -126,6 +132,14 @@ private:
     void EndTest();
     // What the play modes do when the playing entry has ended.
     void EntryEnded();
+    void HandOver();
+    void QueueNextTrack();
+    // The entry a natural end of the playing track moves on to, without moving: its index
+    // and (in random mode) its random position; -1 when the end stops playback, replays
+    // the track by a Play, or moves to a video.
+    int NaturalNext(int& randomPosition) const;
+    // The play modes and playlist the queued track was chosen by are still those in force.
+    bool QueueStillValid() const;
     void ShowDisplay();
     void Advance(bool forward);
     // The next (or previous) position of the shuffled order that holds a usable entry index,
@@ -145,6 +159,18 @@ private:
     TrackGeometry m_geometry;
     bool m_knobsIdle = true;
     int m_failedInRow = 0;
+    // The queued track: its row and random position, and what it was chosen by.
+    struct Queued {
+        int index = -1;
+        int randomPosition = -1;
+        bool random = false;
+        int replay = 0;
+        int count = 0;
+        int current = -1;
+    } m_queued;
+    // The channel and track count a queue was tried for (a failure is not retried each tick).
+    unsigned m_triedChannel = 0;
+    int m_triedCurrent = -1;
 };
 
 }  // namespace tv::core

@@ -239,6 +239,32 @@ void SetUpChain(EffectChain& chain, const RenderOptions& options) {
         chain.SetEffectChecked(e, true);
 }
 
+// After the input ends the effects ring on (echo, reverb): the tail is rendered until it has
+// stayed below -90 dBFS for longer than the longest echo delay (2 s), at most 10 s, and is
+// written up to its last audible frame.
+void WriteTail(audio::Engine& engine, audio::Handle channel, WavWriter& writer) {
+    constexpr float kQuiet = 3.1623e-5f;  // -90 dBFS
+    constexpr int64_t kMaxTail = int64_t(10) * audio::kOutputRate;
+    constexpr int64_t kQuietSpan = int64_t(5) * audio::kOutputRate / 2;
+    constexpr int64_t kBlock = 4096;
+    std::vector<float> tail;
+    int64_t done = 0;
+    int64_t audible = 0;  // frames up to and including the last audible one
+    while (done < kMaxTail && done - audible < kQuietSpan) {
+        tail.resize(static_cast<size_t>(done + kBlock) * 2);
+        const int64_t got =
+            engine.RenderTail(channel, tail.data() + done * 2, std::min(kBlock, kMaxTail - done));
+        if (got <= 0)
+            break;
+        for (int64_t i = done * 2; i < (done + got) * 2; ++i)
+            if (std::fabs(tail[static_cast<size_t>(i)]) >= kQuiet)
+                audible = i / 2 + 1;
+        done += got;
+    }
+    if (audible > 0 && writer.Ok())
+        writer.Write(tail.data(), audible);
+}
+
 }  // namespace
 
 int RunRenderCommand(const std::vector<std::string>& args, std::ostream& err) {
@@ -269,6 +295,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& err) {
             break;
         writer.Write(block.data(), got);
     }
+    WriteTail(engine, channel, writer);
     std::error_code renameError;
     const bool written = writer.Ok() && writer.Finish();
     if (written)

@@ -168,6 +168,9 @@ void TfrmMain::ConnectControls() {
     imgX->onClick = [this] { close(); };
     m_playMenu = playlist::CreatePlayMenu(
         this, [this] { N2Click(); }, [this] { N3Click(); });
+    playlist::AddReplayGainMenu(
+        m_playMenu.PlayMenu, [this] { return Player().ReplayGain(); },
+        [this](const core::ReplayGainSettings& r) { Player().SetReplayGain(r); });
     bEject->onClick = [this] { ShowPlayMenu(); };
     bEQ->onClick = [this] {
         if (!m_frmEqualizer)

@@ -118,6 +118,44 @@ public:
     // convention); a negative `volume` leaves the volume alone. false: not a live channel.
     virtual bool ChannelSlideAttributes(Handle channel, int freq, int volume, int pan,
                                         uint32_t ms) = 0;
+    // True while a slide started by ChannelSlideAttributes has not yet reached its target in
+    // the mixed output (the block holding its last frame has not been mixed). Fades wait on it
+    // so that a pause, a seek or a stop lands on the target volume, not on the way there.
+    // false for a dead channel, and from a library that slides nothing.
+    virtual bool ChannelIsSliding(Handle channel) {
+        (void)channel;
+        return false;
+    }
+
+    // Gapless hand-over. Queues the stream `next` (opened, never played) to follow `channel`
+    // without a gap: its first frame is mixed right after the last frame of `channel`'s
+    // source, through `channel`'s effects, DSPs and volume, and from then on `channel` plays
+    // it (length, position and info are the new source's). `next` is consumed: its handle is
+    // freed whether or not the call succeeds. `next` 0 calls a queued stream off (once it has
+    // begun decoding, `channel` then ends with its own source). A seek calls it off too.
+    // false: not two live streams, `channel` not started, or too late (its end is heard).
+    virtual bool ChannelQueueNext(Handle channel, Handle next) {
+        (void)channel;
+        if (next != 0 && next != channel)
+            StreamFree(next);  // consumed, as promised, by a library that queues nothing
+        return false;
+    }
+    // The stream's source gain (loudness levelling; linear, 0..16), applied to its decoded
+    // frames before the DSPs and effects. A stream not yet playing takes it at once; a playing
+    // one glides to it over 50 ms. Set on a stream before ChannelQueueNext, the gain travels
+    // with it and takes over exactly at the hand-over frame. false: not a live stream, or a
+    // gain outside 0..16 (nothing changed); a library that levels nothing always says false.
+    virtual bool ChannelSetGain(Handle channel, float gain) {
+        (void)channel;
+        (void)gain;
+        return false;
+    }
+    // How many queued streams `channel` has begun playing (0 for a dead channel). The player
+    // polls it: a change means the next track is being heard now.
+    virtual uint32_t ChannelTrackChanges(Handle channel) {
+        (void)channel;
+        return 0;
+    }
 
     // Length and position in bytes of 16-bit PCM at the channel's own rate and channel
     // count; -1 on failure. The position counts what is being heard, not what was decoded.

@@ -207,6 +207,52 @@ bool Engine::ChannelSlideAttributes(Handle channel, int, int volume, int, uint32
     return true;
 }
 
+bool Engine::ChannelIsSliding(Handle channel) {
+    const Channel* ch = Find(channel);
+    if (!ch)
+        return false;
+    std::lock_guard lock(m_chainLock);
+    return ch->Sliding();
+}
+
+bool Engine::ChannelQueueNext(Handle channel, Handle next) {
+    Channel* ch = Find(channel);
+    if (!ch || ch->IsModule() || !ch->Streaming()) {
+        if (next != channel)
+            StreamFree(next);
+        return false;
+    }
+    if (next == 0) {
+        ch->CancelNext();
+        return true;
+    }
+    Channel* nx = Find(next);
+    if (!nx || nx == ch || nx->IsModule() || nx->Streaming()) {
+        // Consumed all the same, as the call promises (never the playing channel itself).
+        if (nx && nx != ch)
+            nx->IsModule() ? MusicFree(next) : StreamFree(next);
+        return false;
+    }
+    const float gain = nx->SourceGain();
+    std::unique_ptr<Decoder> decoder = nx->ReleaseDecoder();
+    StreamFree(next);
+    return ch->QueueNext(m_chainLock, std::move(decoder), gain);
+}
+
+bool Engine::ChannelSetGain(Handle channel, float gain) {
+    Channel* ch = Find(channel);
+    if (!ch || ch->IsModule() || !(gain >= 0.0f && gain <= kMaxSourceGain))
+        return false;
+    std::lock_guard lock(m_chainLock);
+    ch->SetSourceGain(gain, ch->GetState() == Channel::State::Playing);
+    return true;
+}
+
+uint32_t Engine::ChannelTrackChanges(Handle channel) {
+    const Channel* ch = Find(channel);
+    return ch ? ch->TrackChanges() : 0;
+}
+
 int64_t Engine::ChannelGetLength(Handle channel) {
     const Channel* ch = Find(channel);
     if (!ch)
@@ -218,6 +264,8 @@ int64_t Engine::ChannelGetPosition(Handle channel) {
     const Channel* ch = Find(channel);
     if (!ch)
         return -1;
+    // Under the lock: a hand-over changes the position's parts and the source together.
+    std::lock_guard lock(m_chainLock);
     return ch->PositionFrames() * BytesPerFrame(*ch);
 }
 
@@ -392,6 +440,22 @@ int64_t Engine::RenderOffline(Handle channel, float* out, int64_t frames) {
         done += got;
     }
     return done;
+}
+
+int64_t Engine::RenderTail(Handle channel, float* out, int64_t frames) {
+    Channel* ch = Find(channel);
+    if (!ch || !out || frames <= 0 || ch->Streaming())
+        return 0;
+    std::fill(out, out + frames * 2, 0.0f);
+    for (int64_t done = 0; done < frames; done += kMaxBlockFrames) {
+        const int n = static_cast<int>(std::min<int64_t>(kMaxBlockFrames, frames - done));
+        float* dst = out + done * 2;
+        ch->ProcessChain(dst, n);  // no mix lock, as in RenderOffline
+        if (m_masterGain != 1.0f)
+            for (int i = 0; i < 2 * n; ++i)
+                dst[i] *= m_masterGain;
+    }
+    return frames;
 }
 
 }  // namespace tv::audio

@@ -105,6 +105,12 @@ public:
     bool ChannelSlideAttributes(Handle channel, int freq, int volume, int pan,
                                 uint32_t ms) override;
 
+    bool ChannelIsSliding(Handle channel) override;
+
+    bool ChannelQueueNext(Handle channel, Handle next) override;
+    bool ChannelSetGain(Handle channel, float gain) override;
+    uint32_t ChannelTrackChanges(Handle channel) override;
+
     int64_t ChannelGetLength(Handle channel) override;
     int64_t ChannelGetPosition(Handle channel) override;
     // -1 for an unknown handle or a negative count.
@@ -130,6 +136,10 @@ public:
     // device; returns the frames written, 0 at the end. A channel that has been played on the
     // device (ChannelPlay) is the mixing thread's and gives 0 here, as does an unknown one.
     int64_t RenderOffline(Handle channel, float* out, int64_t frames);
+    // After RenderOffline has given 0 (the source ended): pushes `frames` frames of silence
+    // through the channel's chain into `out`, so the effects' tails (echo, reverb) can ring
+    // out. Returns the frames written; 0 for an unknown or streaming channel.
+    int64_t RenderTail(Handle channel, float* out, int64_t frames);
 
     // Any thread. Mixed blocks in which a playing channel's ring was short of frames while its
     // source had more (a dropout heard as silence), since the engine was made.

@@ -1,6 +1,7 @@
 #include "playlist/windows/insertmenu.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
@@ -57,6 +58,41 @@ PlayMenuItems CreatePlayMenu(QWidget* parent, std::function<void()> n2Click,
     items.N3 =
         AddItem(items.PlayMenu, "N3", QStringLiteral("Insert folder\tIns"), std::move(n3Click));
     return items;
+}
+
+QMenu* AddReplayGainMenu(QMenu* menu, std::function<core::ReplayGainSettings()> current,
+                         std::function<void(const core::ReplayGainSettings&)> changed) {
+    QMenu* sub = menu->addMenu(QStringLiteral("ReplayGain"));
+    sub->setObjectName(QStringLiteral("ReplayGainMenu"));
+    auto* modes = new QActionGroup(sub);
+    const char* const names[] = {"Off", "Track", "Album", "Automatic"};
+    std::vector<QAction*> items;
+    for (int mode = 0; mode < 4; ++mode) {
+        QAction* item = sub->addAction(QLatin1String(names[mode]));
+        item->setCheckable(true);
+        modes->addAction(item);
+        items.push_back(item);
+        QObject::connect(item, &QAction::triggered, sub, [current, changed, mode] {
+            core::ReplayGainSettings r = current();
+            r.mode = mode;
+            changed(r);
+        });
+    }
+    sub->addSeparator();
+    QAction* clip = sub->addAction(QStringLiteral("Clipping prevention"));
+    clip->setCheckable(true);
+    QObject::connect(clip, &QAction::triggered, sub, [current, changed](bool on) {
+        core::ReplayGainSettings r = current();
+        r.clip = on;
+        changed(r);
+    });
+    QObject::connect(sub, &QMenu::aboutToShow, sub, [current, items, clip] {
+        const core::ReplayGainSettings r = current();
+        for (size_t i = 0; i < items.size(); ++i)
+            items[i]->setChecked(static_cast<int>(i) == r.mode);
+        clip->setChecked(r.clip);
+    });
+    return sub;
 }
 
 QStringList OpenDialogFilters() {

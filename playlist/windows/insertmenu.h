@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
+
 class QAction;
 class QMenu;
 class QWidget;
@@ -29,6 +31,12 @@ struct PlayMenuItems {
 // menu up at the mouse pointer (PlayMenu->popup(QCursor::pos())).
 PlayMenuItems CreatePlayMenu(QWidget* parent, std::function<void()> n2Click,
                              std::function<void()> n3Click);
+
+// Adds the "ReplayGain" submenu to `menu`: "Off", "Track", "Album" and "Automatic" (one of
+// them ticked) and "Clipping prevention" (a tick). The ticks follow `current` each time the
+// submenu opens; choosing an item calls `changed` with `current` so changed.
+QMenu* AddReplayGainMenu(QMenu* menu, std::function<core::ReplayGainSettings()> current,
+                         std::function<void(const core::ReplayGainSettings&)> changed);
 
 // The three entries of the open dialog's filter, in order: "All Multimedia Formats" (the
 // audio patterns, then the video patterns), "Audio Formats" and "Video Formats", each as

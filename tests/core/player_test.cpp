@@ -192,8 +192,9 @@ TEST_F(PlayerTest, PauseFadesWaitsAndPausesResumeFadesBackWithoutWaiting) {
 
     lib.ClearCalls();
     player.btnPauseClick();
-    EXPECT_EQ(lib.calls, (std::vector<std::string>{"ChannelPlay(1,0)",
-                                                   "ChannelSlideAttributes(1,-1,65,-101,200)"}));
+    EXPECT_EQ(lib.calls,
+              (std::vector<std::string>{"ChannelSlideAttributes(1,-1,0,-101,0)", "ChannelPlay(1,0)",
+                                        "ChannelSlideAttributes(1,-1,65,-101,200)"}));
     EXPECT_EQ(player.PlayState(), kAudioPlaying);
 }
 
@@ -390,4 +391,21 @@ TEST(PlayerWithEffectChain, NewChannelGetsTheSwitchedOnEqualizerAfterItStarts) {
     player.btnStopClick();
     chain.SetEqualizerChecked(false);  // stopped: the channel is not live any more
     EXPECT_TRUE(lib.CallsStartingWith("ChannelRemoveFX").empty());
+}
+
+TEST_F(PlayerTest, TheLevellingGainFollowsTheTagsTheModeAndTheRandomOrder) {
+    // rg-m6.mp3 stores a track gain of -6 dB and an album gain of -2 dB.
+    const std::string path = std::string(TV_TEST_DATA_DIR) + "/rg-m6.mp3";
+    bool shuffled = false;
+    player.SetShuffledQuery([&] { return shuffled; });
+    player.SetReplayGain({1, 0, true});
+    StartStream(path);
+    EXPECT_NEAR(lib.gains[1], 0.5012f, 1e-3f) << "track mode, set before the first block";
+    player.SetReplayGain({3, 0, true});
+    EXPECT_NEAR(lib.gains[1], 0.7943f, 1e-3f) << "automatic in order: the album gain";
+    shuffled = true;
+    player.SetReplayGain({3, 0, true});
+    EXPECT_NEAR(lib.gains[1], 0.5012f, 1e-3f) << "automatic in random order: the track gain";
+    player.SetReplayGain({0, 0, true});
+    EXPECT_EQ(lib.gains[1], 1.0f);
 }

@@ -37,3 +37,13 @@ cp tone-1k.mp3 mp3-named.flac
 python3 make_module.py tone.mod
 # A moving test picture for the video window (no sound).
 $FF -f lavfi -i testsrc2=duration=5:size=320x240:rate=25 -c:v mpeg4 -q:v 20 -g 25 testsrc2-5s.avi
+# Loudness-levelling tags: the same tone as tone-1k.mp3 / tone-1k.opus with stored gains, and a
+# full-scale sine whose stored gain would clip it.
+$FF $TONE -ac 2 -c:a libmp3lame -b:a 64k -metadata "REPLAYGAIN_TRACK_GAIN=-6.00 dB" \
+    -metadata "REPLAYGAIN_ALBUM_GAIN=-2.00 dB" rg-m6.mp3
+$FF $TONE -ac 2 -c:a libmp3lame -b:a 64k -metadata "REPLAYGAIN_TRACK_GAIN=+0.00 dB" \
+    -metadata "REPLAYGAIN_ALBUM_GAIN=+4.00 dB" rg-0.mp3
+$FF -f lavfi -i sine=frequency=1000:sample_rate=48000:duration=0.5 -c:a libopus -b:a 32k \
+    -metadata R128_TRACK_GAIN=-2816 rg-r128.opus
+$FF -f lavfi -i "aevalsrc=0.999*sin(2*PI*1000*t):s=44100:d=0.3" -c:a flac \
+    -metadata "replaygain_track_gain=+12.00 dB" -metadata replaygain_track_peak=0.999 rg-fullscale.flac

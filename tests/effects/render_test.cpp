@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -148,8 +149,41 @@ TEST_F(Render, DefaultOutputIsSixteenBitStereoAtTheOutputRate) {
     EXPECT_EQ(w.bits, 16);
     EXPECT_EQ(w.channels, 2);
     EXPECT_EQ(w.rate, kRate);
-    EXPECT_EQ(w.frames.size(), static_cast<size_t>(2 * (kRate / 2)));
+    // The reverb's tail rings on after the input; a dry render is exactly the input's length.
+    EXPECT_GT(w.frames.size(), static_cast<size_t>(2 * (kRate / 2)));
     EXPECT_FALSE(fs::exists(dir / "out.wav.part"));
+    ASSERT_EQ(Run({(dir / "in.wav").string(), (dir / "dry.wav").string()}), 0) << errors.str();
+    EXPECT_EQ(ReadWav(dir / "dry.wav").frames.size(), static_cast<size_t>(2 * (kRate / 2)));
+}
+
+// The echo of a click at the very end of the input is rendered after it, echo after echo,
+// until it has died away: the output does not stop where the input does.
+TEST_F(Render, EchoTailOutlivesTheInputUntilItDecays) {
+    std::vector<float> click(2 * (kRate / 10), 0.0f);
+    click[0] = click[1] = 1.0f;
+    WriteWav16(dir / "click.wav", click);
+    ASSERT_EQ(Run({(dir / "click.wav").string(), (dir / "echo.wav").string(), "--effects", "echo",
+                   "--float"}),
+              0)
+        << errors.str();
+    const Wav w = ReadWav(dir / "echo.wav");
+    const size_t frames = w.frames.size() / 2;
+    EXPECT_LE(frames, click.size() / 2 + size_t(10 * kRate));
+    // Echoes after the input's end: separate peaks above -60 dBFS at least 0.4 s apart.
+    int echoes = 0;
+    size_t last = 0;
+    for (size_t i = click.size() / 2; i < frames; ++i)
+        if (std::abs(w.frames[2 * i]) > 1e-3f &&
+            (echoes == 0 || i - last > size_t(kRate) * 4 / 10)) {
+            ++echoes;
+            last = i;
+        }
+    EXPECT_GE(echoes, 3);
+    // It ends once the echoes have decayed: the last tenth of a second is below -60 dBFS.
+    float endPeak = 0.0f;
+    for (size_t i = frames - kRate / 10; i < frames; ++i)
+        endPeak = std::max(endPeak, std::abs(w.frames[2 * i]));
+    EXPECT_LT(endPeak, 1e-3f);
 }
 
 struct BadCase {

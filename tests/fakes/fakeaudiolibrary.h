@@ -48,6 +48,7 @@ public:
     std::vector<std::string> calls;
     std::map<Handle, audio::FxParams> fxParams;
     std::set<Handle> liveChannels;
+    std::map<Handle, float> gains;  // ChannelSetGain, kept apart from the call log
 
     void ClearCalls() { calls.clear(); }
     // Calls whose text starts with `prefix`.
@@ -116,6 +117,12 @@ public:
     bool ChannelSlideAttributes(Handle h, int freq, int vol, int pan, uint32_t ms) override {
         Log("ChannelSlideAttributes(" + Args(h, freq, vol, pan, ms) + ")");
         return liveChannels.count(h) > 0;
+    }
+    bool ChannelSetGain(Handle h, float gain) override {
+        if (!liveChannels.count(h))
+            return false;
+        gains[h] = gain;
+        return true;
     }
     int64_t ChannelGetLength(Handle h) override {
         Log("ChannelGetLength(" + Args(h) + ")");
