@@ -61,7 +61,7 @@ void PrintHelp() {
         "  --new-instance  start a player of its own even when one is running\n"
         "  --verbose  print diagnostic messages (the audio dropouts) to standard error\n"
         "  --help     show this help and exit\n"
-        "  --version  show the program name and version and exit\n"
+        "  --version  show the program name, version and licence and exit\n"
         "  --render IN OUT.wav [--preset NAME] [--eq G80,...,G14K]\n"
         "           [--effects flanger,chorus,echo,reverb,bass,rotate] [--float]\n"
         "             write IN through the equalizer and effects to OUT.wav (44 100 Hz\n"
@@ -110,7 +110,13 @@ int main(int argc, char** argv) {
             continue;
         }
         if (arg == "--version") {
-            std::printf("Torvanell %s\n", TORVANELL_VERSION);
+            std::printf(
+                "Torvanell %s\n"
+                "Licence GPL-3.0-or-later: GNU GPL version 3 or later "
+                "<https://gnu.org/licenses/gpl.html>.\n"
+                "This is free software: you are free to change and redistribute it.\n"
+                "There is NO WARRANTY, to the extent permitted by law.\n",
+                TORVANELL_VERSION);
             return 0;
         }
         if (arg == "--help" || arg == "-h") {
