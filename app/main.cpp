@@ -69,6 +69,7 @@ void PrintHelp() {
         "Environment:\n"
         "  TORVANELL_HOME                  folder of settings.ini and default.m3u\n"
         "  XDG_RUNTIME_DIR                 folder of the running player's socket\n"
+        "                                  (else $TMPDIR/torvanell-UID, /tmp when unset)\n"
         "  TORVANELL_WARNINGS_TO_STDERR=1  print warnings to stderr instead of showing a box\n");
 }
 
@@ -138,9 +139,12 @@ int main(int argc, char** argv) {
     // One player per settings folder: a running one takes the names and this start ends.
     std::filesystem::path instanceSocket;
     if (!newInstance) {
-        const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+        std::string refusal;
+        const std::filesystem::path socketFolder = tv::core::InstanceSocketFolder(&refusal);
+        if (!refusal.empty())
+            std::fprintf(stderr, "torvanell: %s; this player runs on its own\n", refusal.c_str());
         instanceSocket = tv::core::InstanceSocketPath(
-            runtimeDir ? runtimeDir : "", tv::core::ProgramFolder(ExecutableDir(argv[0])));
+            socketFolder, tv::core::ProgramFolder(ExecutableDir(argv[0])));
         switch (tv::desktop::HandOff(instanceSocket, AbsoluteNames(names), kHandOffTimeoutMs)) {
             case tv::desktop::HandOffResult::Delivered:
                 return 0;
