@@ -162,6 +162,8 @@ int main(int argc, char** argv) {
     tv::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvanell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Torvanell"));
+    // The application id (Wayland's app id): the name of the installed menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.torvanell.Torvanell"));
 
     const std::filesystem::path folder =
         tv::core::ProgramFolder(QCoreApplication::applicationDirPath().toStdString());

@@ -2,11 +2,14 @@
 
 #include <mpv/client.h>
 
+#include <QGuiApplication>
 #include <QMetaObject>
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <utility>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -65,9 +68,21 @@ bool MpvVideoPlugin::EnsureCore(uintptr_t windowHandle) {
     m_mpv = mpv_create();
     if (!m_mpv)
         return false;
-    int64_t wid = static_cast<int64_t>(windowHandle);
-    mpv_set_option(m_mpv, "wid", MPV_FORMAT_INT64, &wid);
-    mpv_set_option_string(m_mpv, "vo", "gpu,x11");
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // libmpv draws into a window given by its X11 id, which a Wayland client does not
+        // have; its own Wayland window was measured blank on a compositor. So the picture is
+        // not drawn (the panel stays black) while the sound, the position and the end of the
+        // video, and with them the playlist, go on as usual.
+        static bool warned = false;
+        if (!std::exchange(warned, true))
+            std::fprintf(
+                stderr, "torvanell: video pictures are not shown under Wayland; the sound plays\n");
+        mpv_set_option_string(m_mpv, "vo", "null");
+    } else {
+        int64_t wid = static_cast<int64_t>(windowHandle);
+        mpv_set_option(m_mpv, "wid", MPV_FORMAT_INT64, &wid);
+        mpv_set_option_string(m_mpv, "vo", "gpu,x11");
+    }
     if (!m_audioOutput.empty())
         mpv_set_option_string(m_mpv, "ao", m_audioOutput.c_str());
     mpv_set_option_string(m_mpv, "idle", "yes");
