@@ -33,7 +33,11 @@ shot() {  # shot NAME: the whole output as $work/NAME.png
     if [ -n "${TORVANELL_SCREENSHOT_DIR:-}" ]; then cp "$work/$1.png" "$TORVANELL_SCREENSHOT_DIR/$1.png"; fi
 }
 differing() {  # differing A B: how many pixels of the two screenshots differ
-    compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 | cut -d' ' -f1 || true
+    compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 | awk '{ printf "%d", $1 }' || true
+}
+desktop_drawn() {  # the compositor has drawn its (grey) background: the empty desktop to compare with
+    shot wayland-empty
+    [ "$(convert "$work/wayland-empty.png" -format '%[fx:mean > 0.2]' info:)" = 1 ]
 }
 title_is() { [ "$(playerctl -p torvanell metadata xesam:title 2>/dev/null)" = "$1" ]; }
 status_is() { [ "$(playerctl -p torvanell status 2>/dev/null)" = "$1" ]; }
@@ -56,7 +60,7 @@ export TORVANELL_WARNINGS_TO_STDERR=1
 export TORVANELL_VIDEO_STATUS="$work/status.txt"
 export SDL_AUDIODRIVER=dummy
 
-shot wayland-empty
+wait_for 20 desktop_drawn || fail "weston drew no desktop"
 "$player" 2>> "$work/stderr.txt" & pid=$!
 wait_for 20 playerctl -p torvanell status > /dev/null 2>&1 || fail "the player did not start"
 playerctl -p torvanell play
