@@ -17,7 +17,7 @@ void PrintHelp() {
         "  --new-instance  start a player of its own even when one is running\n"
         "  --verbose  print diagnostic messages (the audio dropouts) to standard error\n"
         "  --help     show this help and exit\n"
-        "  --version  show the program name and version and exit\n"
+        "  --version  show the program name, version and licence and exit\n"
         "  --render IN OUT.wav [--preset NAME] [--eq G80,...,G14K]\n"
         "           [--effects flanger,chorus,echo,reverb,bass,rotate] [--float]\n"
         "             write IN through the equalizer and effects to OUT.wav (44 100 Hz\n"
@@ -25,6 +25,7 @@ void PrintHelp() {
         "Environment:\n"
         "  TORVANELL_HOME                  folder of settings.ini and default.m3u\n"
         "  XDG_RUNTIME_DIR                 folder of the running player's socket\n"
+        "                                  (else $TMPDIR/torvanell-UID, /tmp when unset)\n"
         "  TORVANELL_WARNINGS_TO_STDERR=1  print warnings to stderr instead of showing a box\n");
 }
 
@@ -39,7 +40,13 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         } else if (arg == "--verbose") {
             line.verbose = true;
         } else if (arg == "--version") {
-            std::printf("Torvanell %s\n", TORVANELL_VERSION);
+            std::printf(
+                "Torvanell %s\n"
+                "Licence GPL-3.0-or-later: GNU GPL version 3 or later "
+                "<https://gnu.org/licenses/gpl.html>.\n"
+                "This is free software: you are free to change and redistribute it.\n"
+                "There is NO WARRANTY, to the extent permitted by law.\n",
+                TORVANELL_VERSION);
             line.exitStatus = 0;
             return line;
         } else if (arg == "--help" || arg == "-h") {

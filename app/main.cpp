@@ -39,6 +39,8 @@ int main(int argc, char** argv) {
     tv::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvanell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Torvanell"));
+    // The application id (Wayland's app id): the name of the installed menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.torvanell.Torvanell"));
     tv::audio::Engine engine;
     tv::app::DropoutReport dropouts(engine, line.verbose);
     tv::core::TagTrackInfo trackInfo;

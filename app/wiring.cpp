@@ -52,9 +52,14 @@ std::optional<std::filesystem::path> HandOffToRunningPlayer(const char* argv0,
                                                             bool newInstance) {
     if (newInstance)
         return std::filesystem::path();
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    const std::filesystem::path socket = core::InstanceSocketPath(
-        runtimeDir ? runtimeDir : "", core::ProgramFolder(ExecutableDir(argv0)));
+    std::string refusal;
+    const std::filesystem::path socketFolder = core::InstanceSocketFolder(&refusal);
+    if (!refusal.empty()) {
+        std::fprintf(stderr, "torvanell: %s; this player runs on its own\n", refusal.c_str());
+        return std::filesystem::path();
+    }
+    const std::filesystem::path socket =
+        core::InstanceSocketPath(socketFolder, core::ProgramFolder(ExecutableDir(argv0)));
     switch (desktop::HandOff(socket, AbsoluteNames(names), kHandOffTimeoutMs)) {
         case desktop::HandOffResult::Delivered:
             return std::nullopt;

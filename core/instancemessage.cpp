@@ -1,9 +1,15 @@
 #include "core/instancemessage.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace tv::core {
 
@@ -38,6 +44,59 @@ std::filesystem::path InstanceSocketPath(const std::filesystem::path& runtimeDir
     std::snprintf(name, sizeof name, "torvanell-%016llx.sock",
                   static_cast<unsigned long long>(hash));
     return runtimeDir / name;
+}
+
+std::string UnsafeFolderReason(const struct stat& status, uid_t uid) {
+    if (S_ISLNK(status.st_mode))
+        return "is a symbolic link";
+    if (!S_ISDIR(status.st_mode))
+        return "is not a folder";
+    if (status.st_uid != uid)
+        return "belongs to user " + std::to_string(status.st_uid);
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return "can be written by other users";
+    return {};
+}
+
+std::filesystem::path InstanceSocketFolder(const std::string& runtimeDir, const std::string& tmpDir,
+                                           uid_t uid, std::string* reason) {
+    reason->clear();
+    if (!runtimeDir.empty())
+        return runtimeDir;
+    const std::filesystem::path folder = std::filesystem::path(tmpDir.empty() ? "/tmp" : tmpDir) /
+                                         ("torvanell-" + std::to_string(uid));
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        *reason = folder.string() + ": " + std::strerror(errno);
+        return {};
+    }
+    // Whoever made it, it is checked as it is now; lstat, so a link to elsewhere is refused.
+    struct stat status {};
+    if (lstat(folder.c_str(), &status) != 0) {
+        *reason = folder.string() + ": " + std::strerror(errno);
+        return {};
+    }
+    const std::string unsafe = UnsafeFolderReason(status, uid);
+    if (!unsafe.empty()) {
+        *reason = folder.string() + " " + unsafe;
+        return {};
+    }
+    return folder;
+}
+
+std::filesystem::path InstanceSocketFolder(std::string* reason) {
+    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+    const char* tmpDir = std::getenv("TMPDIR");
+    return InstanceSocketFolder(runtimeDir ? runtimeDir : "", tmpDir ? tmpDir : "", getuid(),
+                                reason);
+}
+
+bool PeerIsUser(int fd, uid_t uid) {
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 ||
+        size != sizeof credentials)
+        return false;
+    return credentials.uid == uid;
 }
 
 std::string AbsoluteName(const std::string& name, const std::filesystem::path& workingDir) {

@@ -7,6 +7,9 @@
 // ended by a NUL byte (a file name may hold any other byte, a newline included). The player
 // answers "OK\n" once it has taken them.
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -18,14 +21,34 @@ namespace tv::core {
 inline constexpr const char* kInstanceReply = "OK\n";
 
 // The socket of the player that keeps its settings in `programFolder`, inside `runtimeDir`
-// ($XDG_RUNTIME_DIR, private to the user): "torvanell-" and 16 hex digits of a hash of the
-// folder's absolute, normalised path, ".sock". Empty when `runtimeDir` is empty (no private
-// folder: every start is a player of its own).
+// (a folder private to the user, see InstanceSocketFolder): "torvanell-" and 16 hex digits of
+// a hash of the folder's absolute, normalised path, ".sock". Empty when `runtimeDir` is empty
+// (no private folder: every start is a player of its own).
 std::filesystem::path InstanceSocketPath(const std::filesystem::path& runtimeDir,
                                          const std::filesystem::path& programFolder);
 
 // A command-line name as the running player needs it: absolute against `workingDir` (the
 // starting process's folder), "." and ".." segments and a trailing "/" removed.
+// Why a folder may not hold the socket, or empty when it may: `status` (from lstat) must be a
+// folder, not a link, owned by `uid`, that neither its group nor others can write to.
+std::string UnsafeFolderReason(const struct stat& status, uid_t uid);
+
+// The private folder of the user's sockets: `runtimeDir` ($XDG_RUNTIME_DIR, which the session
+// makes private) when it is not empty; else "torvanell-<uid>" inside `tmpDir` ($TMPDIR, /tmp
+// when empty), made with mode 0700 when missing. A folder that is there already is checked
+// with UnsafeFolderReason, so a folder another user made in a shared /tmp is never used. On
+// failure the result is empty and `reason` says why (then every start is a player of its
+// own). Touches the file system; any thread.
+std::filesystem::path InstanceSocketFolder(const std::string& runtimeDir, const std::string& tmpDir,
+                                           uid_t uid, std::string* reason);
+
+// InstanceSocketFolder of this process: its environment and real user.
+std::filesystem::path InstanceSocketFolder(std::string* reason);
+
+// True when the process at the other end of the connected local socket `fd` runs as `uid`
+// (the kernel's credentials of the peer); false when it does not or they cannot be read.
+bool PeerIsUser(int fd, uid_t uid);
+
 std::string AbsoluteName(const std::string& name, const std::filesystem::path& workingDir);
 
 std::string EncodeOpenMessage(const std::vector<std::string>& names);

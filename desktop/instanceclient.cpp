@@ -78,6 +78,9 @@ HandOffResult HandOff(const std::filesystem::path& socketPath,
     const Fd fd(Connect(socketPath));
     if (fd.get() < 0)
         return HandOffResult::NoPlayer;
+    // Names go only to a player of the same user.
+    if (!core::PeerIsUser(fd.get(), getuid()))
+        return HandOffResult::NoAnswer;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) | O_NONBLOCK);
     const std::string message = core::EncodeOpenMessage(names);

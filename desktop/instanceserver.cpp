@@ -1,5 +1,7 @@
 #include "desktop/instanceserver.h"
 
+#include <unistd.h>
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -52,6 +54,12 @@ bool InstanceServer::Listen(const std::filesystem::path& socketPath) {
 
 void InstanceServer::Accept() {
     while (QLocalSocket* client = m_server->nextPendingConnection()) {
+        // Only the same user hands names over, whatever the folder's permissions let through.
+        if (!core::PeerIsUser(static_cast<int>(client->socketDescriptor()), getuid())) {
+            client->abort();
+            client->deleteLater();
+            continue;
+        }
         auto buffer = std::make_shared<std::string>();
         QPointer<QLocalSocket> guard(client);
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);

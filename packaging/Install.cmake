@@ -59,8 +59,12 @@ else()
     message(WARNING "rsvg-convert not found: the 48 and 256 pixel icons are not installed")
 endif()
 
-install(FILES ${TV_PACKAGING_DIR}/torvanell.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${TV_PACKAGING_DIR}/torvanell.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The menu entry is named by the application id the program gives the desktop (Wayland's app id,
+# X11's class), so the compositor finds its icon and name.
+install(FILES ${TV_PACKAGING_DIR}/org.torvanell.Torvanell.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TV_PACKAGING_DIR}/org.torvanell.Torvanell.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Debian's documentation files, which lintian asks for.
 add_custom_command(OUTPUT ${TV_GENERATED_DIR}/changelog.Debian.gz
@@ -91,6 +95,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's Wayland platform is a plugin, which the library scan does not see.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "")
 set(CPACK_STRIP_FILES ON)

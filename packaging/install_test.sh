@@ -17,11 +17,11 @@ prefix=/opt/tv-test
 DESTDIR="$work/root" cmake --install "$build" --prefix "$prefix" >/dev/null
 root="$work/root$prefix"
 
-for f in bin/torvanell bin/torvanell-tag share/applications/torvanell.desktop \
+for f in bin/torvanell bin/torvanell-tag share/applications/org.torvanell.Torvanell.desktop \
          share/icons/hicolor/scalable/apps/torvanell.svg \
          share/icons/hicolor/48x48/apps/torvanell.png \
          share/icons/hicolor/256x256/apps/torvanell.png \
-         share/metainfo/torvanell.metainfo.xml \
+         share/metainfo/org.torvanell.Torvanell.metainfo.xml \
          share/man/man1/torvanell.1.gz share/man/man1/torvanell-tag.1.gz \
          share/torvanell/installed; do
     [ -s "$root/$f" ] || fail "$f not installed"
@@ -36,8 +36,8 @@ done
 python3 -c 'import json,sys; d=json.loads(open(sys.argv[1]).readline()); assert d["path"]' \
     "$work/show.json" || fail "torvanell-tag show --json printed no JSON object"
 
-desktop-file-validate "$root/share/applications/torvanell.desktop" || fail "desktop-file-validate"
-appstreamcli validate --no-net "$root/share/metainfo/torvanell.metainfo.xml" >/dev/null ||
+desktop-file-validate "$root/share/applications/org.torvanell.Torvanell.desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$root/share/metainfo/org.torvanell.Torvanell.metainfo.xml" >/dev/null ||
     fail "appstreamcli validate"
 
 # Every option of the programs' own help is in their manual page, and both pages render.

@@ -6,12 +6,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  qt6-base-dev libqt6svg6 qt6-image-formats-plugins
+  qt6-base-dev libqt6svg6 qt6-image-formats-plugins qt6-wayland
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libopenmpt-dev libsdl2-dev libmpv-dev libx11-dev
   fonts-liberation2 adwaita-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick openbox
+  xvfb xauth xdotool x11-utils imagemagick openbox weston
   ffmpeg sox
   dbus dbus-bin dbus-daemon playerctl
   clang libclang-rt-14-dev

@@ -158,8 +158,12 @@ private:
 }  // namespace
 
 std::unique_ptr<GlobalHotkeys> CreateGlobalHotkeys() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return std::make_unique<NoHotkeys>();  // Wayland, offscreen: no global hotkeys
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        // Wayland (and offscreen): the desktop portal's shortcuts where there is a session bus.
+        if (auto portal = CreatePortalHotkeys())
+            return portal;
+        return std::make_unique<NoHotkeys>();
+    }
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (!display)
