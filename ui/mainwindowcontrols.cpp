@@ -169,14 +169,7 @@ void TfrmMain::ConnectControls() {
     m_playMenu = playlist::CreatePlayMenu(
         this, [this] { N2Click(); }, [this] { N3Click(); });
     bEject->onClick = [this] { ShowPlayMenu(); };
-    bEQ->onClick = [this] {
-        if (!m_frmEqualizer)
-            return;
-        m_frmEqualizer->CentreOn(*this);
-        m_frmEqualizer->show();
-        m_frmEqualizer->raise();
-        m_frmEqualizer->activateWindow();
-    };
+    bEQ->onClick = [this] { ShowEqualizer(); };
     img_->onClick = [this] { showMinimized(); };
     imgi->onClick = [this] { ShowAbout(); };
     m_seekKnobs = std::make_unique<SeekKnobs>(
@@ -184,6 +177,7 @@ void TfrmMain::ConnectControls() {
                       layout::kKnobTravel},
         m_model, [this](int x, int travel) { m_frmVideo->Logic().SetPosBarFraction(x, travel); },
         [this] { StartMainTimer(); });
+    BuildContextMenu();
 }
 
 void TfrmMain::ApplyModeLooks() {
