@@ -15,16 +15,16 @@ void DragGesture::Press(bool left, QPoint pointer) {
 DragGesture::Step DragGesture::Move(QPoint pointer) {
     switch (m_state) {
         case State::Idle:
-            return Step::None;
+            return Step::Nothing;
         case State::Armed:
             if ((pointer - m_pressAt).manhattanLength() < m_startDistance)
-                return Step::None;
+                return Step::Nothing;
             m_state = State::Dragging;
             return Step::Start;
         case State::Dragging:
             return Step::Follow;
     }
-    return Step::None;
+    return Step::Nothing;
 }
 
 WindowDrag::WindowDrag(QWidget& window, MoveTo moveTo)

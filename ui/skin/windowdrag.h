@@ -22,9 +22,9 @@ inline constexpr int kDragStartDistance = 4;
 class DragGesture {
 public:
     enum class Step {
-        None,    // nothing to do
-        Start,   // the drag starts now
-        Follow,  // the drag goes on: the window follows the pointer
+        Nothing,  // nothing to do
+        Start,    // the drag starts now
+        Follow,   // the drag goes on: the window follows the pointer
     };
 
     explicit DragGesture(int startDistance = kDragStartDistance) : m_startDistance(startDistance) {}
