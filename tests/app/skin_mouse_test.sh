@@ -29,10 +29,10 @@ export DISPLAY=:$(head -n1 "$home/display")
 wait_for 10 "the X server to answer" xdotool getdisplaygeometry >/dev/null
 if [ "${WITH_WM:-0}" = 1 ]; then
     command -v openbox >/dev/null || { echo "openbox not installed: skipped"; exit 77; }
-    openbox >/dev/null 2>&1 &
+    openbox >"$home/openbox.log" 2>&1 &
     wm=$!
     wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-    wait_for 10 "openbox to manage the screen" wm_runs
+    wait_for 10 "openbox to manage the screen" wm_runs || { cat "$home/openbox.log"; exit 1; }
 fi
 
 win=
@@ -71,14 +71,14 @@ start_player() {
     [ -n "$win" ] || { echo "FAIL: the player ended before showing its window"; exit 1; }
     read -r x y < <(position)
 }
-# within SECONDS COMMAND...: polls COMMAND every 50 ms for up to SECONDS (wait_for's state is
-# global, so a wait inside a condition polled by wait_for uses this).
+# within SECONDS COMMAND...: polls COMMAND every 50 ms until it succeeds or SECONDS have
+# passed on the clock (wait_for counts tries and keeps its state in globals, so conditions
+# that wait themselves are polled with this).
 within() {
-    local tries=$(($1 * 20))
+    local deadline=$((SECONDS + $1))
     shift
     until "$@"; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
+        [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.05
     done
 }
@@ -97,7 +97,7 @@ mode() { sed -n 's/^SpectrumMode=//p' "$home/settings.ini"; }
 
 # First run: the spectrum's menu, Mode > None.
 start_player
-wait_for 30 "the spectrum's menu" menu_opens small_menu $((x + 160)) $((y + 42)) ||
+within 30 menu_opens small_menu $((x + 160)) $((y + 42)) ||
     { echo "FAIL: right-click on the spectrum opened no menu of its own"; exit 1; }
 xdotool key Down Right Down Down Return  # "Mode", its "Big Lines", "Lines", "None"
 wait_for 5 "the menu to close" no_menu || { echo "FAIL: the menu stayed open"; exit 1; }
@@ -108,7 +108,7 @@ echo "the spectrum menu chose None"
 
 # Second run: clicks that must not move the window, each spectrum click counted.
 start_player
-wait_for 30 "the spectrum's menu" menu_opens small_menu $((x + 160)) $((y + 42)) ||
+within 30 menu_opens small_menu $((x + 160)) $((y + 42)) ||
     { echo "FAIL: right-click on the spectrum opened no menu of its own"; exit 1; }
 xdotool key Escape
 wait_for 5 "the menu to close" no_menu || { echo "FAIL: the menu stayed open"; exit 1; }
@@ -121,16 +121,18 @@ done
 xdotool mousemove $((x + 200)) $((y + 10)) click 3
 wait_for 5 "the context menu" large_menu || { echo "FAIL: no context menu ($(popups))"; exit 1; }
 read -r nx ny < <(position)
-[ "$nx $ny" = "$x $y" ] || { echo "FAIL: the clicks moved the window from $x,$y to $nx,$ny"; exit 1; }
+[ "$nx $ny" = "$x $y" ] ||
+    { echo "FAIL: the clicks moved the window from $x,$y to $nx,$ny"; exit 1; }
 echo "thirty clicks left the window at $x,$y"
-xdotool key Down Down Down Return  # "Play", "Pause", "Stop"  # "Play", "Pause", "Stop"
+xdotool key Down Down Down Return  # "Play", "Pause", "Stop"
 wait_for 5 "the menu to close" no_menu || { echo "FAIL: the menu stayed open"; exit 1; }
 # Stopped, the spectrum is hidden: a right-click at its place is one on the background.
-wait_for 15 "the context menu over the hidden spectrum" menu_opens large_menu $((x + 160)) \
-    $((y + 42)) || { echo "FAIL: Stop did not stop the player"; exit 1; }
+within 15 menu_opens large_menu $((x + 160)) $((y + 42)) ||
+    { echo "FAIL: Stop did not stop the player"; exit 1; }
 xdotool key Escape
 wait_for 5 "the menu to close" no_menu || { echo "FAIL: the menu stayed open"; exit 1; }
 stop_player "$app" || exit 1
 app=
-[ "$(mode)" = 0 ] || { echo "FAIL: ten spectrum clicks from None left SpectrumMode=$(mode), not 0"; exit 1; }
+[ "$(mode)" = 0 ] ||
+    { echo "FAIL: ten spectrum clicks from None left SpectrumMode=$(mode), not 0"; exit 1; }
 echo PASS
