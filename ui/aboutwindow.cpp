@@ -153,10 +153,11 @@ bool TfrmAbout::eventFilter(QObject* watched, QEvent* event) {
         return type != QEvent::MouseMove;
     }
     if (watched == Image3) {
-        // Any button on the title bar moves the window.
+        // A left drag on the title bar moves the window; a click or another button does not.
         const QPoint pointer = me->globalPosition().toPoint();
         if (type == QEvent::MouseButtonPress)
-            m_drag.Press(pointer, Image3->mapTo(this, me->position().toPoint()));
+            m_drag.Press(me->button() == Qt::LeftButton, pointer,
+                         Image3->mapTo(this, me->position().toPoint()));
         else if (type == QEvent::MouseMove)
             m_drag.Move(pointer);
         else

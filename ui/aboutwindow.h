@@ -45,7 +45,7 @@ public:
     // The client panel's labels from the top, the empty rows included.
     const std::vector<QLabel*>& Labels() const { return m_labels; }
     QWidget* Panel1 = nullptr;      // the client panel inside the frame
-    SkinPicture* Image3 = nullptr;  // the title bar; a press moves the window
+    SkinPicture* Image3 = nullptr;  // the title bar; a left drag moves the window
     ImageButton* imgX = nullptr;    // "Close", with the main window's Exit pictures
     QLabel* Label14 = nullptr;      // the mail link
 

@@ -410,19 +410,6 @@ void TfrmMain::paintEvent(QPaintEvent*) {
         0, 0, SkinStore::Instance().Picture(QStringLiteral("mainBackground"), devicePixelRatioF()));
 }
 
-void TfrmMain::mousePressEvent(QMouseEvent* event) {
-    // The window manager runs the move where it can; without one, our own loop moves us.
-    m_drag.Press(event->globalPosition().toPoint(), event->position().toPoint());
-}
-
-void TfrmMain::mouseMoveEvent(QMouseEvent* event) {
-    m_drag.Move(event->globalPosition().toPoint());  // moveEvent snaps
-}
-
-void TfrmMain::mouseReleaseEvent(QMouseEvent*) {
-    m_drag.Release();
-}
-
 void TfrmMain::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     if (m_snapping)

@@ -118,6 +118,9 @@ public:
     void OpenTags(int row);
     // The spectrum menu items that carry a tick.
     std::vector<std::string> TickedSpectrumItems() const;
+    // The main window's context menu: "Play", "Pause", "Stop", "Next", "Previous", the insert
+    // menu's items, "Equalizer", "About", "Exit"; each does what its button does.
+    QMenu* ContextMenu() const { return m_contextMenu; }
 
     // The main timer's tick: the end test of an audio track, then the position display.
     void tmrMainTimer();
@@ -189,11 +192,14 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    // Image1: the background picture; a press with any button drags the window.
+    // Image1: the background picture. A left press on it that then travels a few pixels drags
+    // the window; a click, or a press on a control with its own meaning, moves nothing.
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A right click anywhere the controls do not take it: ContextMenu at the pointer.
+    void contextMenuEvent(QContextMenuEvent* event) override;
     // Every position the window is given (by the window manager's move, our own drag loop or
     // the settings) is snapped to the edges of the work area.
     void moveEvent(QMoveEvent* event) override;
@@ -209,6 +215,8 @@ private:
     void CollectSettings(core::MainSettings& settings) const;
     void ApplyModeLooks();
     void ShowAbout();
+    void ShowEqualizer();
+    void BuildContextMenu();
     void SnapToEdges();
 
     core::PlayerModel& m_model;
@@ -220,6 +228,7 @@ private:
     playlist::TfrmOpen* m_frmOpen = nullptr;
     TfrmAbout* m_frmAbout = nullptr;
     playlist::PlayMenuItems m_playMenu;
+    QMenu* m_contextMenu = nullptr;  // owned by the window
     std::unique_ptr<SeekKnobs> m_seekKnobs;
     std::unique_ptr<GlobalHotkeys> m_hotkeys;
     std::unique_ptr<video::TfrmVideo> m_frmVideo;  // created hidden, shown for a video entry

@@ -172,14 +172,7 @@ void TfrmMain::ConnectControls() {
         m_playMenu.PlayMenu, [this] { return Player().ReplayGain(); },
         [this](const core::ReplayGainSettings& r) { Player().SetReplayGain(r); });
     bEject->onClick = [this] { ShowPlayMenu(); };
-    bEQ->onClick = [this] {
-        if (!m_frmEqualizer)
-            return;
-        m_frmEqualizer->CentreOn(*this);
-        m_frmEqualizer->show();
-        m_frmEqualizer->raise();
-        m_frmEqualizer->activateWindow();
-    };
+    bEQ->onClick = [this] { ShowEqualizer(); };
     img_->onClick = [this] { showMinimized(); };
     imgi->onClick = [this] { ShowAbout(); };
     m_seekKnobs = std::make_unique<SeekKnobs>(
@@ -187,6 +180,7 @@ void TfrmMain::ConnectControls() {
                       layout::kKnobTravel},
         m_model, [this](int x, int travel) { m_frmVideo->Logic().SetPosBarFraction(x, travel); },
         [this] { StartMainTimer(); });
+    BuildContextMenu();
 }
 
 void TfrmMain::ApplyModeLooks() {

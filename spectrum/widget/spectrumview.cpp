@@ -51,8 +51,10 @@ void SpectrumView::paintEvent(QPaintEvent*) {
 }
 
 void SpectrumView::mousePressEvent(QMouseEvent* event) {
+    // The display keeps every press: a left press is half of a click, a right press brings
+    // the menu. Passed on, a press would reach the window behind and could start a move.
     m_leftPressed = event->button() == Qt::LeftButton;
-    QWidget::mousePressEvent(event);
+    event->accept();
 }
 
 void SpectrumView::mouseReleaseEvent(QMouseEvent* event) {
@@ -62,7 +64,7 @@ void SpectrumView::mouseReleaseEvent(QMouseEvent* event) {
     m_leftPressed = false;
     if (click)
         m_controller.boxPaintClick();
-    QWidget::mouseReleaseEvent(event);
+    event->accept();
 }
 
 void SpectrumView::contextMenuEvent(QContextMenuEvent* event) {

@@ -2,7 +2,8 @@
 # The real player under Xvfb: the main window has no window-manager frame (Motif hints without
 # decorations), is 320 x 480, and a drag from its background moves it and snaps its left edge
 # onto the screen's. Run bare (our own drag loop), and with openbox when WITH_WM=1 (the window
-# manager runs the move; exits 77, skipped, when openbox is not installed).
+# manager runs the move; exits 77, skipped, when openbox is not installed). A press alone
+# moves nothing: the drag starts after a few pixels of travel.
 # Usage: skin_drag_test.sh PLAYER
 # The X server takes the first free display number, so parallel runs do not meet.
 set -euo pipefail
@@ -68,6 +69,16 @@ read -r x y < <(position)
 # screen's: it must snap onto it. Each step waits for the window to follow the pointer.
 gx=$((x + 200)); gy=$((y + 10))
 xdotool mousemove "$gx" "$gy" mousedown 1
+# A press alone moves nothing; the drag starts once the pointer has travelled a few pixels, and
+# the window manager's move follows the motions after that. Nudge the pointer 5 or 6 pixels
+# down until the window follows.
+nudge=0
+follows_nudge() {
+    nudge=$((1 - nudge))
+    xdotool mousemove "$gx" $((gy + 5 + nudge))
+    moved_from "$x $y"
+}
+wait_for 10 "the drag to start" follows_nudge || true
 for step in 1 2 3 4 5; do
     before=$(position)
     xdotool mousemove $((gx - (x - 6) * step / 5)) $((gy + 20 * step / 5))

@@ -1,8 +1,12 @@
 #include "ui/mainwindow.h"
 
+#include "spectrum/widget/spectrumview.h"
+
 #include <gtest/gtest.h>
+#include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -238,4 +242,85 @@ TEST_F(MainWindowTest, SeekTrackPressAndReleaseSeeksToTheKnobPlace) {
               (std::vector<std::string>{"ChannelSlideAttributes(1,-1,0,-101,0)",
                                         "ChannelSlideAttributes(1,-1,80,-101,200)"}));
     EXPECT_TRUE(w->tmrMain->isActive());
+}
+
+namespace {
+
+void Send(QWidget* target, QEvent::Type type, Qt::MouseButton button, QPoint windowPos,
+          QWidget* window) {
+    const QPoint local = target->mapFrom(window, windowPos);
+    const QPoint global = target->mapToGlobal(local);
+    QMouseEvent event(type, local, global, type == QEvent::MouseMove ? Qt::NoButton : button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, OnlyALeftDragOfTheBackgroundMovesTheWindow) {
+    lib.streamFiles["/m/a.mp3"] = tv::audio::StreamFormat::Core;
+    auto w = Make();
+    ASSERT_EQ(w->FormCreate(), std::nullopt);
+    w->show();
+    w->move(300, 200);
+    w->Playlist().AppendPath("/m/a.mp3");
+    w->Playlist().SetCurrent(0);
+    w->bPlay->click();
+    ASSERT_TRUE(w->boxPaint->isVisible());
+    struct Case {
+        const char* what;
+        QWidget* target;
+        QPoint at;  // in the window
+        Qt::MouseButton button;
+        QPoint travel;
+        bool moves;
+    };
+    const Case cases[] = {
+        {"left drag of the background", w.get(), {200, 10}, Qt::LeftButton, {30, 20}, true},
+        {"left click of the background", w.get(), {200, 10}, Qt::LeftButton, {0, 0}, false},
+        {"left press with a 3-pixel tremor", w.get(), {200, 10}, Qt::LeftButton, {2, 1}, false},
+        {"right drag of the background", w.get(), {200, 10}, Qt::RightButton, {30, 20}, false},
+        {"middle drag of the background", w.get(), {200, 10}, Qt::MiddleButton, {30, 20}, false},
+        {"left drag from the time display", w->lbPosLen, {40, 40}, Qt::LeftButton, {30, 20}, false},
+        {"left drag from the spectrum", w->boxPaint, {150, 40}, Qt::LeftButton, {30, 20}, false},
+        {"left drag over the title display", w.get(), {100, 70}, Qt::LeftButton, {30, 20}, true},
+    };
+    for (const Case& c : cases) {
+        const QPoint before = w->pos();
+        Send(c.target, QEvent::MouseButtonPress, c.button, c.at, w.get());
+        Send(c.target, QEvent::MouseMove, c.button, c.at + c.travel, w.get());
+        Send(c.target, QEvent::MouseButtonRelease, c.button, c.at + c.travel, w.get());
+        EXPECT_EQ(w->pos(), c.moves ? before + c.travel : before) << c.what;
+    }
+}
+
+TEST_F(MainWindowTest, SpectrumCountsEveryClickAndTheContextMenuOffersThePlayerCommands) {
+    lib.streamFiles["/m/a.mp3"] = tv::audio::StreamFormat::Core;
+    auto w = Make();
+    ASSERT_EQ(w->FormCreate(), std::nullopt);
+    w->show();
+    w->Playlist().AppendPath("/m/a.mp3");
+    w->Playlist().SetCurrent(0);
+    w->bPlay->click();
+    const std::vector<std::string> modes[] = {
+        {"Big Lines", "Normal"}, {"None", "Normal"}, {"Lines", "Normal"}};
+    ASSERT_EQ(w->TickedSpectrumItems(), modes[0]);
+    for (int click = 1; click <= 4; ++click) {
+        Send(w->boxPaint, QEvent::MouseButtonPress, Qt::LeftButton, {150, 40}, w.get());
+        Send(w->boxPaint, QEvent::MouseButtonRelease, Qt::LeftButton, {150, 40}, w.get());
+        EXPECT_EQ(w->TickedSpectrumItems(), modes[click % 3]) << "click " << click;
+    }
+
+    QStringList captions;
+    for (QAction* action : w->ContextMenu()->actions())
+        if (!action->isSeparator())
+            captions << action->text().section(QLatin1Char('\t'), 0, 0);
+    EXPECT_EQ(captions, (QStringList{"Play", "Pause", "Stop", "Next", "Previous", "Insert file",
+                                     "Insert folder", "Equalizer", "About", "Exit"}));
+    ASSERT_EQ(w->Player().PlayState(), tv::core::kAudioPlaying);
+    w->ContextMenu()->actions()[2]->trigger();  // "Stop", as the button
+    EXPECT_EQ(w->Player().PlayState(), tv::core::kStopped);
+    EXPECT_FALSE(w->boxPaint->isVisible());
+    w->ContextMenu()->actions()[0]->trigger();  // "Play"
+    EXPECT_EQ(w->Player().PlayState(), tv::core::kAudioPlaying);
 }

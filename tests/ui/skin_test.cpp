@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 #include <QMouseEvent>
 #include <QtTest/QTest>
+#include <cctype>
+#include <string>
+#include <vector>
 
 #include "tests/fakes/casename.h"
 #include "ui/skin/imagebutton.h"
 #include "ui/skin/skinstore.h"
 #include "ui/skin/snap.h"
+#include "ui/skin/windowdrag.h"
 
 namespace tv::ui {
 namespace {
@@ -108,6 +112,78 @@ TEST(SkinStoreTest, HoldsEveryButtonPictureAtOneAndTwoTimes) {
     EXPECT_EQ(SkinStore::Instance().Picture("videoTitle").size(), QSize(610, 25));
     EXPECT_TRUE(SkinStore::Instance().Picture("noSuchPicture").isNull());
 }
+
+// A left press that travels kDragStartDistance (Manhattan) starts the drag once, then follows;
+// nothing else ever starts one. Each event: 'L'/'R'/'M' press, 'm' move, 'u' release, at x, y.
+struct GestureEvent {
+    char kind;
+    int x, y;
+};
+struct GestureCase {
+    const char* what;
+    std::vector<GestureEvent> events;
+    std::string expect;  // per event: '.' nothing, 'S' start, 'F' follow
+};
+
+class DragGestureTest : public ::testing::TestWithParam<GestureCase> {};
+
+TEST_P(DragGestureTest, StartsOnlyOnALeftDrag) {
+    const GestureCase& c = GetParam();
+    DragGesture gesture;
+    std::string got;
+    for (const GestureEvent& e : c.events) {
+        const QPoint at(e.x, e.y);
+        DragGesture::Step step = DragGesture::Step::Nothing;
+        if (e.kind == 'm')
+            step = gesture.Move(at);
+        else if (e.kind == 'u')
+            gesture.Release();
+        else
+            gesture.Press(e.kind == 'L', at);
+        got += step == DragGesture::Step::Start    ? 'S'
+               : step == DragGesture::Step::Follow ? 'F'
+                                                   : '.';
+    }
+    EXPECT_EQ(got, c.expect) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DragGestureTest,
+    ::testing::Values(
+        GestureCase{"a plain left click", {{'L', 10, 10}, {'u', 10, 10}}, ".."},
+        GestureCase{"a left click with a 3 pixel tremor",
+                    {{'L', 10, 10}, {'m', 12, 11}, {'m', 11, 12}, {'u', 11, 12}},
+                    "...."},
+        GestureCase{"a left drag starts at 4 pixels, then follows",
+                    {{'L', 10, 10}, {'m', 12, 11}, {'m', 12, 12}, {'m', 30, 12}, {'u', 30, 12}},
+                    "..SF."},
+        GestureCase{"a diagonal of 2 and 2 pixels is 4", {{'L', 10, 10}, {'m', 8, 8}}, ".S"},
+        GestureCase{"a right press never drags", {{'R', 10, 10}, {'m', 60, 60}}, ".."},
+        GestureCase{"a middle press never drags", {{'M', 10, 10}, {'m', 60, 60}}, ".."},
+        GestureCase{"moves after the release do nothing",
+                    {{'L', 10, 10}, {'u', 10, 10}, {'m', 60, 60}},
+                    "..."},
+        GestureCase{"a right press during a drag ends it",
+                    {{'L', 10, 10}, {'m', 20, 10}, {'R', 20, 10}, {'m', 60, 10}},
+                    ".S.."},
+        GestureCase{"the distance counts from the press, not from the last move",
+                    {{'L', 10, 10}, {'m', 12, 10}, {'m', 14, 10}},
+                    "..S"},
+        GestureCase{"a second drag starts afresh",
+                    {{'L', 10, 10},
+                     {'m', 20, 10},
+                     {'u', 20, 10},
+                     {'L', 50, 50},
+                     {'m', 51, 50},
+                     {'m', 46, 50}},
+                    ".S...S"}),
+    [](const ::testing::TestParamInfo<GestureCase>& info) {
+        std::string name = info.param.what;
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
 
 }  // namespace
 }  // namespace tv::ui
