@@ -191,7 +191,13 @@ bool TFlacFile::Write(LockedFile& file, FileOps& ops) {
             return false;
         }
         if (block.Type == kFlacVorbisComment && !commentDone) {
-            body = m_fields.Render(VorbisCommentItems(body, 0, SIZE_MAX));
+            size_t end = 0;
+            const std::vector<std::string> items = VorbisCommentItems(body, 0, SIZE_MAX, &end);
+            if (end == 0) {
+                m_lastError = "the comment block is damaged (an item runs past its end)";
+                return false;
+            }
+            body = m_fields.Render(items);
             commentDone = true;
         }
         pieces.push_back({block.Type, std::move(body)});

@@ -115,6 +115,10 @@ bool TOpusFile::Write(LockedFile& file, FileOps& ops) {
     const std::vector<uint8_t>& old = headers.Packets[1];
     size_t listEnd = 0;
     const std::vector<std::string> oldItems = VorbisCommentItems(old, 8, SIZE_MAX, &listEnd);
+    if (listEnd == 0) {
+        m_lastError = "the comment packet is damaged (an item runs past its end)";
+        return false;
+    }
     std::vector<uint8_t> tags(old.begin(), old.begin() + 8);
     const std::vector<uint8_t> list = m_fields.Render(oldItems);
     tags.insert(tags.end(), list.begin(), list.end());

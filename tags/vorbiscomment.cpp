@@ -34,7 +34,7 @@ std::vector<std::string> VorbisCommentItems(std::span<const uint8_t> data, size_
                                             size_t limit, size_t* end) {
     std::vector<std::string> items;
     size_t pos = start;
-    size_t whole = start;
+    size_t whole = 0;
     uint64_t count = 0;
     for (uint64_t i = 0; i <= count; ++i) {
         if (pos > data.size() || data.size() - pos < 4)
@@ -52,7 +52,8 @@ std::vector<std::string> VorbisCommentItems(std::span<const uint8_t> data, size_
             count = ReadLE32(data.data() + pos);
             pos += 4;
         }
-        whole = pos;
+        if (i == count)
+            whole = pos;
     }
     if (end)
         *end = whole;

@@ -24,7 +24,8 @@ inline constexpr std::array<const char*, kVorbisSlots> kVorbisFieldNames = {
 // The items of a comment list that starts at `start` of `data`: the vendor first, then the
 // fields. With `limit` every item is cut to that many bytes. Walking stops at the declared
 // count or where the data ends (a count or a length larger than the data never allocates more
-// than the data). `end` (optional) gets the offset just past the last whole item.
+// than the data). `end` (optional) gets the offset just past the list when every declared item
+// was read whole, else 0 (a damaged list).
 std::vector<std::string> VorbisCommentItems(std::span<const uint8_t> data, size_t start,
                                             size_t limit, size_t* end = nullptr);
 
