@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -260,6 +261,42 @@ INSTANTIATE_TEST_SUITE_P(
                             }},
                     BadCase{"OpusCutInTheHeaders", "tone-1k.opus", [](Bytes& b) { b.resize(80); }}),
     [](const auto& info) { return info.param.name; });
+
+// "show" and "write" pick the reader by the bytes, whatever the name says; a title written
+// under a foreign name reads back through the same reader.
+struct ContentCase {
+    std::string fixture, name, section;
+};
+
+std::ostream& operator<<(std::ostream& os, const ContentCase& c) {
+    return os << c.name;
+}
+
+class ShowByContent : public testing::TestWithParam<ContentCase> {};
+
+TEST_P(ShowByContent, WriteThenShowUseTheFormatOfTheBytes) {
+    const ContentCase& c = GetParam();
+    TempDir dir;
+    const auto file =
+        dir.Write(c.name, TempDir::Read(std::filesystem::path(TV_TEST_DATA_DIR) / c.fixture));
+    ASSERT_EQ(RunTool("write " + Quoted(file) + " --title Named", Errors::Captured).first, 0);
+    const auto [status, out] = RunTool("show --json " + Quoted(file), Errors::Captured);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("\"" + c.section + "\":{"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"title\":\"Named\""), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ShowByContent,
+                         testing::Values(ContentCase{"tone-1k.ogg", "vorbis.oga", "ogg"},
+                                         ContentCase{"tone-1k.opus", "opus.mp3", "opus"},
+                                         ContentCase{"tone-1k.flac", "flac.ogg", "flac"},
+                                         ContentCase{"tone-1k.flac", "flac.mp3", "flac"},
+                                         ContentCase{"tone-1k.mp3", "mpeg.opus", "mpeg"}),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace tv::tags::test
