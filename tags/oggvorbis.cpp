@@ -20,54 +20,6 @@ bool IsVorbisPacket(const std::vector<uint8_t>& packet, uint8_t type) {
            std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
 }
 
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return out;
-}
-
-int SlotOf(std::string_view upperName) {
-    for (int slot = 1; slot < kVorbisSlots; ++slot)
-        if (upperName == kVorbisFieldNames[size_t(slot)])
-            return slot;
-    return -1;
-}
-
-// The items of a comment packet: the vendor first, then the fields. With `limit` every item is
-// cut to that many bytes. Walking stops at the declared count or where the data ends.
-std::vector<std::string> CommentItems(const std::vector<uint8_t>& packet, size_t limit) {
-    std::vector<std::string> items;
-    size_t pos = 7;
-    uint64_t count = 0;
-    for (uint64_t i = 0; i <= count; ++i) {
-        if (pos + 4 > packet.size())
-            break;
-        const uint64_t length = ReadLE32(packet.data() + pos);
-        pos += 4;
-        const size_t take = size_t(std::min<uint64_t>({length, limit, packet.size() - pos}));
-        items.emplace_back(reinterpret_cast<const char*>(packet.data() + pos), take);
-        if (length > packet.size() - pos)
-            break;
-        pos += size_t(length);
-        if (i == 0) {
-            if (pos + 4 > packet.size())
-                break;
-            count = ReadLE32(packet.data() + pos);
-            pos += 4;
-        }
-    }
-    return items;
-}
-
-void AppendItem(std::vector<uint8_t>& packet, std::string_view item) {
-    uint8_t length[4];
-    WriteLE32(length, uint32_t(item.size()));
-    packet.insert(packet.end(), length, length + 4);
-    packet.insert(packet.end(), item.begin(), item.end());
-}
-
 }  // namespace
 
 namespace Internal {
@@ -165,7 +117,7 @@ bool TOggVorbis::Analyze(ByteStream& stream) {
     if (headers.Packets.size() < 2 || !IsVorbisPacket(headers.Packets[1], 0x03))
         return true;
     std::array<std::string, kVorbisSlots> slots;
-    const std::vector<std::string> items = CommentItems(headers.Packets[1], kMaxItemRead);
+    const std::vector<std::string> items = VorbisCommentItems(headers.Packets[1], 7, kMaxItemRead);
     for (size_t i = 0; i < items.size(); ++i) {
         const std::string item = Trim(items[i]);
         if (i == 0) {
@@ -175,7 +127,7 @@ bool TOggVorbis::Analyze(ByteStream& stream) {
         const size_t eq = item.find('=');
         if (eq == std::string::npos)
             continue;
-        const int slot = SlotOf(UpperAscii(std::string_view(item).substr(0, eq)));
+        const int slot = VorbisSlotOf(std::string_view(item).substr(0, eq));
         if (slot > 0)
             slots[size_t(slot)] = Trim(Internal::Utf8Prefix(std::string_view(item).substr(eq + 1)));
     }
@@ -289,47 +241,23 @@ bool TOggVorbis::WriteTag(LockedFile& file, FileOps& ops) {
 
     // The new comment packet: the vendor, then the old fields in their order, where only the
     // fields the caller changed are replaced (the new value at the place of the first old one).
-    const std::vector<std::string> oldItems = CommentItems(headers.Packets[1], SIZE_MAX);
-    const std::string vendor = oldItems.empty() ? std::string() : oldItems[0];
+    const std::vector<std::string> oldItems = VorbisCommentItems(headers.Packets[1], 7, SIZE_MAX);
     const std::string track = m_track ? std::to_string(m_track) : std::string();
-    const std::string values[] = {m_title, m_artist, m_album, track, m_date, m_genre, m_comment};
+    std::array<std::string, kVorbisSlots> values = {
+        "",    Trim(m_title), Trim(m_artist), Trim(m_album),
+        track, Trim(m_date),  Trim(m_genre),  Trim(m_comment)};
     // By slot: replaced (an edited field; when clearing, also the second names the reader shows).
     std::array<bool, kVorbisSlots> replaced{};
-    std::array<bool, kVorbisSlots> placed{};
     for (int slot = 1; slot <= 7; ++slot) {
         const size_t field = size_t(slot - 1);
         replaced[size_t(slot)] =
             !m_commentsRead || (slot == 4 ? std::to_string(m_track) != m_asRead[field]
-                                          : Trim(values[field]) != m_asRead[field]);
+                                          : values[size_t(slot)] != m_asRead[field]);
     }
     replaced[8] = replaced[9] = m_clearing;
-    std::vector<std::string> fields;
-    auto place = [&](int slot) {
-        placed[size_t(slot)] = true;
-        const std::string value = slot <= 7 ? Trim(values[slot - 1]) : std::string();
-        if (!value.empty())
-            fields.push_back(std::string(kVorbisFieldNames[size_t(slot)]) + "=" + value);
-    };
-    for (size_t i = 1; i < oldItems.size(); ++i) {
-        const size_t eq = oldItems[i].find('=');
-        const int slot = eq == std::string::npos
-                             ? -1
-                             : SlotOf(UpperAscii(std::string_view(oldItems[i]).substr(0, eq)));
-        if (slot <= 0 || !replaced[size_t(slot)])
-            fields.push_back(oldItems[i]);
-        else if (!placed[size_t(slot)])
-            place(slot);
-    }
-    for (int slot = 1; slot <= 7; ++slot)
-        if (replaced[size_t(slot)] && !placed[size_t(slot)])
-            place(slot);
     std::vector<uint8_t> comment(headers.Packets[1].begin(), headers.Packets[1].begin() + 7);
-    AppendItem(comment, vendor);
-    uint8_t count[4];
-    WriteLE32(count, uint32_t(fields.size()));
-    comment.insert(comment.end(), count, count + 4);
-    for (const std::string& field : fields)
-        AppendItem(comment, field);
+    const std::vector<uint8_t> list = RenderVorbisComment(oldItems, values, replaced);
+    comment.insert(comment.end(), list.begin(), list.end());
     comment.push_back(0x01);  // framing bit
 
     // The first page is kept when it holds the identification packet alone.

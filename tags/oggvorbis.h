@@ -10,6 +10,7 @@
 
 #include "tags/bytestream.h"
 #include "tags/saferewrite.h"
+#include "tags/vorbiscomment.h"
 
 namespace tv::tags {
 
@@ -26,12 +27,6 @@ struct VorbisIdentification {
     uint8_t StopFlag;
 };
 static_assert(sizeof(VorbisIdentification) == 30);
-
-// Comment slots: 0 the vendor, then the field names below (index = slot).
-inline constexpr int kVorbisSlots = 10;
-inline constexpr std::array<const char*, kVorbisSlots> kVorbisFieldNames = {
-    "",     "TITLE", "ARTIST",  "ALBUM",     "TRACKNUMBER",
-    "DATE", "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION"};
 
 class TOggVorbis {
 public:

@@ -51,6 +51,8 @@ int Failure(const std::string& file, const std::string& reason) {
 std::vector<std::unique_ptr<TagFormat>> Formats() {
     std::vector<std::unique_ptr<TagFormat>> formats;
     formats.push_back(MakeOggFormat());
+    formats.push_back(MakeOpusFormat());
+    formats.push_back(MakeFlacFormat());
     formats.push_back(MakeWmaFormat());
     formats.push_back(MakeMpegFormat());
     return formats;
@@ -64,7 +66,8 @@ TagFormat& FormatFor(std::vector<std::unique_ptr<TagFormat>>& formats,
     return *formats.back();
 }
 
-// The format that writes `path`, decided by its content: MPEG audio (ID3) or Ogg Vorbis. Null,
+// The format that writes `path`, decided by its content: MPEG audio (ID3), Ogg Vorbis, Opus or
+// FLAC. Null,
 // with `error` set, for anything else; the file is then never opened for writing.
 std::unique_ptr<TagFormat> WriterFor(const std::filesystem::path& path, std::string& error) {
     const WritableCheck check = CheckWritable(path);
@@ -73,13 +76,18 @@ std::unique_ptr<TagFormat> WriterFor(const std::filesystem::path& path, std::str
             return MakeMpegFormat();
         case WritableKind::OggVorbis:
             return MakeOggFormat();
+        case WritableKind::Opus:
+            return MakeOpusFormat();
+        case WritableKind::Flac:
+            return MakeFlacFormat();
         case WritableKind::None:
             break;
     }
-    error = check.What == "cannot read the file"
-                ? check.What
-                : "refused: " + check.What +
-                      "; tags are written only to MPEG audio (ID3) and Ogg Vorbis files";
+    error =
+        check.What == "cannot read the file"
+            ? check.What
+            : "refused: " + check.What +
+                  "; tags are written only to MPEG audio (ID3), Ogg Vorbis, Opus and FLAC files";
     return nullptr;
 }
 

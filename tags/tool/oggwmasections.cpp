@@ -1,27 +1,16 @@
 // The Ogg Vorbis and WMA formats of the tag tool: their stream figures and texts for "show", and
 // comment writing and clearing for Ogg Vorbis.
 
-#include <cctype>
-
 #include "tags/oggvorbis.h"
 #include "tags/textcodec.h"
 #include "tags/tool/entrytitle.h"
 #include "tags/tool/tagformat.h"
+#include "tags/tool/writablekind.h"
 #include "tags/wmafile.h"
 
 namespace tv::tags::tool {
 
 namespace {
-
-bool HasExtension(const std::filesystem::path& path, std::initializer_list<const char*> wanted) {
-    std::string ext = path.extension().string();
-    for (char& c : ext)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* w : wanted)
-        if (ext == w)
-            return true;
-    return false;
-}
 
 void Line(std::string& report, const char* label, const std::string& value) {
     if (!value.empty())
@@ -42,7 +31,8 @@ void ShowEntry(const std::filesystem::path& path, const std::string& artist,
 class OggFormat : public TagFormat {
 public:
     bool Handles(const std::filesystem::path& path) const override {
-        return HasExtension(path, {".ogg"});
+        const ContentKind kind = SniffContent(path);
+        return kind == ContentKind::OggVorbis || kind == ContentKind::OtherOgg;
     }
 
     bool Show(const std::filesystem::path& path, JsonWriter& json, std::string& report,
@@ -141,7 +131,7 @@ public:
 class WmaFormat : public TagFormat {
 public:
     bool Handles(const std::filesystem::path& path) const override {
-        return HasExtension(path, {".wma", ".wm", ".asf"});
+        return SniffContent(path) == ContentKind::Asf;
     }
 
     bool Show(const std::filesystem::path& path, JsonWriter& json, std::string& report,

@@ -37,9 +37,13 @@ void PauseBeforeWrite();
 
 // MPEG audio with ID3v2, ID3v1 and Lyrics3: handles every file.
 std::unique_ptr<TagFormat> MakeMpegFormat();
-// Ogg Vorbis (".ogg"): shown, written and cleared through its comment header.
+// Ogg Vorbis (and any other Ogg stream but Opus, shown as not valid): shown, written and
+// cleared through its comment header.
 std::unique_ptr<TagFormat> MakeOggFormat();
-// WMA (".wma", ".wm", ".asf"): shown only.
+// WMA (ASF content): shown only.
 std::unique_ptr<TagFormat> MakeWmaFormat();
+// Ogg Opus and FLAC: shown, written and cleared through their comment lists.
+std::unique_ptr<TagFormat> MakeOpusFormat();
+std::unique_ptr<TagFormat> MakeFlacFormat();
 
 }  // namespace tv::tags::tool

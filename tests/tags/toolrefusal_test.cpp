@@ -35,18 +35,18 @@ TEST_P(TagToolRefusal, WriteAndRemoveLeaveTheFileAlone) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, TagToolRefusal,
-                         testing::Values(RefusalCase{"tone-1k.flac", "a.flac", "FLAC"},
-                                         RefusalCase{"tone-1k.flac", "flac-named.mp3", "FLAC"},
-                                         RefusalCase{"tone-1k.wav", "a.wav", "WAV"},
-                                         RefusalCase{"tone-1k.m4a", "a.mp4", "MP4"},
-                                         RefusalCase{"tone-1k.aiff", "a.aiff", "AIFF"},
-                                         RefusalCase{"tone-1k.wma", "a.wma", "WMA"},
-                                         RefusalCase{"tone-1k.spx", "a.ogg", "not Vorbis"},
-                                         RefusalCase{"", "text.mp3",
-                                                     "not MPEG audio or Ogg Vorbis"},
-                                         RefusalCase{"random.mp3", "random.mp3", "not MPEG audio"}),
-                         tv::cases::NameFrom(&RefusalCase::name));
+INSTANTIATE_TEST_SUITE_P(
+    Formats, TagToolRefusal,
+    testing::Values(RefusalCase{"flac-no-streaminfo.flac", "a.flac", "FLAC"},
+                    RefusalCase{"flac-no-streaminfo.flac", "flac-named.mp3", "FLAC"},
+                    RefusalCase{"tone-1k.wav", "a.wav", "WAV"},
+                    RefusalCase{"tone-1k.m4a", "a.mp4", "MP4"},
+                    RefusalCase{"tone-1k.aiff", "a.aiff", "AIFF"},
+                    RefusalCase{"tone-1k.wma", "a.wma", "WMA"},
+                    RefusalCase{"tone-1k.spx", "a.ogg", "not Vorbis or Opus"},
+                    RefusalCase{"", "text.mp3", "not MPEG audio, Ogg Vorbis, Opus or FLAC"},
+                    RefusalCase{"random.mp3", "random.mp3", "not MPEG audio"}),
+    tv::cases::NameFrom(&RefusalCase::name));
 
 // The content decides in the other direction too: MPEG audio under a foreign name is written.
 TEST(TagToolContent, MpegUnderAnotherNameIsWrittenAsMpeg) {
