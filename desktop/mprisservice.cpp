@@ -126,6 +126,23 @@ void MprisService::AnnounceSeek() {
     QDBusConnection::sessionBus().send(signal);
 }
 
+void MprisService::RunInTurn(std::function<void()> command) {
+    m_commands.push_back(std::move(command));
+    // After the reply has gone: a remote should not wait for a fade to hear that its command
+    // was taken.
+    QTimer::singleShot(0, this, [this] {
+        if (m_runningCommand)
+            return;  // the running command's loop takes it when it is done
+        m_runningCommand = true;
+        while (!m_commands.empty()) {
+            const std::function<void()> next = std::move(m_commands.front());
+            m_commands.pop_front();
+            next();
+        }
+        m_runningCommand = false;
+    });
+}
+
 // --- org.mpris.MediaPlayer2 -------------------------------------------------------------
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService* service)
@@ -206,12 +223,12 @@ bool MprisPlayerAdaptor::CanGoNext() const {
 
 // The transport commands run after the reply has gone: they wait for fades with events
 // running, and a remote should not wait for a fade to hear that its command was taken.
-#define TV_MPRIS_COMMAND(Name)                                   \
-    void MprisPlayerAdaptor::Name() {                            \
-        QTimer::singleShot(0, m_service, [service = m_service] { \
-            service->Control().Name();                           \
-            service->AnnounceChanges();                          \
-        });                                                      \
+#define TV_MPRIS_COMMAND(Name)                       \
+    void MprisPlayerAdaptor::Name() {                \
+        m_service->RunInTurn([service = m_service] { \
+            service->Control().Name();               \
+            service->AnnounceChanges();              \
+        });                                          \
     }
 TV_MPRIS_COMMAND(PlayPause)
 TV_MPRIS_COMMAND(Play)
@@ -222,7 +239,7 @@ TV_MPRIS_COMMAND(Previous)
 #undef TV_MPRIS_COMMAND
 
 void MprisPlayerAdaptor::Seek(qlonglong offset) {
-    QTimer::singleShot(0, m_service, [service = m_service, offset] {
+    m_service->RunInTurn([service = m_service, offset] {
         if (service->Control().Seek(offset))
             service->AnnounceSeek();
         service->AnnounceChanges();
@@ -231,7 +248,7 @@ void MprisPlayerAdaptor::Seek(qlonglong offset) {
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
     const std::string id = trackId.path().toStdString();
-    QTimer::singleShot(0, m_service, [service = m_service, id, position] {
+    m_service->RunInTurn([service = m_service, id, position] {
         if (service->Control().SetPosition(id, position))
             service->AnnounceSeek();
     });
@@ -242,7 +259,7 @@ void MprisPlayerAdaptor::OpenUri(const QString& uri) {
     if (!url.isLocalFile() || !m_service->Hooks().open)
         return;
     const std::string path = QFile::encodeName(url.toLocalFile()).toStdString();
-    QTimer::singleShot(0, m_service, [service = m_service, path] {
+    m_service->RunInTurn([service = m_service, path] {
         service->Hooks().open({path});
         service->AnnounceChanges();
     });

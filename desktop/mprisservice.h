@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <deque>
 #include <functional>
 
 #include "core/mediacontrol.h"
@@ -51,6 +52,11 @@ public:
     void AnnounceChanges();
     // Tells the remote that the position jumped (signal Seeked).
     void AnnounceSeek();
+    // Runs `command` once the bus reply has gone and every command taken before it has ended.
+    // A transport command waits for its fade with events running; a command that arrives
+    // meanwhile (a seek right after Next, a Stop during a fade) must act on the state that
+    // command leaves, not on the track that is fading out, so it waits its turn.
+    void RunInTurn(std::function<void()> command);
 
     // The D-Bus forms of the state.
     QVariantMap MetadataMap(const core::TrackMetadata& m) const;
@@ -62,6 +68,8 @@ private:
     core::ControlState m_announced;
     QTimer* m_poll = nullptr;
     QString m_serviceName;
+    std::deque<std::function<void()>> m_commands;  // taken, not yet run
+    bool m_runningCommand = false;
 };
 
 }  // namespace tv::desktop
