@@ -3,12 +3,14 @@
 #include "video/mpvlibrary.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMetaObject>
 #include <QPainter>
 #include <QWidget>
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <utility>
 
@@ -97,6 +99,15 @@ bool MpvVideoPlugin::EnsureCore(uintptr_t windowHandle) {
         {"load-auto-profiles", "no"}};
     for (const auto& [name, value] : options)
         m_api->setOptionString(m_mpv, name, value);
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // Under a compositor the panel's native sub-surface is not painted from the frames, so
+        // the picture does not show; the sound, the position, the end of the video and with it
+        // the playlist go on as usual. Said once.
+        static bool warned = false;
+        if (!std::exchange(warned, true))
+            std::fprintf(
+                stderr, "torvanell: video pictures are not shown under Wayland; the sound plays\n");
+    }
     if (!m_audioOutput.empty())
         m_api->setOptionString(m_mpv, "ao", m_audioOutput.c_str());
     mpv_render_param params[] = {
