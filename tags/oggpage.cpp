@@ -152,4 +152,20 @@ std::vector<std::vector<uint8_t>> PaginateOggPackets(
     return pages;
 }
 
+bool CopyOggRest(ByteStream& stream, int fd, RewriteSink& sink, int64_t from, uint32_t serial,
+                 uint32_t shift) {
+    if (shift == 0)
+        return sink.CopyFrom(fd, from, -1);
+    int64_t at = from;
+    OggPage page;
+    while (ReadOggPage(stream, at, page)) {
+        if (page.Serial() == serial)
+            page.Renumber(page.PageNumber() + shift);
+        if (!sink.Write(page.Bytes.data(), page.Bytes.size()))
+            return false;
+        at += int64_t(page.Bytes.size());
+    }
+    return sink.CopyFrom(fd, at, -1);
+}
+
 }  // namespace tv::tags

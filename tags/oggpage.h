@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tags/bytestream.h"
+#include "tags/saferewrite.h"
 
 namespace tv::tags {
 
@@ -70,6 +71,13 @@ struct OggPage {
 // Reads the page starting at `offset`; false when there is none (no "OggS", version not 0, or
 // the page is cut off by the end of the stream). The checksum is not checked.
 bool ReadOggPage(ByteStream& stream, int64_t offset, OggPage& page);
+
+// The rest of a rewritten Ogg file after its new header pages: everything from `from` on is
+// copied to `sink`; when the header pages' count changed by `shift`, the pages of stream
+// `serial` get their numbers moved by it (and new checksums) on the way. `stream` reads the
+// file behind `fd`. False when the sink failed.
+bool CopyOggRest(ByteStream& stream, int fd, RewriteSink& sink, int64_t from, uint32_t serial,
+                 uint32_t shift);
 
 // The first packets of the logical stream whose first page starts at `offset`, put together
 // from as many pages as they span.

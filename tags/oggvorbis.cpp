@@ -287,19 +287,7 @@ bool TOggVorbis::WriteTag(LockedFile& file, FileOps& ops) {
             for (const auto& page : newPages)
                 if (!sink.Write(page.data(), page.size()))
                     return false;
-            if (shift == 0)
-                return sink.CopyFrom(stream.Descriptor(), headerEnd, -1);
-            // The page count changed: the stream's later pages get new numbers.
-            int64_t at = headerEnd;
-            OggPage page;
-            while (ReadOggPage(stream, at, page)) {
-                if (page.Serial() == serial)
-                    page.Renumber(page.PageNumber() + shift);
-                if (!sink.Write(page.Bytes.data(), page.Bytes.size()))
-                    return false;
-                at += int64_t(page.Bytes.size());
-            }
-            return sink.CopyFrom(stream.Descriptor(), at, -1);
+            return CopyOggRest(stream, stream.Descriptor(), sink, headerEnd, serial, shift);
         },
         &m_lastError, ops);
     if (ok)
