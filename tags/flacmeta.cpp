@@ -1,5 +1,6 @@
 #include "tags/flacmeta.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "tags/oggvorbis.h"
@@ -138,7 +139,7 @@ uint32_t TFlacFile::BitRate() const {
     const double duration = Duration();
     if (duration <= 0)
         return 0;
-    return uint32_t(double(m_fileSize - m_layout.AudioOffset) / duration / 125.0 + 0.5);
+    return uint32_t(std::lround(double(m_fileSize - m_layout.AudioOffset) / duration / 125.0));
 }
 
 bool TFlacFile::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {

@@ -225,7 +225,7 @@ bool TMPEGaudio::AnalyzeStream(ByteStream& stream) {
 
     // One spare block of zeros behind the data keeps every fixed-offset look inside the buffer;
     // reads only ever fill the first block, and what a short read leaves is zeroed after it.
-    std::vector<uint8_t> block(2 * kMpegBlockSize, 0);
+    std::vector<uint8_t> block(size_t(2) * kMpegBlockSize, 0);
     int64_t blockStart = m_id3v2.Exists() ? m_id3v2.Size() : 0;
     int64_t filled = stream.ReadAt(blockStart, block.data(), kMpegBlockSize);
     if (filled < 0)

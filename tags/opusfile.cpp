@@ -1,5 +1,6 @@
 #include "tags/opusfile.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "tags/oggpage.h"
@@ -61,7 +62,7 @@ uint32_t TOpusFile::BitRate() const {
     const double duration = Duration();
     if (duration <= 0)
         return 0;
-    return uint32_t(double(m_fileSize - m_id3v2Size) / duration / 125.0 + 0.5);
+    return uint32_t(std::lround(double(m_fileSize - m_id3v2Size) / duration / 125.0));
 }
 
 bool TOpusFile::WriteTag(const std::filesystem::path& fileName, FileOps& ops) {

@@ -16,7 +16,7 @@ constexpr WmaGuid MakeGuid(uint32_t d1, uint16_t d2, uint16_t d3, uint64_t d4) {
         g[size_t(i)] = uint8_t(d1 >> (8 * i));
     g[4] = uint8_t(d2), g[5] = uint8_t(d2 >> 8), g[6] = uint8_t(d3), g[7] = uint8_t(d3 >> 8);
     for (int i = 0; i < 8; ++i)
-        g[size_t(8 + i)] = uint8_t(d4 >> (8 * (7 - i)));
+        g[8 + size_t(i)] = uint8_t(d4 >> (8 * (7 - i)));
     return g;
 }
 
